@@ -1,0 +1,128 @@
+#include "AppServices.h"
+#include "Clock.h"
+#include "DeviceLink.h"
+#include "Dialogs.h"
+#include "DisplayScale.h"
+#include "MainWindow.h"
+#include "NoUsb.h"
+#include "Screenshots.h"
+#include "SimulatedBox.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+bool hasArgument(int argc, char **argv, const char *name)
+{
+    const size_t len = std::strlen(name);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], name, len) == 0 && (argv[i][len] == '\0' || argv[i][len] == '='))
+            return true;
+    }
+    return false;
+}
+
+// A screenshot, --help or --version must work with no display at all.
+void chooseOffscreenWithoutDisplay(int argc, char **argv)
+{
+#if defined(Q_OS_LINUX) || defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool headlessUse = hasArgument(argc, argv, "--screenshot")
+        || hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")
+        || hasArgument(argc, argv, "--version") || hasArgument(argc, argv, "-v");
+    if (noDisplay && headlessUse && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+#endif
+}
+
+// QCommandLineParser has no optional values: a bare --trace means "to standard error".
+QStringList normalisedArguments(const QStringList &args)
+{
+    QStringList out;
+    for (const QString &a : args)
+        out << (a == QLatin1String("--trace") ? QStringLiteral("--trace=-") : a);
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    chooseOffscreenWithoutDisplay(argc, argv);
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ZELVARIN Utility"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZELVARIN_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Configures the ZELVARIN 4K HDMI matrix box over USB."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption simulateOption(
+        QStringLiteral("simulate"), QStringLiteral("Run against the built-in simulated box."));
+    const QCommandLineOption traceOption(
+        QStringLiteral("trace"),
+        QStringLiteral("Log every request and reply to FILE (standard error with a bare --trace)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Render the window once per tab to PREFIX-<tab>.png and exit."),
+        QStringLiteral("PREFIX"));
+    parser.addOption(simulateOption);
+    parser.addOption(traceOption);
+    parser.addOption(screenshotOption);
+    parser.process(normalisedArguments(QCoreApplication::arguments()));
+
+    SystemClock clock;
+    WidgetDialogs dialogs;
+    std::unique_ptr<UsbXpress> usb;
+    if (parser.isSet(simulateOption)) {
+        auto box = std::make_unique<SimulatedBox>(clock);
+        usb = std::move(box);
+    } else {
+        usb = std::make_unique<NoUsb>();
+    }
+
+    DeviceLink link(*usb, clock, dialogs);
+    QFile traceFile;
+    if (parser.isSet(traceOption)) {
+        const QString target = parser.value(traceOption);
+        const bool ok = target == QLatin1String("-")
+            ? traceFile.open(stderr, QIODevice::WriteOnly | QIODevice::Text)
+            : (traceFile.setFileName(target),
+               traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
+        if (!ok) {
+            std::fprintf(stderr, "Cannot write the trace to %s: %s\n", qPrintable(target),
+                         qPrintable(traceFile.errorString()));
+            return 2;
+        }
+        link.setTrace(&traceFile);
+    }
+
+    AppServices services;
+    services.link = &link;
+    services.dialogs = &dialogs;
+    services.clock = &clock;
+
+    // The window is never deleted: its close handling stops the timer and closes the device, and
+    // File > Exit ends the process from inside the event loop.
+    auto *window = new MainWindow(services);
+    services.displayScale = measureDisplayScale();
+    app.setStyleSheet(QStringLiteral("QTextEdit#EDIDtext { font: 11px }"));
+    window->show();
+
+    if (parser.isSet(screenshotOption))
+        return saveScreenshots(*window, parser.value(screenshotOption)) ? 0 : 1;
+
+    return app.exec();
+}

@@ -1,0 +1,9 @@
+#include "EdidChecksum.h"
+
+quint8 edidChecksum(const quint8 *block)
+{
+    quint8 sum = 0;
+    for (int i = 0; i < 127; ++i)
+        sum = quint8(sum + block[i]);
+    return quint8(256 - sum);
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The value that makes the 128 bytes of an EDID block sum to 0 modulo 256. `block` points at the
+// first of the block's 128 bytes; byte 127, the checksum itself, is not added.
+quint8 edidChecksum(const quint8 *block);

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QtGlobal>
+#include <array>
+
+// One 256-byte EDID table: block 0 (checksum at byte 127) and block 1 (checksum at byte 255).
+constexpr int EDID_SIZE = 256;
+constexpr int EDID_BLOCK_SIZE = 128;
+using EdidImage = std::array<quint8, EDID_SIZE>;

@@ -1,0 +1,165 @@
+#include "DeviceLink.h"
+
+#include "Clock.h"
+#include "DeviceWarnings.h"
+
+#include <QFileDevice>
+#include <QIODevice>
+#include <QTime>
+#include <cstring>
+
+namespace {
+// Tests and backends translate nothing here; the texts are the box's own.
+QString tr(const char *text)
+{
+    return QString::fromLatin1(text);
+}
+
+QByteArray hexBytes(const quint8 *bytes, quint32 length)
+{
+    return QByteArray(reinterpret_cast<const char *>(bytes), int(length)).toHex(' ').toUpper();
+}
+} // namespace
+
+DeviceLink::DeviceLink(UsbXpress &usb, Clock &clock, DeviceWarnings &warnings)
+    : m_usb(usb), m_clock(clock), m_warnings(warnings)
+{
+}
+
+bool DeviceLink::findDevice(QByteArray serial, quint32 &index)
+{
+    m_deviceHandle = kClosedHandle;
+
+    quint32 count = 0;
+    if (m_usb.getNumDevices(&count) != UsbStatus::Success) {
+        m_warnings.deviceWarning(tr("ZELVARIN USB not connected!"));
+        return false;
+    }
+    for (quint32 i = 0; i < count; ++i) {
+        char buffer[ProductString::kBufferSize] = {};
+        if (m_usb.getProductString(i, buffer, ProductString::SerialNumber) != UsbStatus::Success)
+            continue;
+        // A backend that forgets the terminator must not make us read past the buffer.
+        buffer[ProductString::kBufferSize - 1] = '\0';
+        if (serial == QByteArray(buffer)) {
+            index = i;
+            return true;
+        }
+    }
+    m_warnings.deviceWarning(tr("ZELVARIN USB not connected!"));
+    return false;
+}
+
+bool DeviceLink::open(quint32 index)
+{
+    if (m_usb.open(index, &m_deviceHandle) != UsbStatus::Success) {
+        m_warnings.deviceWarning(tr("Usb device open error!"));
+        m_deviceHandle = kClosedHandle;
+        return false;
+    }
+    return true;
+}
+
+void DeviceLink::close()
+{
+    if (m_deviceHandle != kClosedHandle) {
+        if (m_usb.close(m_deviceHandle) != UsbStatus::Success)
+            m_warnings.deviceWarning(tr("Unable to close device handle!"));
+    }
+    m_deviceHandle = kClosedHandle;
+}
+
+bool DeviceLink::readRaw(quint8 *buffer, quint32 length, quint32 &bytesRead, quint32 timeoutMs)
+{
+    quint32 keptRead = 0, keptWrite = 0;
+    m_usb.getTimeouts(&keptRead, &keptWrite);
+    m_usb.setTimeouts(timeoutMs, 0);
+    const quint32 status = m_usb.read(m_deviceHandle, buffer, length, &bytesRead);
+    m_usb.setTimeouts(keptRead, keptWrite);
+    return status == UsbStatus::Success;
+}
+
+bool DeviceLink::writeRaw(const quint8 *buffer, quint32 length, quint32 &bytesWritten,
+                          quint32 timeoutMs)
+{
+    quint32 keptRead = 0, keptWrite = 0;
+    m_usb.getTimeouts(&keptRead, &keptWrite);
+    m_usb.setTimeouts(0, timeoutMs);
+    const quint32 status = m_usb.write(m_deviceHandle, buffer, length, &bytesWritten);
+    m_usb.setTimeouts(keptRead, keptWrite);
+    return status == UsbStatus::Success;
+}
+
+bool DeviceLink::transact(Reply &reply, const quint8 *request, quint32 minReplyLength,
+                          quint8 requestLength)
+{
+    bool result = true;
+    const quint32 t0 = m_clock.tickMs();
+    m_transactionBusy = true;
+    traceRequest(request, requestLength);
+
+    // With no box, or with a box that stays silent, there is no reply: that is a failure, never
+    // a success with whatever an earlier exchange left in the caller's buffer.
+    if (m_deviceHandle == kClosedHandle) {
+        traceReply(nullptr, 0, false);
+        m_transactionBusy = false;
+        return false;
+    }
+
+    // Whatever an earlier exchange left behind must not be taken for this reply.
+    m_usb.flushBuffers(m_deviceHandle, 1, 1);
+
+    quint32 written = 0;
+    if (!writeRaw(request, requestLength, written, TRANSACTION_TIMEOUT_MS)) {
+        traceReply(nullptr, 0, false);
+        m_transactionBusy = false;
+        return false;
+    }
+
+    quint32 waiting = 0;
+    while (waiting == 0 && quint32(m_clock.tickMs() - t0) < TRANSACTION_TIMEOUT_MS) {
+        quint32 queueStatus = 0;
+        if (m_usb.checkRxQueue(m_deviceHandle, &waiting, &queueStatus) != UsbStatus::Success) {
+            m_warnings.deviceWarning(tr("Error Checking RX Queue"));
+            result = false;
+            waiting = 0;
+        }
+    }
+
+    quint32 got = 0;
+    quint8 local[MAX_REPLY] = {};
+    if (result && waiting > 0) {
+        result = readRaw(local, MAX_REPLY, got, TRANSACTION_TIMEOUT_MS);
+        if (got > MAX_REPLY)
+            got = MAX_REPLY; // never trust a backend to stay within the buffer
+        std::memcpy(reply.data(), local, got);
+        if (got < minReplyLength)
+            result = false;
+    } else if (waiting == 0) {
+        result = false; // the box stayed silent
+    }
+
+    traceReply(local, got, result);
+    m_transactionBusy = false;
+    return result;
+}
+
+void DeviceLink::traceRequest(const quint8 *request, quint8 length)
+{
+    if (!m_trace)
+        return;
+    const QByteArray stamp = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
+    m_trace->write(stamp + " > " + hexBytes(request, length) + '\n');
+}
+
+void DeviceLink::traceReply(const quint8 *reply, quint32 length, bool result)
+{
+    if (!m_trace)
+        return;
+    const QByteArray stamp = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
+    const QByteArray bytes = length > 0 ? hexBytes(reply, length) : QByteArray("(no reply)");
+    m_trace->write(stamp + " < " + bytes + (result ? " ok" : " failed") + '\n');
+    // Flushed line by line, so the log is complete even if the program is killed.
+    if (auto *file = qobject_cast<QFileDevice *>(m_trace))
+        file->flush();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Frames.h"
+#include "UsbXpress.h"
+
+#include <QByteArray>
+
+class Clock;
+class DeviceWarnings;
+class QIODevice;
+
+// The one path to the box: finding and opening it among the USBXpress devices, and the blocking
+// request/reply transaction every other part of the program runs its frames through. One instance
+// per process owns the device handle, the busy flag and the settings image.
+class DeviceLink
+{
+public:
+    // The box is the device whose product string of kind 0 is exactly this.
+    static constexpr const char *DEVICE_SERIAL = "2023";
+    static constexpr quint32 TRANSACTION_TIMEOUT_MS = 4000;
+
+    DeviceLink(UsbXpress &usb, Clock &clock, DeviceWarnings &warnings);
+
+    bool findDevice(QByteArray serial, quint32 &index);
+    bool open(quint32 index);
+    void close();
+    bool readRaw(quint8 *buffer, quint32 length, quint32 &bytesRead, quint32 timeoutMs);
+    bool writeRaw(const quint8 *buffer, quint32 length, quint32 &bytesWritten, quint32 timeoutMs);
+
+    // Writes `request`, waits up to four seconds for a reply and reads at most MAX_REPLY bytes of
+    // it into `reply`. False when no device is open, the write or a queue query fails, nothing
+    // arrives in time, the read fails or fewer than minReplyLength bytes came.
+    bool transact(Reply &reply, const quint8 *request, quint32 minReplyLength,
+                  quint8 requestLength);
+
+    UsbHandle deviceHandle() const { return m_deviceHandle; }
+    bool isOpen() const { return m_deviceHandle != kClosedHandle; }
+    void markClosed() { m_deviceHandle = kClosedHandle; }
+    bool transactionBusy() const { return m_transactionBusy; }
+
+    // Log of the conversation (--trace): one line per request and one per reply.
+    void setTrace(QIODevice *out) { m_trace = out; }
+
+    // The program's copy of the box's settings, by status-block position.
+    RegisterImage registerMirror{};
+
+private:
+    void traceRequest(const quint8 *request, quint8 length);
+    void traceReply(const quint8 *reply, quint32 length, bool result);
+
+    UsbXpress &m_usb;
+    Clock &m_clock;
+    DeviceWarnings &m_warnings;
+    UsbHandle m_deviceHandle = kClosedHandle;
+    bool m_transactionBusy = false;
+    QIODevice *m_trace = nullptr;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+class Clock;
+class DeviceLink;
+class Dialogs;
+
+// What the window needs from the outside world. `main` owns one of these for the whole process,
+// which makes it the single owner of the process-wide state; tests build their own.
+struct AppServices
+{
+    DeviceLink *link = nullptr;
+    Dialogs *dialogs = nullptr;
+    Clock *clock = nullptr;
+    // Screen logical pixels per inch divided by 96; 0 until main has measured it.
+    float displayScale = 0.0f;
+};

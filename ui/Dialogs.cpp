@@ -1,0 +1,57 @@
+#include "Dialogs.h"
+
+#include <QFileDialog>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+void WidgetDialogs::deviceWarning(const QString &text)
+{
+#ifdef _WIN32
+    // Native box, as the device layer has always shown it.
+    MessageBoxW(nullptr, reinterpret_cast<LPCWSTR>(text.utf16()), L" ", MB_OK | MB_ICONWARNING);
+#else
+    QMessageBox box(QMessageBox::Warning, QStringLiteral(" "), text, QMessageBox::Ok);
+    box.exec();
+#endif
+}
+
+void WidgetDialogs::warning(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::warning(parent, title, text, QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+QMessageBox::StandardButton WidgetDialogs::question(QWidget *parent, const QString &title,
+                                                    const QString &text,
+                                                    const QString &informativeText)
+{
+    QMessageBox box(parent);
+    if (!title.isEmpty())
+        box.setWindowTitle(title);
+    box.setText(text);
+    box.setInformativeText(informativeText);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::NoButton);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes || answer == QMessageBox::No)
+        return QMessageBox::StandardButton(answer);
+    return QMessageBox::NoButton;
+}
+
+void WidgetDialogs::about(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::about(parent, title, text);
+}
+
+QString WidgetDialogs::openFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                    const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString WidgetDialogs::saveFileName(QWidget *parent, const QString &caption, const QString &name,
+                                    const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, name, filter);
+}
