@@ -1,0 +1,61 @@
+#include "EdidText.h"
+
+namespace {
+
+// The box's own tools convert a digit this way: anything above '9' counts from 'A'. Letters
+// beyond F and other characters are not refused, they just give odd values ("GG" is 0x10).
+quint8 digitValue(quint8 c)
+{
+    return c <= '9' ? quint8(c - '0') : quint8(c - 55);
+}
+
+bool isSeparator(char c)
+{
+    return c == ' ' || c == '\n';
+}
+
+} // namespace
+
+namespace EdidText {
+
+QString canonical(const EdidImage &image)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    QString text;
+    text.reserve(CANONICAL_LENGTH);
+    for (int i = 0; i < EDID_SIZE; ++i) {
+        text += QLatin1Char(digits[image[i] >> 4]);
+        text += QLatin1Char(digits[image[i] & 0x0F]);
+        text += QLatin1Char(i % 16 == 15 ? '\n' : ' ');
+    }
+    return text;
+}
+
+int parse(const QString &text, EdidImage &image)
+{
+    return parseLatin1(text.toUpper().toLatin1(), image);
+}
+
+int parseLatin1(const QByteArray &text, EdidImage &image)
+{
+    image.fill(0);
+    const int n = text.size();
+    // Every pair takes three characters but the last, which may end the text without a separator:
+    // a length of 3k + 1 leaves a pair with one digit, which is as malformed as a bad separator.
+    if (n > MAX_TEXT_LENGTH || n % 3 == 1)
+        return FORMAT_ERROR;
+
+    int count = 0;
+    for (int pos = 0; pos < n; pos += 3) {
+        if (pos + 2 < n && !isSeparator(text[pos + 2]))
+            return FORMAT_ERROR;
+        const quint8 hi = digitValue(quint8(text[pos]));
+        const quint8 lo = digitValue(quint8(text[pos + 1]));
+        if (count < EDID_SIZE)
+            image[count] = quint8(hi * 16 + lo);
+        ++count;
+    }
+    return count;
+}
+
+} // namespace EdidText
