@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Frames.h"
+
+#include <QString>
+
+// What the box reports about its incoming HDMI signal, turned into the four header lines and the
+// captured HDR InfoFrame. Pure text work on the raw block replies, so it can be tested without a
+// window or a box.
+struct SignalDescription
+{
+    QString videoLine;  // format, link mode and the outputs that carry it
+    QString colourLine; // colour space and colorimetry
+    QString sourceLine; // source vendor and product (SPD InfoFrame)
+    QString hdrLine;    // EOTF of the HDR InfoFrame
+    QString hdrCapture; // the HDR InfoFrame's data bytes as hex; empty when there is none
+
+    // Builds the texts from the replies of block 6 (15 bytes), block 21 (31 bytes) and
+    // block 30 (31 bytes); each reply starts with the code byte.
+    static SignalDescription fromBlocks(const Reply &block6, const Reply &block21,
+                                        const Reply &block30);
+
+    // The name of a CTA-861 video identification code; empty above the table.
+    static QString videoFormatName(unsigned code);
+
+    // Bytes as two-digit lower-case hex joined by colons ("0a:87:01").
+    static QString hexList(const quint8 *bytes, int count);
+
+    // Reply bytes 4 to 30 of block 30: the most data bytes its 31-byte reply can carry.
+    static constexpr int MAX_CAPTURE_BYTES = 27;
+};
