@@ -10,7 +10,7 @@ namespace {
 
 EdidImage loadEdid(const char *name)
 {
-    EdidImage image{};
+    EdidImage image {};
     QFile file(QStringLiteral(":/sim/edid/") + QLatin1String(name));
     if (!file.open(QIODevice::ReadOnly)) {
         // Only a broken build gets here (the resource was not linked); an empty table is still a
@@ -33,15 +33,15 @@ void put16(QByteArray &bytes, quint16 value)
 
 RegisterImage statusBlock()
 {
-    RegisterImage p{};
-    p[0] = 1;  // active input: PORT A
-    p[1] = 1;  // audio from HDMI
-    p[2] = 1;  // EDID mode: automix
-    p[3] = 3;  // HDCP 2.2
-    p[4] = 0;  // no 4:2:0 output
-    p[5] = 1;  // CEC processing on
-    p[6] = 1;  // automatic input switching on
-    p[9] = 1;  // EDID mode may be changed
+    RegisterImage p {};
+    p[0] = 1; // active input: PORT A
+    p[1] = 1; // audio from HDMI
+    p[2] = 1; // EDID mode: automix
+    p[3] = 3; // HDCP 2.2
+    p[4] = 0; // no 4:2:0 output
+    p[5] = 1; // CEC processing on
+    p[6] = 1; // automatic input switching on
+    p[9] = 1; // EDID mode may be changed
     p[10] = 1; // HDCP version may be changed
     p[11] = 1; // audio source may be changed
     p[16] = 1; // HDR in the EDID
@@ -68,13 +68,23 @@ QByteArray hdrMetadata(quint8 eotf)
     data.append('\0'); // static metadata descriptor 1
     // Display primaries (green, blue, red) and white point of a BT.2020 / D65 mastering display,
     // in units of 0.00002.
-    for (quint16 v : {8500, 39850, 6550, 2300, 35400, 14600, 15635, 16450})
+    for (quint16 v : { 8500, 39850, 6550, 2300, 35400, 14600, 15635, 16450 })
         put16(data, v);
     put16(data, 1000); // max mastering luminance, cd/m2
-    put16(data, 50);   // min mastering luminance, 0.0001 cd/m2
+    put16(data, 50); // min mastering luminance, 0.0001 cd/m2
     put16(data, 1000); // MaxCLL
-    put16(data, 400);  // MaxFALL
-    return data;       // 26 bytes
+    put16(data, 400); // MaxFALL
+    return data; // 26 bytes
+}
+
+QByteArray hdrCaptureBlock()
+{
+    QByteArray frame;
+    frame.append(char(0x87));
+    const QByteArray metadata = hdrMetadata(2);
+    frame.append(char(metadata.size()));
+    frame.append(metadata);
+    return asBlock(frame);
 }
 
 QByteArray customInfoFrame()
@@ -109,14 +119,14 @@ QMap<quint8, QByteArray> blocks(const quint8 firmware[4])
     QMap<quint8, QByteArray> map;
 
     QByteArray signal(kBlockDataSize, '\0');
-    signal[Signal::Vic] = char(97);        // 3840x2160p60
+    signal[Signal::Vic] = char(97); // 3840x2160p60
     signal[Signal::LinkFlags] = char(0x10); // HDMI
-    signal[Signal::LinkMode] = char(2);     // 600 MHz
-    signal[Signal::Outputs] = char(0x60);   // TX A and TX B
+    signal[Signal::LinkMode] = char(2); // 600 MHz
+    signal[Signal::Outputs] = char(0x60); // TX A and TX B
     signal[Signal::HdmiVsdb] = char(0x00);
-    signal[Signal::AviDb1] = char(0x50);    // YCbCr 4:4:4, active format present
-    signal[Signal::AviDb2] = char(0xE8);    // extended colorimetry, 16:9, as picture
-    signal[Signal::AviDb3] = char(0x60);    // BT.2020
+    signal[Signal::AviDb1] = char(0x50); // YCbCr 4:4:4, active format present
+    signal[Signal::AviDb2] = char(0xE8); // extended colorimetry, 16:9, as picture
+    signal[Signal::AviDb3] = char(0x60); // BT.2020
     signal[Signal::AviVic] = char(97);
     signal[Signal::HdmiFormat] = char(0x00);
     map.insert(kBlockSignal, signal);
@@ -135,15 +145,10 @@ QMap<quint8, QByteArray> blocks(const quint8 firmware[4])
     spd.append(char(0x01)); // source: digital set-top box
     map.insert(kBlockSourceInfo, asBlock(spd));
 
-    QByteArray hdr;
-    hdr.append(char(0x87));
-    const QByteArray metadata = hdrMetadata(2);
-    hdr.append(char(metadata.size()));
-    hdr.append(metadata);
-    map.insert(kBlockHdrCapture, asBlock(hdr));
+    map.insert(kBlockHdrCapture, hdrCaptureBlock());
 
     // A captured HDMI vendor-specific InfoFrame; the program reads it but shows nothing of it.
-    const char vsif[] = {char(0x81), char(0x01), char(0x05), char(0x03), char(0x0C), char(0x00)};
+    const char vsif[] = { char(0x81), char(0x01), char(0x05), char(0x03), char(0x0C), char(0x00) };
     map.insert(kBlockVendorCapture, asBlock(QByteArray(vsif, sizeof vsif)));
 
     map.insert(kBlockCustomInfoFrame, asBlock(customInfoFrame()));
@@ -151,8 +156,75 @@ QMap<quint8, QByteArray> blocks(const quint8 firmware[4])
     return map;
 }
 
-EdidImage factoryEdid() { return loadEdid("tv-hdr-600mhz.bin"); }
-EdidImage tvEdidA() { return loadEdid("tv-hdr-dynamic.bin"); }
-EdidImage tvEdidB() { return loadEdid("projector-4k-hdr.bin"); }
+int registerPosition(quint8 reg)
+{
+    switch (reg) {
+    case 0:
+        return 0;
+    case 1:
+        return 6;
+    case 2:
+        return 1;
+    case 3:
+        return 3;
+    case 4:
+        return 4;
+    case 5:
+        return 2;
+    case 8:
+        return 13;
+    case 9:
+        return 14;
+    case 10:
+        return 15;
+    case 11:
+        return 16;
+    case 12:
+        return 17;
+    case 13:
+        return 18;
+    case 14:
+        return 19;
+    case 16:
+        return 21;
+    case 17:
+        return 22;
+    case 19:
+        return 24;
+    case 22:
+        return 26;
+    case 23:
+        return 27;
+    case 24:
+        return 28;
+    case 26:
+        return 29;
+    case 27:
+        return 5;
+    case 28:
+        return 30;
+    case 29:
+        return 31;
+    case 32:
+        return 32;
+    case 33:
+        return 33;
+    default:
+        return -1;
+    }
+}
+
+EdidImage factoryEdid()
+{
+    return loadEdid("tv-hdr-600mhz.bin");
+}
+EdidImage tvEdidA()
+{
+    return loadEdid("tv-hdr-dynamic.bin");
+}
+EdidImage tvEdidB()
+{
+    return loadEdid("projector-4k-hdr.bin");
+}
 
 } // namespace BoxFactory

@@ -26,8 +26,8 @@ constexpr quint8 kBlockCustomAvi = 36;
 namespace Signal {
 constexpr int Vic = 0;
 constexpr int LinkFlags = 1; // bit 4: HDMI
-constexpr int LinkMode = 2;  // 2 = 600 MHz, 1 = 4:2:0 10-bit, 0 = plain
-constexpr int Outputs = 3;   // 0x20 TX A, 0x40 TX B
+constexpr int LinkMode = 2; // 2 = 600 MHz, 1 = 4:2:0 10-bit, 0 = plain
+constexpr int Outputs = 3; // 0x20 TX A, 0x40 TX B
 constexpr int HdmiVsdb = 7;
 constexpr int AviDb1 = 8;
 constexpr int AviDb2 = 9;
@@ -37,8 +37,12 @@ constexpr int HdmiFormat = 12;
 } // namespace Signal
 
 RegisterImage statusBlock();
+// The status-block position a register's value is reported at; -1 for registers without one.
+int registerPosition(quint8 reg);
 // Blocks 6, 7, 21, 30, 31, 35 and 36, each kBlockDataSize bytes.
 QMap<quint8, QByteArray> blocks(const quint8 firmware[4]);
+// Block 30 as an HDR10 source fills it: type 0x87, length, data bytes with EOTF 2.
+QByteArray hdrCaptureBlock();
 // A complete custom HDR InfoFrame (type, version, length, checksum, data), as a user would load it.
 QByteArray customInfoFrame();
 // AVI InfoFrame data bytes 1 to 13.
