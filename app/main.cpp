@@ -3,6 +3,11 @@
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "DisplayScale.h"
+#if defined(ZELVARIN_HAVE_LIBUSB)
+#include "LibUsbBackend.h"
+#elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
+#include "VendorLibrary.h"
+#endif
 #include "MainWindow.h"
 #include "NoUsb.h"
 #include "Screenshots.h"
@@ -81,6 +86,20 @@ int main(int argc, char **argv)
     parser.addOption(simulateOption);
     parser.addOption(traceOption);
     parser.addOption(screenshotOption);
+#ifdef ZELVARIN_HAVE_LIBUSB
+    const QCommandLineOption usbIdOption(
+        QStringLiteral("usb-id"),
+        QStringLiteral("Also look for the box at USB vendor:product VID:PID (hexadecimal; "
+                       "repeatable; 10c4:ea61 is always looked at)."),
+        QStringLiteral("VID:PID"));
+    const QCommandLineOption usbOptionOption(
+        QStringLiteral("usb-option"),
+        QStringLiteral("Change a USB control request value, NAME=VALUE (repeatable; see "
+                       "docs/hardware.md)."),
+        QStringLiteral("NAME=VALUE"));
+    parser.addOption(usbIdOption);
+    parser.addOption(usbOptionOption);
+#endif
     parser.process(normalisedArguments(QCoreApplication::arguments()));
 
     SystemClock clock;
@@ -90,7 +109,20 @@ int main(int argc, char **argv)
         auto box = std::make_unique<SimulatedBox>(clock);
         usb = std::move(box);
     } else {
+#if defined(ZELVARIN_HAVE_LIBUSB)
+        UsbSettings usbSettings;
+        QString usbError;
+        if (!usbSettings.addIds(parser.values(usbIdOption), &usbError)
+            || !usbSettings.applyOptions(parser.values(usbOptionOption), &usbError)) {
+            std::fprintf(stderr, "%s\n", qPrintable(usbError));
+            return 2;
+        }
+        usb = std::make_unique<LibUsbBackend>(usbSettings);
+#elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
+        usb = std::make_unique<VendorLibrary>();
+#else
         usb = std::make_unique<NoUsb>();
+#endif
     }
 
     DeviceLink link(*usb, clock, dialogs);

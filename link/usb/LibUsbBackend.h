@@ -1,0 +1,77 @@
+#pragma once
+
+#include "UsbSettings.h"
+#include "UsbXpress.h"
+
+#include <QByteArray>
+#include <QSet>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+struct libusb_context;
+struct libusb_device;
+
+// The ten USBXpress operations on top of libusb-1.0, for Linux and macOS where the vendor
+// library does not exist. The device list holds every attached device whose vendor:product pair
+// is in the settings; an open device keeps one bulk IN transfer pending, whose data collects in a
+// host-side buffer that the receive-queue check reports and read() takes from, as the vendor
+// library's background read does. Everything runs on the caller's thread: libusb's events are
+// handled inside the calls, never on a thread of our own.
+class LibUsbBackend final : public UsbXpress
+{
+public:
+    explicit LibUsbBackend(UsbSettings settings = UsbSettings());
+    ~LibUsbBackend() override;
+
+    LibUsbBackend(const LibUsbBackend &) = delete;
+    LibUsbBackend &operator=(const LibUsbBackend &) = delete;
+
+    quint32 getNumDevices(quint32 *count) override;
+    quint32 getProductString(quint32 index, char *buffer, quint32 kind) override;
+    quint32 open(quint32 index, UsbHandle *handle) override;
+    quint32 close(UsbHandle handle) override;
+    quint32 read(UsbHandle handle, quint8 *buffer, quint32 wanted, quint32 *got) override;
+    quint32 write(UsbHandle handle, const quint8 *buffer, quint32 length,
+                  quint32 *written) override;
+    quint32 getTimeouts(quint32 *readMs, quint32 *writeMs) override;
+    quint32 setTimeouts(quint32 readMs, quint32 writeMs) override;
+    quint32 flushBuffers(UsbHandle handle, quint8 flushTransmit, quint8 flushReceive) override;
+    quint32 checkRxQueue(UsbHandle handle, quint32 *bytesInQueue, quint32 *queueStatus) override;
+
+    // Where the one-line hints for the user go (standard error unless replaced).
+    void setNoticeSink(std::function<void(const QByteArray &)> sink) { m_notice = std::move(sink); }
+
+    // The vendor library's time-out in milliseconds as libusb takes it: the vendor's "infinite"
+    // is libusb's 0, and a vendor 0 must not turn into libusb's "wait for ever".
+    static unsigned int libusbTimeout(quint32 vendorMs);
+
+    // Bytes the host-side buffer holds at most; beyond it the IN endpoint is left alone until the
+    // program reads, so that a chattering device cannot eat the memory.
+    static constexpr int kHostBufferLimit = 64 * 1024;
+    // Time-out of the open, close and purge requests.
+    static constexpr unsigned int kControlTimeoutMs = 1000;
+
+    struct OpenDevice;
+
+private:
+    OpenDevice *find(UsbHandle handle) const;
+    void releaseList();
+    void handleEvents(int waitUs);
+    void serviceInEndpoint(OpenDevice &d);
+    bool waitForData(OpenDevice &d);
+    quint32 sendRequest(OpenDevice &d, quint8 request, quint16 value);
+    void reportAccessDenied(libusb_device *device);
+    quint32 shutDown(OpenDevice &d);
+
+    UsbSettings m_settings;
+    libusb_context *m_ctx = nullptr;
+    std::vector<libusb_device *> m_devices; // the list of the last getNumDevices, referenced
+    std::map<UsbHandle, std::unique_ptr<OpenDevice>> m_open;
+    UsbHandle m_nextHandle = 1;
+    quint32 m_readTimeout = kInfiniteTimeout;
+    quint32 m_writeTimeout = kInfiniteTimeout;
+    QSet<QByteArray> m_accessReported;
+    std::function<void(const QByteArray &)> m_notice;
+};
