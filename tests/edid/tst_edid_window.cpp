@@ -1,0 +1,596 @@
+// The EDID side of the window against the simulated box: reads, writes, files and the checksum
+// repair, including the failures that must not damage the box's table or the user's files.
+#include "EdidChecksum.h"
+#include "EdidFile.h"
+#include "EdidText.h"
+#include "WindowHarness.h"
+#include "WindowTestAccess.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QtTest>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+QByteArray tableFile(const QString &name)
+{
+    QFile f(QStringLiteral(EDID_TEST_DATA "/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("missing test table %s", qPrintable(name));
+    return f.readAll();
+}
+
+EdidImage table(const QString &name)
+{
+    return EdidFile::tableFromBinary(tableFile(name));
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), qint64(bytes.size()));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// The format of the character that starts byte i of a canonical text.
+QTextCharFormat byteFormat(QTextEdit *edit, int i)
+{
+    QTextCursor c(edit->document());
+    c.setPosition(3 * i + 1);
+    return c.charFormat();
+}
+
+} // namespace
+
+class TestEdidWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<WindowHarness> h;
+    QTemporaryDir dir;
+    QStringList statusMessages;
+
+    MainWindow &w() { return h->window(); }
+    QTextEdit *edidText() { return WindowTestAccess::form(w())->EDIDtext; }
+    QProgressBar *bar() { return WindowTestAccess::progressBar(w()); }
+    void run(const char *slot) { QVERIFY(QMetaObject::invokeMethod(&w(), slot)); }
+    QString path(const QString &name) const { return dir.filePath(name); }
+    int framesStartingWith(const QString &prefix) const
+    {
+        int n = 0;
+        for (const QString &f : h->framesHex())
+            n += f.startsWith(prefix);
+        return n;
+    }
+    void selectCustomMode()
+    {
+        auto *form = WindowTestAccess::form(w());
+        form->customEDID->setChecked(true);
+        form->cmBEdid->setCurrentIndex(0);
+        h->clearFrames();
+    }
+    void showText(const QString &text)
+    {
+        edidText()->setPlainText(text);
+        h->dialogs.clear();
+        h->clearFrames();
+        statusMessages.clear();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        h = std::make_unique<WindowHarness>();
+        h->create();
+        connect(w().statusBar(), &QStatusBar::messageChanged, this,
+                [this](const QString &m) {
+                    if (!m.isEmpty())
+                        statusMessages << m;
+                });
+        h->dialogs.clear();
+        h->clearFrames();
+        statusMessages.clear();
+    }
+    void cleanup() { h.reset(); }
+
+    void readShowsTheTable_data()
+    {
+        QTest::addColumn<QByteArray>("slot");
+        QTest::addColumn<QString>("fetch");
+        QTest::addColumn<int>("source"); // -1 the box, 0 / 1 the TV on output A / B
+        QTest::addColumn<QString>("message");
+        QTest::newRow("box") << QByteArray("ReadEDID") << "10 01 B4" << -1 << "EDID values read.";
+        QTest::newRow("TOP") << QByteArray("readTvEdidA") << "10 01 B5" << 0
+                             << "TV EDID values read.";
+        QTest::newRow("BOT") << QByteArray("readTvEdidB") << "10 01 B6" << 1
+                             << "TV EDID values read.";
+    }
+    void readShowsTheTable()
+    {
+        QFETCH(QByteArray, slot);
+        QFETCH(QString, fetch);
+        QFETCH(int, source);
+        QFETCH(QString, message);
+        const EdidImage expected = source < 0 ? h->box.boxEdid() : h->box.tvEdid(source);
+        h->box.setFetchBusyReads(0);
+        // As after loading a text file: the read must not take on its blue and bold.
+        edidText()->setTextColor(Qt::blue);
+        edidText()->setFontWeight(QFont::Bold);
+        showText(QStringLiteral("old"));
+        QSignalSpy progress(bar(), &QProgressBar::valueChanged);
+
+        run(slot.constData());
+
+        QCOMPARE(edidText()->toPlainText(), EdidText::canonical(expected));
+        QCOMPARE(h->statusMessage(), message);
+        for (int i : {0, 127, 255}) {
+            QCOMPARE(byteFormat(edidText(), i).foreground().color(), QColor(Qt::black));
+            QCOMPARE(byteFormat(edidText(), i).fontWeight(), int(QFont::Normal));
+        }
+
+        QStringList expectedFrames{fetch, QStringLiteral("11 2A E1")};
+        for (int offset = 0; offset < 256; offset += 16)
+            expectedFrames << QStringLiteral("11 10 B0 %1").arg(offset, 2, 16, QLatin1Char('0')).toUpper();
+        QCOMPARE(h->framesHex(), expectedFrames);
+
+        QList<int> values;
+        for (const auto &args : progress)
+            values << args.at(0).toInt();
+        QCOMPARE(values.first(), 16);
+        QCOMPARE(values.contains(240), true);
+        QCOMPARE(bar()->maximum(), 255);
+        QVERIFY(bar()->isHidden());
+    }
+
+    void readWaitsForABusyBox()
+    {
+        h->box.setBusyForever(true);
+        run("ReadEDID");
+        QCOMPARE(framesStartingWith(QStringLiteral("11 2A E1")), 502);
+        QCOMPARE(framesStartingWith(QStringLiteral("11 10 B0")), 16);
+        QCOMPARE(edidText()->toPlainText(), EdidText::canonical(h->box.boxEdid()));
+
+        // A short busy period: polled until it clears, 10 ms apart, after a 100 ms settle.
+        h->box.setBusyForever(false);
+        h->box.setFetchBusyReads(3);
+        h->clearFrames();
+        const quint64 before = h->clock.totalSleptMs();
+        run("ReadEDID");
+        QCOMPARE(framesStartingWith(QStringLiteral("11 2A E1")), 4);
+        QCOMPARE(h->clock.totalSleptMs() - before, quint64(100 + 4 * 10));
+    }
+
+    void readFetchAnsweredWrongStillReads()
+    {
+        h->box.setWrongCodeNext(1);
+        run("ReadEDID");
+        QCOMPARE(statusMessages.first(), QStringLiteral("Error Writing values"));
+        QCOMPARE(h->statusMessage(), QStringLiteral("EDID values read."));
+        QCOMPARE(edidText()->toPlainText(), EdidText::canonical(h->box.boxEdid()));
+    }
+
+    void failedChunkReadKeepsTheText()
+    {
+        showText(QStringLiteral("what the user had"));
+        h->box.failEdidChunkRead(4);
+        QVERIFY(!WindowTestAccess::readBoxEdid(w()));
+        QCOMPARE(edidText()->toPlainText(), QStringLiteral("what the user had"));
+        QCOMPARE(framesStartingWith(QStringLiteral("11 10 B0")), 5);
+        QVERIFY(!statusMessages.contains(QStringLiteral("EDID values read.")));
+        QVERIFY(!bar()->isHidden());
+        QCOMPARE(bar()->value(), 64);
+        QCOMPARE(bar()->maximum(), 255);
+    }
+
+    void progressShowsOnlyPositiveValues()
+    {
+        w().on_ProgressChange(16, 255);
+        QVERIFY(!bar()->isHidden());
+        QCOMPARE(bar()->value(), 16);
+        QCOMPARE(bar()->maximum(), 255);
+        QVERIFY(!bar()->isTextVisible());
+        w().on_ProgressChange(0, 255);
+        QVERIFY(bar()->isHidden());
+        w().on_ProgressChange(16, 255);
+        w().on_ProgressChange(5, 0);
+        QVERIFY(bar()->isHidden());
+        QCOMPARE(w().statusBar()->findChildren<QProgressBar *>().size(), 1);
+    }
+
+    void writeUploadsTheEditedTable()
+    {
+        EdidImage edited = h->box.boxEdid();
+        edited[20] ^= 0x5A;
+        edited[127] = edidChecksum(edited.data());
+        showText(EdidText::canonical(edited).toLower());
+        selectCustomMode();
+        QSignalSpy progress(bar(), &QProgressBar::valueChanged);
+        const quint64 before = h->clock.totalSleptMs();
+
+        run("WriteEDID");
+
+        QVERIFY(h->dialogs.shown.isEmpty());
+        const QStringList frames = h->framesHex();
+        QCOMPARE(frames.size(), 33);
+        for (int i = 0; i < 32; ++i) {
+            QVERIFY(frames[i].startsWith(
+                QStringLiteral("10 08 B0 %1").arg(8 * i, 2, 16, QLatin1Char('0')).toUpper()));
+        }
+        QCOMPARE(frames.last(), QStringLiteral("10 08 B1"));
+        QCOMPARE(h->statusMessage(), QStringLiteral("EDID values written..."));
+        QCOMPARE(h->clock.totalSleptMs() - before, quint64(32 * 30));
+        QList<int> values;
+        for (const auto &args : progress)
+            values << args.at(0).toInt();
+        QCOMPARE(values.first(), 1);
+        QCOMPARE(values.last(), 31);
+        QCOMPARE(bar()->maximum(), 32);
+        QVERIFY(bar()->isHidden());
+        QCOMPARE(h->box.boxEdid(), edited);
+
+        // And a following read shows it back.
+        showText(QString());
+        run("ReadEDID");
+        QCOMPARE(edidText()->toPlainText(), EdidText::canonical(edited));
+    }
+
+    void writeRefusedOutsideCustomTable_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("item");
+        QTest::newRow("automix") << "automixEDID" << 0;
+        QTest::newRow("fixed") << "fixedEDID" << 0;
+        QTest::newRow("custom, item 3") << "customEDID" << 3;
+        QTest::newRow("custom, no item") << "customEDID" << -1;
+    }
+    void writeRefusedOutsideCustomTable()
+    {
+        QFETCH(QString, mode);
+        QFETCH(int, item);
+        auto *form = WindowTestAccess::form(w());
+        w().findChild<QRadioButton *>(mode)->setChecked(true);
+        if (item < 0)
+            form->cmBEdid->clear();
+        else
+            form->cmBEdid->setCurrentIndex(item);
+        showText(EdidText::canonical(h->box.boxEdid()));
+
+        run("WriteEDID");
+
+        QCOMPARE(h->dialogs.texts(QStringLiteral("warning")),
+                 QStringList{QStringLiteral(
+                     "\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n")});
+        QCOMPARE(h->dialogs.shown.first().title, QStringLiteral("ZELVARIN Utility"));
+        QVERIFY(h->framesHex().isEmpty());
+    }
+
+    void failedChunkWriteIsNeverCommitted_data()
+    {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("chunksSent");
+        QTest::newRow("chunk 5 answered wrong") << false << 6;
+        QTest::newRow("chunk 0 not answered") << true << 1;
+    }
+    void failedChunkWriteIsNeverCommitted()
+    {
+        QFETCH(bool, silent);
+        QFETCH(int, chunksSent);
+        const EdidImage before = h->box.boxEdid();
+        EdidImage other = table(QStringLiteral("avr-receiver.bin"));
+        QVERIFY(other != before);
+        showText(EdidText::canonical(other));
+        selectCustomMode();
+        if (silent)
+            h->box.setSilentFor(CODE_EDID_DATA, 1);
+        else
+            h->box.failEdidChunkWrite(5);
+
+        QVERIFY(!WindowTestAccess::writeBoxEdid(w()));
+
+        QCOMPARE(framesStartingWith(QStringLiteral("10 08 B0")), chunksSent);
+        QCOMPARE(framesStartingWith(QStringLiteral("10 08 B1")), 0);
+        QCOMPARE(h->statusMessage(), QStringLiteral("Error Writing EDID values."));
+        QVERIFY(bar()->isHidden());
+        QCOMPARE(h->box.boxEdid(), before);
+    }
+
+    void checksumQuestionBeforeWrite_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("No") << int(QMessageBox::No) << 0;
+        QTest::newRow("Yes") << int(QMessageBox::Yes) << 33;
+        QTest::newRow("closed") << int(QMessageBox::NoButton) << 33;
+    }
+    void checksumQuestionBeforeWrite()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, frames);
+        const EdidImage bad = table(QStringLiteral("projector-bad-cta-checksum.bin"));
+        showText(EdidText::canonical(bad));
+        selectCustomMode();
+        h->dialogs.answers << QMessageBox::StandardButton(answer);
+
+        QCOMPARE(WindowTestAccess::writeBoxEdid(w()), frames > 0);
+
+        QCOMPARE(h->dialogs.shown.size(), 1);
+        const auto &q = h->dialogs.shown.first();
+        QCOMPARE(q.kind, QStringLiteral("question"));
+        QCOMPARE(q.title, QStringLiteral("ZELVARIN Utility"));
+        QCOMPARE(q.text, QStringLiteral("The EDID Checksum is not correct."));
+        QCOMPARE(q.informativeText, QStringLiteral("Write anyway?"));
+        QVERIFY(!q.hasParent);
+        QCOMPARE(h->framesHex().size(), frames);
+        if (frames > 0)
+            QCOMPARE(h->box.boxEdid(), bad); // sent as it stood, byte 255 and all
+    }
+
+    void malformedTextIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("slot");
+        QTest::newRow("write") << QByteArray("WriteEDID");
+        QTest::newRow("save") << QByteArray("SaveEDIDtoFile");
+        QTest::newRow("checksum") << QByteArray("CalculateChkSum");
+    }
+    void malformedTextIsRefused()
+    {
+        QFETCH(QByteArray, slot);
+        selectCustomMode();
+        showText(QStringLiteral("00 11\t22"));
+        run(slot.constData());
+        QCOMPARE(h->dialogs.shown.size(), 1); // no file dialog either
+        QCOMPARE(h->dialogs.texts(QStringLiteral("warning")),
+                 QStringList{QStringLiteral("Hex Format Error")});
+        QCOMPARE(h->dialogs.shown.first().title, QStringLiteral("ZELVARIN Utility"));
+        QVERIFY(h->framesHex().isEmpty());
+        QCOMPARE(edidText()->toPlainText(), QStringLiteral("00 11\t22"));
+    }
+
+    void formattedDisplay_data()
+    {
+        QTest::addColumn<float>("scale");
+        QTest::addColumn<qreal>("points");
+        QTest::newRow("96 dpi") << 1.0f << 8.0;
+        QTest::newRow("144 dpi") << 1.5f << 8.0 / 1.5;
+        QTest::newRow("unmeasured") << 0.0f << 8.0;
+    }
+    void formattedDisplay()
+    {
+        QFETCH(float, scale);
+        QFETCH(qreal, points);
+        h->services.displayScale = scale;
+        const EdidImage t = table(QStringLiteral("tv-hdr-dynamic.bin"));
+        WindowTestAccess::showEdidImage(w(), t);
+
+        QCOMPARE(edidText()->toPlainText(), EdidText::canonical(t));
+        for (int i = 0; i < EDID_SIZE; ++i) {
+            const QTextCharFormat f = byteFormat(edidText(), i);
+            const bool bold = i == 127 || i == 255;
+            QCOMPARE(f.fontWeight(), bold ? int(QFont::Bold) : int(QFont::Normal));
+            QCOMPARE(f.foreground().color(), QColor(Qt::black));
+            QVERIFY(qFuzzyCompare(f.fontPointSize(), points));
+        }
+    }
+
+    void checksumRepair_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("repaired255"); // -1: nothing asked, nothing changed
+        QTest::newRow("good") << "tv-hdr-600mhz.bin" << int(QMessageBox::No) << -1;
+        QTest::newRow("projector Yes") << "projector-bad-cta-checksum.bin"
+                                       << int(QMessageBox::Yes) << 0x38;
+        QTest::newRow("monitor Yes") << "monitor-ff-padded-bad-checksum.bin"
+                                     << int(QMessageBox::Yes) << 0xAB;
+        QTest::newRow("projector No") << "projector-bad-cta-checksum.bin"
+                                      << int(QMessageBox::No) << -1;
+    }
+    void checksumRepair()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, answer);
+        QFETCH(int, repaired255);
+        const EdidImage original = table(file);
+        const bool good = edidChecksum(original.data() + 128) == original[255];
+        // Typed, not formatted: a good table gets the formatted layout, a declined one does not.
+        showText(EdidText::canonical(original));
+        h->dialogs.answers << QMessageBox::StandardButton(answer);
+
+        run("CalculateChkSum");
+
+        if (good) {
+            QVERIFY(h->dialogs.shown.isEmpty());
+        } else {
+            QCOMPARE(h->dialogs.shown.size(), 1);
+            const auto &q = h->dialogs.shown.first();
+            QCOMPARE(q.text, QStringLiteral("The EDID Checksum is not correct."));
+            QCOMPARE(q.informativeText, QStringLiteral("Do you want to calculate a new checksum?"));
+            QVERIFY(q.title.isEmpty());
+            QVERIFY(!q.hasParent);
+        }
+        EdidImage expected = original;
+        if (repaired255 >= 0)
+            expected[255] = quint8(repaired255);
+        QCOMPARE(edidText()->toPlainText(), EdidText::canonical(expected));
+        const bool formatted = good || repaired255 >= 0;
+        QCOMPARE(byteFormat(edidText(), 255).fontWeight(),
+                 formatted ? int(QFont::Bold) : int(QFont::Normal));
+    }
+
+    void loadBinaryFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("128") << "monitor-128.bin";
+        QTest::newRow("256") << "tv-hf-scdb.bin";
+        QTest::newRow("384") << "monitor-384-displayid.bin";
+        QTest::newRow("512") << "monitor-512-blockmap.bin";
+        QTest::newRow("empty") << QString();
+    }
+    void loadBinaryFiles()
+    {
+        QFETCH(QString, file);
+        const QByteArray bytes = file.isEmpty() ? QByteArray() : tableFile(file);
+        writeFile(path(QStringLiteral("t.bin")), bytes);
+        h->dialogs.fileNames << path(QStringLiteral("t.bin"));
+
+        run("LoadEDIDfromFile");
+
+        const auto &open = h->dialogs.shown.first();
+        QCOMPARE(open.kind, QStringLiteral("open"));
+        QCOMPARE(open.title, QStringLiteral("Open file"));
+        QCOMPARE(open.text, QStringLiteral("Binary Files (*.bin);;All files (*.*)"));
+        QVERIFY(open.hasParent);
+        QCOMPARE(edidText()->toPlainText(),
+                 EdidText::canonical(EdidFile::tableFromBinary(bytes)));
+        QCOMPARE(byteFormat(edidText(), 127).fontWeight(), int(QFont::Bold));
+        QCOMPARE(h->statusMessage(), QStringLiteral("File loaded"));
+    }
+
+    void loadHexTextFiles()
+    {
+        const EdidImage t = table(QStringLiteral("projector-4k-hdr.bin"));
+        for (const QByteArray &eol : {QByteArray("\r\n"), QByteArray("\n")}) {
+            QByteArray text;
+            for (int i = 0; i < EDID_SIZE; ++i)
+                text += QByteArray::number(t[i], 16).rightJustified(2, '0').toUpper() + ' '
+                        + (i % 16 == 15 ? eol : QByteArray());
+            writeFile(path(QStringLiteral("t.txt")), text);
+            showText(QString());
+            h->dialogs.fileNames << path(QStringLiteral("t.txt"));
+
+            run("LoadEDIDfromFile");
+
+            QCOMPARE(edidText()->toPlainText(), EdidText::canonical(t));
+            const QTextCharFormat f = byteFormat(edidText(), 40);
+            QCOMPARE(f.foreground().color(), QColor(0, 0, 255, 255));
+            QCOMPARE(f.fontWeight(), int(QFont::Bold));
+            QCOMPARE(h->statusMessage(), QStringLiteral("File loaded"));
+        }
+    }
+
+    void loadFailuresKeepTheText_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("missing") << "no-such-file.bin";
+#ifdef Q_OS_LINUX
+        // Opens, then fails on the first read.
+        QTest::newRow("unreadable") << "/proc/self/mem";
+#endif
+    }
+    void loadFailuresKeepTheText()
+    {
+        QFETCH(QString, file);
+        const QString name = file.startsWith(QLatin1Char('/')) ? file : path(file);
+        showText(QStringLiteral("kept"));
+        h->dialogs.fileNames << name;
+
+        run("LoadEDIDfromFile");
+
+        const QStringList warnings = h->dialogs.texts(QStringLiteral("warning"));
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings.first().startsWith(QStringLiteral("Cannot read file %1:\n").arg(name)),
+                 qPrintable(warnings.first()));
+        QVERIFY(warnings.first().endsWith(QLatin1Char('.')));
+        QCOMPARE(edidText()->toPlainText(), QStringLiteral("kept"));
+        QVERIFY(statusMessages.isEmpty());
+
+        // A cancelled dialog does nothing at all.
+        h->dialogs.clear();
+        run("LoadEDIDfromFile");
+        QCOMPARE(h->dialogs.shown.size(), 1);
+        QCOMPARE(edidText()->toPlainText(), QStringLiteral("kept"));
+    }
+
+    void saveThenLoad()
+    {
+        const EdidImage t = table(QStringLiteral("tv-hdr-600mhz.bin"));
+        const QString file = path(QStringLiteral("saved.bin"));
+        writeFile(file, QByteArray(600, 'x')); // a longer file is replaced whole
+        showText(EdidText::canonical(t));
+        h->dialogs.fileNames << file << file;
+
+        run("SaveEDIDtoFile");
+
+        const auto &save = h->dialogs.shown.first();
+        QCOMPARE(save.kind, QStringLiteral("save"));
+        QCOMPARE(save.title, QStringLiteral("Save File"));
+        QCOMPARE(save.informativeText, QStringLiteral("ZELVARIN_edid0.bin"));
+        QCOMPARE(save.text, QStringLiteral("Binary file (*.bin)"));
+        QCOMPARE(statusMessages, (QStringList{QStringLiteral("Saving file..."),
+                                              QStringLiteral("File saved")}));
+        QCOMPARE(EdidFile::tableFromBinary(readFile(file)), t);
+        QCOMPARE(readFile(file).size(), EDID_SIZE);
+
+        showText(QString());
+        run("LoadEDIDfromFile");
+        QCOMPARE(edidText()->toPlainText(), EdidText::canonical(t));
+
+        // A short text saves its pairs followed by zeros.
+        showText(QStringLiteral("00 FF"));
+        h->dialogs.fileNames << file;
+        run("SaveEDIDtoFile");
+        QCOMPARE(readFile(file), QByteArray("\x00\xFF", 2) + QByteArray(254, '\0'));
+    }
+
+    void failedSaveKeepsTheOldFile()
+    {
+        showText(EdidText::canonical(h->box.boxEdid()));
+        const QString missingDir = path(QStringLiteral("no-dir/e.bin"));
+        h->dialogs.fileNames << missingDir;
+        run("SaveEDIDtoFile");
+        QStringList warnings = h->dialogs.texts(QStringLiteral("warning"));
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings.first().startsWith(QStringLiteral("Cannot write file %1:\n").arg(missingDir)));
+        QVERIFY(!statusMessages.contains(QStringLiteral("File saved")));
+
+#ifdef Q_OS_LINUX
+        // The disk refuses the data half way (a file size limit below 256 bytes): the warning
+        // shows and the old file is untouched.
+        const QString file = path(QStringLiteral("old.bin"));
+        const QByteArray old = tableFile(QStringLiteral("monitor-512-blockmap.bin"));
+        writeFile(file, old);
+        showText(EdidText::canonical(h->box.boxEdid()));
+        h->dialogs.fileNames << file;
+        rlimit kept{};
+        getrlimit(RLIMIT_FSIZE, &kept);
+        rlimit small = kept;
+        small.rlim_cur = 100;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        run("SaveEDIDtoFile");
+        setrlimit(RLIMIT_FSIZE, &kept);
+        std::signal(SIGXFSZ, oldHandler);
+
+        warnings = h->dialogs.texts(QStringLiteral("warning"));
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings.first().startsWith(QStringLiteral("Cannot write file %1:\n").arg(file)));
+        QVERIFY(!statusMessages.contains(QStringLiteral("File saved")));
+        QCOMPARE(readFile(file), old);
+        // and no temporary file is left beside it
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("old.bin*")}, QDir::Files),
+                 QStringList{QStringLiteral("old.bin")});
+#endif
+    }
+};
+
+QTEST_MAIN(TestEdidWindow)
+#include "tst_edid_window.moc"
