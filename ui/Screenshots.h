@@ -4,6 +4,9 @@
 
 class MainWindow;
 
-// Renders the window once per tab to PREFIX-edid.png, PREFIX-cec.png, PREFIX-hdr-if.png and
-// PREFIX-config.png. False when a file could not be written.
+// Lets the window take its first status tick, then renders it once per tab to PREFIX-edid.png,
+// PREFIX-cec.png, PREFIX-hdr-if.png and PREFIX-config.png. False when a file could not be written.
 bool saveScreenshots(MainWindow &window, const QString &prefix);
+
+// The rendering step alone, on the window as it stands. The tab shown before is shown again after.
+bool saveTabPictures(MainWindow &window, const QString &prefix);
