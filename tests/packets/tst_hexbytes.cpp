@@ -46,11 +46,8 @@ private Q_SLOTS:
     void pairConversion_data();
     void pairConversion();
     void preparation();
-    void wellFormedTexts_data();
-    void wellFormedTexts();
     void malformedTexts_data();
     void malformedTexts();
-    void loadFrameLayout();
     void randomWellFormedTextsRoundTrip();
     void randomArbitraryTextsStayInBounds();
 };
@@ -88,33 +85,6 @@ void TestHexBytes::preparation()
     QCOMPARE(prepareHexText(QStringLiteral("\u00e9")), QByteArray("\xC9\r"));
 }
 
-void TestHexBytes::wellFormedTexts_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("withCount");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("menu up, counted") << "54:44:01" << true << bytes({0x54, 0x02, 0x44, 0x01});
-    QTest::newRow("menu up, plain") << "54:44:01" << false << bytes({0x54, 0x44, 0x01});
-    QTest::newRow("standby, counted") << "0f:36" << true << bytes({0x0F, 0x01, 0x36});
-    QTest::newRow("avi bt2020")
-        << "60:c8:60:61:00" << false << bytes({0x60, 0xC8, 0x60, 0x61, 0x00});
-    QTest::newRow("hdr infoframe") << "87:01:17:5c:02:00:d0:84" << false
-                                   << bytes({0x87, 0x01, 0x17, 0x5C, 0x02, 0x00, 0xD0, 0x84});
-    // Without colons: one byte from the second and third characters.
-    QTest::newRow("no colon, counted") << "ABCDE" << true << bytes({0xBC});
-    QTest::newRow("no colon, plain") << "ABCDE" << false << bytes({0xBC});
-    // A lone byte: its second character and the carriage return.
-    QTest::newRow("single byte") << "50" << false << bytes({hexPairToByte('0', '\r')});
-}
-
-void TestHexBytes::wellFormedTexts()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, withCount);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(parse(prepareHexText(text), withCount), expected);
-}
-
 void TestHexBytes::malformedTexts_data()
 {
     QTest::addColumn<QByteArray>("prepared");
@@ -133,6 +103,9 @@ void TestHexBytes::malformedTexts_data()
     QTest::newRow("short group") << QByteArray("50:04:1:22\r")
                                  << bytes({0x50, 0x04, hexPairToByte('1', ':')});
     QTest::newRow("empty") << QByteArray() << bytes({beforeStart});
+    // Without colons: one byte from the second and third characters.
+    QTest::newRow("no colon") << QByteArray("ABCDE\r") << bytes({0xBC});
+    QTest::newRow("single byte") << QByteArray("50\r") << bytes({hexPairToByte('0', '\r')});
 }
 
 void TestHexBytes::malformedTexts()
@@ -140,14 +113,6 @@ void TestHexBytes::malformedTexts()
     QFETCH(QByteArray, prepared);
     QFETCH(QByteArray, expected);
     QCOMPARE(parse(prepared, false), expected);
-}
-
-void TestHexBytes::loadFrameLayout()
-{
-    HexOutput out;
-    const QByteArray text = prepareHexText(QStringLiteral("54:44:01"));
-    const quint8 count = parseHexBytes(text.constData(), text.size(), true, out);
-    QCOMPARE(buildLoadFrame(0xB2, out, count), bytes({0x10, 0x04, 0xB2, 0x54, 0x02, 0x44, 0x01}));
 }
 
 // Any list of 1 to 31 bytes, written in either case, comes back unchanged.
