@@ -400,6 +400,19 @@ private slots:
         QVERIFY(fifth.at(0) != char(0xB0));
     }
 
+    // Counts and offsets come from the host; the box must stay inside its table and its packet.
+    void requestsPastTheEndStayInside()
+    {
+        QCOMPARE(exchange(bytes({ 0x10, 8, 0xB0, 0xFC }) + QByteArray(8, char(0x5A))).size(), 2);
+        QCOMPARE(box->statusBlock(), SimulatedBox::defaultStatusBlock());
+        exchange(bytes({ 0x10, 8, 0xB1 }));
+        QCOMPARE(asBytes(box->boxEdid()).right(4), QByteArray(4, char(0x5A)));
+        exchange(bytes({ 0x10, 1, 0xB4 }));
+        QCOMPARE(exchange(bytes({ 0x11, 16, 0xB0, 0xF8 })).size(), 8);
+        QCOMPARE(exchange(bytes({ 0x11, 200, 0xE0, 6 })).size(), MAX_REPLY);
+        QCOMPARE(exchange(bytes({ 0x11, 200, 0xE1 })).size(), MAX_REPLY);
+    }
+
     void operationFailures()
     {
         quint32 n = 0, count = 0;
@@ -471,17 +484,15 @@ private slots:
         QVERIFY(inputMoved);
         QVERIFY(formatMoved);
         QVERIFY(hdrMoved);
-    }
 
-    void livelyInputStaysWithoutAutoSwitch()
-    {
-        box->setLively(true);
-        exchange(bytes({ 0x10, 4, 0xE0, 1, 0 })); // automatic switching off
+        // Without automatic switching the input stays where it is.
+        exchange(bytes({ 0x10, 4, 0xE0, 1, 0 }));
+        const quint8 now = box->statusBlock()[0];
         for (int i = 0; i < 40; ++i) {
             clock.advance(3000);
             statusRead();
         }
-        QCOMPARE(box->statusBlock()[0], quint8(1));
+        QCOMPARE(box->statusBlock()[0], now);
     }
 };
 
