@@ -107,6 +107,9 @@ int main(int argc, char **argv)
     std::unique_ptr<UsbXpress> usb;
     if (parser.isSet(simulateOption)) {
         auto box = std::make_unique<SimulatedBox>(clock);
+        // A person trying the program should see the window follow a box that changes by
+        // itself; a screenshot wants the box as it starts.
+        box->setLively(!parser.isSet(screenshotOption));
         usb = std::move(box);
     } else {
 #if defined(ZELVARIN_HAVE_LIBUSB)

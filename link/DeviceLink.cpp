@@ -122,7 +122,6 @@ bool DeviceLink::transact(Reply &reply, const quint8 *request, quint32 minReplyL
         if (m_usb.checkRxQueue(m_deviceHandle, &waiting, &queueStatus) != UsbStatus::Success) {
             m_warnings.deviceWarning(tr("Error Checking RX Queue"));
             result = false;
-            waiting = 0;
         }
     }
 

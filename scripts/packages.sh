@@ -1,0 +1,30 @@
+# Sourced by the set-up scripts: makes sure the Debian packages the build needs are installed.
+# As root it installs what is missing (running apt-get update first); otherwise it prints the one
+# apt-get line to run and stops.
+
+ZELVARIN_PACKAGES=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libusb-1.0-0-dev
+    fontconfig fonts-dejavu-core
+)
+# Only the test command needs these: the emulated USB device and the fuzzing compiler.
+ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev clang libclang-rt-14-dev)
+
+ensure_packages() {
+    local missing=() p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing Debian packages. Run this once, then try again:" >&2
+        echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing: ${missing[*]}" >&2
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds the utility and starts it on the built-in simulated box. Extra arguments go to the
+# program (for example --trace).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+ensure_packages "${ZELVARIN_PACKAGES[@]}"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build --target zelvarin -j"$(nproc)"
+exec build/app/zelvarin --simulate "$@"
