@@ -1,0 +1,562 @@
+// The libusb backend against boxes on an emulated USB bus (umockdev): the real libusb calls,
+// usbdevfs ioctls and all, with no hardware. Needs libumockdev-preload.so ahead of everything else
+// (the CTest registration sets LD_PRELOAD).
+
+#include "Clock.h"
+#include "DeviceLink.h"
+#include "DeviceWarnings.h"
+#include "EmulatedBox.h"
+#include "LibUsbBackend.h"
+
+#include <QTest>
+#include <umockdev.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+class RecordedWarnings final : public DeviceWarnings
+{
+public:
+    void deviceWarning(const QString &text) override { texts << text; }
+    QStringList texts;
+};
+
+// Every look at the clock moves it on, so that DeviceLink's four-second reply wait ends after a
+// few queue checks instead of four real seconds.
+class SteppingClock final : public Clock
+{
+public:
+    quint32 tickMs() override { return m_now += 500; }
+    void sleepMs(quint32 ms) override { m_now += ms; }
+
+private:
+    quint32 m_now = 0;
+};
+
+// One emulated bus per test; the boxes go before the testbed, and every backend must be gone
+// before the bus (declare it after the bus).
+struct Bus
+{
+    UMockdevTestbed *testbed = umockdev_testbed_new();
+    std::vector<std::unique_ptr<EmulatedBox>> boxes;
+
+    EmulatedBox &add(const EmulatedBox::Descriptor &d = {})
+    {
+        boxes.push_back(std::make_unique<EmulatedBox>(testbed, d));
+        return *boxes.back();
+    }
+    ~Bus()
+    {
+        boxes.clear();
+        g_object_unref(testbed);
+    }
+};
+
+EmulatedBox::Descriptor box(QByteArray serial, int address, quint16 product = 0xEA61)
+{
+    EmulatedBox::Descriptor d;
+    d.serial = std::move(serial);
+    d.address = address;
+    d.product = product;
+    return d;
+}
+
+const quint8 kStatusRead[] = {FRAME_READ, STATUS_LEN, CODE_STATUS};
+
+// Polls the receive queue until `bytes` are there; bounded by a count, not by time.
+quint32 waitForQueue(LibUsbBackend &usb, UsbHandle h, quint32 bytes)
+{
+    quint32 waiting = 0, queueStatus = 0;
+    for (int i = 0; i < 2000 && waiting < bytes; ++i)
+        usb.checkRxQueue(h, &waiting, &queueStatus);
+    return waiting;
+}
+
+using Request = EmulatedBox::ControlRequest;
+
+} // namespace
+
+class TestUsb : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+
+    void settingsParsing_data();
+    void settingsParsing();
+    void vendorTimeoutsForLibusb();
+
+    void noBoxAttached();
+    void enumerationAndSerialMatching();
+    void productStringKinds_data();
+    void productStringKinds();
+    void openAndCloseSequence_data();
+    void openAndCloseSequence();
+    void refusedOpenRequestLeavesTheDeviceFree();
+    void statusReadThroughTheTransferPath_data();
+    void statusReadThroughTheTransferPath();
+    void readReturnsWhatIsThereInPackets();
+    void flushDropsWhatCameUnasked();
+    void silentDeviceTimesOut();
+    void unplugMidTransactionFailsWithoutCrashing();
+
+private:
+    bool m_emulated = false;
+};
+
+void TestUsb::initTestCase()
+{
+    m_emulated = qEnvironmentVariable("LD_PRELOAD").contains(QLatin1String("libumockdev-preload"));
+}
+
+#define REQUIRE_EMULATED_BUS()                                                                     \
+    if (!m_emulated)                                                                               \
+    QSKIP("needs LD_PRELOAD=libumockdev-preload.so.0 (ctest sets it; or run under umockdev-wrapper)")
+
+// --- settings ------------------------------------------------------------------------------------
+
+void TestUsb::settingsParsing_data()
+{
+    QTest::addColumn<QStringList>("ids");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("expected"); // "vid:pid,...|type req index open close purge en"
+
+    const QString defaults = QStringLiteral("10c4:ea61|40 02 0000 0002 0004 0001 0");
+    QTest::newRow("nothing") << QStringList() << QStringList() << true << defaults;
+    QTest::newRow("extra id, any case, 0x, duplicate dropped")
+        << QStringList{"10C4:8A5E", "0x10c4:0x8a5e", "10c4:ea61"} << QStringList() << true
+        << QStringLiteral("10c4:ea61,10c4:8a5e|40 02 0000 0002 0004 0001 0");
+    QTest::newRow("short hex ids") << QStringList{"1:2"} << QStringList() << true
+                                   << QStringLiteral("10c4:ea61,0001:0002|40 02 0000 0002 0004 0001 0");
+    for (const char *bad : {"10c4", "10c4:", ":ea61", "10c4:ea61:1", "10c4:1ea61", "10c4:eaXX",
+                            "-1:2", ""})
+        QTest::newRow(qPrintable(QStringLiteral("bad id '%1'").arg(bad)))
+            << QStringList{QString::fromLatin1(bad)} << QStringList() << false << defaults;
+    QTest::newRow("a bad id among good ones changes nothing")
+        << QStringList{"10c4:8a5e", "nonsense"} << QStringList() << false << defaults;
+
+    QTest::newRow("every option")
+        << QStringList()
+        << QStringList{"request-type=c1", "request=0x12", "index=1", "open=5", "close=6",
+                       "purge=0x000f", "enable=on", "enable-request=7", "enable-value=ABCD"}
+        << true << QStringLiteral("10c4:ea61|c1 12 0001 0005 0006 000f 1");
+    QTest::newRow("enable off again") << QStringList() << QStringList{"enable=yes", "ENABLE=off"}
+                                      << true << defaults;
+    for (const char *bad : {"open", "open=", "open=10000", "request=100", "enable=maybe",
+                            "bogus=1", "=1", "open=2 3"})
+        QTest::newRow(qPrintable(QStringLiteral("bad option '%1'").arg(bad)))
+            << QStringList() << QStringList{"open=9", QString::fromLatin1(bad)} << false
+            << defaults;
+}
+
+void TestUsb::settingsParsing()
+{
+    QFETCH(QStringList, ids);
+    QFETCH(QStringList, options);
+    QFETCH(bool, accepted);
+    QFETCH(QString, expected);
+
+    UsbSettings s;
+    QString error;
+    const bool ok = s.addIds(ids, &error) && s.applyOptions(options, &error);
+    QCOMPARE(ok, accepted);
+    QCOMPARE(error.isEmpty(), accepted);
+
+    QStringList idTexts;
+    for (const UsbId &id : s.ids)
+        idTexts << QStringLiteral("%1:%2").arg(id.vendor, 4, 16, QLatin1Char('0')).arg(id.product, 4, 16, QLatin1Char('0'));
+    const auto hex = [](uint v, int w) { return QStringLiteral("%1").arg(v, w, 16, QLatin1Char('0')); };
+    const QString actual = idTexts.join(QLatin1Char(',')) + QLatin1Char('|')
+        + QStringList{hex(s.requestType, 2), hex(s.request, 2), hex(s.index, 4), hex(s.openValue, 4),
+                      hex(s.closeValue, 4), hex(s.purgeValue, 4), QString::number(s.sendEnable)}
+              .join(QLatin1Char(' '));
+    QCOMPARE(actual, expected);
+    if (accepted && options.contains(QStringLiteral("enable=on"))) {
+        QCOMPARE(s.enableRequest, quint8(7));
+        QCOMPARE(s.enableValue, quint16(0xABCD));
+    }
+}
+
+void TestUsb::vendorTimeoutsForLibusb()
+{
+    QCOMPARE(LibUsbBackend::libusbTimeout(kInfiniteTimeout), 0u); // libusb's "for ever"
+    QCOMPARE(LibUsbBackend::libusbTimeout(0), 1u); // must not become "for ever"
+    QCOMPARE(LibUsbBackend::libusbTimeout(4000), 4000u);
+}
+
+// --- device list and strings --------------------------------------------------------------------
+
+void TestUsb::noBoxAttached()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    bus.add(box("2023", 4, 0xC52B)); // somebody else's device
+    LibUsbBackend usb;
+    SteppingClock clock;
+    RecordedWarnings warnings;
+    DeviceLink link(usb, clock, warnings);
+
+    quint32 index = 99;
+    QVERIFY(!link.findDevice(DeviceLink::DEVICE_SERIAL, index));
+    QCOMPARE(warnings.texts, QStringList{QStringLiteral("ZELVARIN USB not connected!")});
+    QCOMPARE(index, 99u);
+}
+
+void TestUsb::enumerationAndSerialMatching()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    // Added out of order: the index follows the bus position, not the order of discovery.
+    EmulatedBox &second = bus.add(box("2023", 5));
+    bus.add(box("20230", 3));
+    bus.add(box("2023", 4, 0xC52B)); // not a box: another product
+    bus.add(box("2023", 2, 0x8A5E)); // a box with its own product ID, seen only when asked for
+
+    {
+        LibUsbBackend usb;
+        quint32 count = 0;
+        QCOMPARE(usb.getNumDevices(&count), quint32(UsbStatus::Success));
+        QCOMPARE(count, 2u);
+
+        SteppingClock clock;
+        RecordedWarnings warnings;
+        DeviceLink link(usb, clock, warnings);
+        quint32 index = 99;
+        QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
+        QCOMPARE(index, 1u);
+        QVERIFY(warnings.texts.isEmpty());
+        QVERIFY(link.open(index));
+        QVERIFY(second.interfaceClaimed());
+        link.close();
+        QVERIFY(warnings.texts.isEmpty());
+    }
+    {
+        UsbSettings settings;
+        QString error;
+        QVERIFY(settings.addIds({QStringLiteral("10c4:8a5e")}, &error));
+        LibUsbBackend usb(settings);
+        quint32 count = 0;
+        QCOMPARE(usb.getNumDevices(&count), quint32(UsbStatus::Success));
+        QCOMPARE(count, 3u);
+        char serial[ProductString::kBufferSize];
+        QCOMPARE(usb.getProductString(0, serial, ProductString::Pid), quint32(UsbStatus::Success));
+        QCOMPARE(QByteArray(serial), QByteArray("8A5E"));
+    }
+}
+
+void TestUsb::productStringKinds_data()
+{
+    QTest::addColumn<quint32>("index");
+    QTest::addColumn<quint32>("kind");
+    QTest::addColumn<quint32>("status");
+    QTest::addColumn<QByteArray>("text");
+
+    const quint32 ok = UsbStatus::Success;
+    QTest::newRow("0 serial") << 0u << quint32(ProductString::SerialNumber) << ok << QByteArray("2023");
+    QTest::newRow("1 description") << 0u << quint32(ProductString::Description) << ok << QByteArray("ZELVARIN");
+    QTest::newRow("2 link name") << 0u << quint32(ProductString::LinkName) << ok << QByteArray("usb:001:007");
+    QTest::newRow("3 vendor ID") << 0u << quint32(ProductString::Vid) << ok << QByteArray("10C4");
+    QTest::newRow("4 product ID") << 0u << quint32(ProductString::Pid) << ok << QByteArray("EA61");
+    QTest::newRow("unknown kind") << 0u << 5u << quint32(UsbStatus::InvalidParameter) << QByteArray();
+    QTest::newRow("no such device") << 1u << 0u << quint32(UsbStatus::DeviceNotFound) << QByteArray();
+}
+
+void TestUsb::productStringKinds()
+{
+    REQUIRE_EMULATED_BUS();
+    QFETCH(quint32, index);
+    QFETCH(quint32, kind);
+    QFETCH(quint32, status);
+    QFETCH(QByteArray, text);
+
+    Bus bus;
+    bus.add(box("2023", 7));
+    LibUsbBackend usb;
+    quint32 count = 0;
+    usb.getNumDevices(&count);
+    QCOMPARE(count, 1u);
+
+    char buffer[ProductString::kBufferSize];
+    std::memset(buffer, 'x', sizeof buffer);
+    QCOMPARE(usb.getProductString(index, buffer, kind), status);
+    QVERIFY(std::memchr(buffer, '\0', sizeof buffer)); // always terminated, even on failure
+    QCOMPARE(QByteArray(buffer), text);
+}
+
+// --- open, close, transfers ---------------------------------------------------------------------
+
+void TestUsb::openAndCloseSequence_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QList<Request>>("onOpen");
+    QTest::addColumn<Request>("onClose");
+
+    QTest::newRow("defaults") << QStringList() << QList<Request>{{0x40, 0x02, 0x0002, 0}}
+                              << Request{0x40, 0x02, 0x0004, 0};
+    QTest::newRow("with the enable request")
+        << QStringList{"enable=on"}
+        << QList<Request>{{0x40, 0x00, 0xFFFF, 0}, {0x40, 0x02, 0x0002, 0}}
+        << Request{0x40, 0x02, 0x0004, 0};
+    QTest::newRow("other values") << QStringList{"request=3", "open=12", "close=13", "index=1"}
+                                  << QList<Request>{{0x40, 0x03, 0x0012, 1}}
+                                  << Request{0x40, 0x03, 0x0013, 1};
+}
+
+void TestUsb::openAndCloseSequence()
+{
+    REQUIRE_EMULATED_BUS();
+    QFETCH(QStringList, options);
+    QFETCH(QList<Request>, onOpen);
+    QFETCH(Request, onClose);
+
+    Bus bus;
+    EmulatedBox &device = bus.add();
+    UsbSettings settings;
+    QString error;
+    QVERIFY(settings.applyOptions(options, &error));
+    LibUsbBackend usb(settings);
+    quint32 count = 0;
+    usb.getNumDevices(&count);
+
+    UsbHandle h = kClosedHandle;
+    QCOMPARE(usb.open(0, &h), quint32(UsbStatus::Success));
+    QVERIFY(h != kClosedHandle);
+    // The serial driver let go of the interface, we hold it, the firmware has been told.
+    QVERIFY(!device.kernelDriverBound());
+    QVERIFY(device.interfaceClaimed());
+    QCOMPARE(device.controlRequests(), onOpen);
+
+    QCOMPARE(usb.close(h), quint32(UsbStatus::Success));
+    QCOMPARE(device.controlRequests(), onOpen + QList<Request>{onClose});
+    QVERIFY(!device.interfaceClaimed());
+    QVERIFY(device.kernelDriverBound()); // given back
+
+    quint32 got = 0, waiting = 0, status = 0;
+    quint8 byte = 0;
+    QCOMPARE(usb.close(h), quint32(UsbStatus::InvalidHandle));
+    QCOMPARE(usb.read(h, &byte, 1, &got), quint32(UsbStatus::InvalidHandle));
+    QCOMPARE(usb.write(h, &byte, 1, &got), quint32(UsbStatus::InvalidHandle));
+    QCOMPARE(usb.checkRxQueue(h, &waiting, &status), quint32(UsbStatus::InvalidHandle));
+    QCOMPARE(usb.flushBuffers(h, 1, 1), quint32(UsbStatus::InvalidHandle));
+}
+
+void TestUsb::refusedOpenRequestLeavesTheDeviceFree()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    EmulatedBox &device = bus.add();
+    device.refuseRequest(0x0002);
+    LibUsbBackend usb;
+    SteppingClock clock;
+    RecordedWarnings warnings;
+    DeviceLink link(usb, clock, warnings);
+
+    quint32 index = 0;
+    QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
+    QVERIFY(!link.open(index));
+    QCOMPARE(warnings.texts, QStringList{QStringLiteral("Usb device open error!")});
+    QVERIFY(!link.isOpen());
+    QVERIFY(!device.interfaceClaimed());
+    QVERIFY(device.kernelDriverBound());
+}
+
+void TestUsb::statusReadThroughTheTransferPath_data()
+{
+    QTest::addColumn<quint8>("in");
+    QTest::addColumn<quint8>("out");
+    QTest::newRow("endpoints 82/02") << quint8(0x82) << quint8(0x02);
+    QTest::newRow("endpoints 81/01") << quint8(0x81) << quint8(0x01);
+}
+
+void TestUsb::statusReadThroughTheTransferPath()
+{
+    REQUIRE_EMULATED_BUS();
+    QFETCH(quint8, in);
+    QFETCH(quint8, out);
+    Bus bus;
+    EmulatedBox::Descriptor d;
+    d.inEndpoint = in;
+    d.outEndpoint = out;
+    EmulatedBox &device = bus.add(d);
+    LibUsbBackend usb;
+    SteppingClock clock;
+    RecordedWarnings warnings;
+    DeviceLink link(usb, clock, warnings);
+    quint32 index = 0;
+    QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
+    QVERIFY(link.open(index));
+
+    Reply reply{};
+    QVERIFY(link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
+    QCOMPARE(reply[0], CODE_STATUS);
+    const RegisterImage image = device.statusBlock();
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(reply.data()) + 2, STATUS_BLOCK_LEN),
+             QByteArray(reinterpret_cast<const char *>(image.data()), STATUS_BLOCK_LEN));
+    QCOMPARE(device.frames(),
+             QList<QByteArray>{QByteArray(reinterpret_cast<const char *>(kStatusRead), 3)});
+    // The transaction purged the box's buffers before it wrote.
+    QCOMPARE(device.controlRequests().last(), (Request{0x40, 0x02, 0x0001, 0}));
+    QVERIFY(warnings.texts.isEmpty());
+
+    // The time-out pair is the caller's again afterwards.
+    quint32 readMs = 0, writeMs = 0;
+    usb.getTimeouts(&readMs, &writeMs);
+    QCOMPARE(readMs, kInfiniteTimeout);
+    QCOMPARE(writeMs, kInfiniteTimeout);
+    link.close();
+    QVERIFY(warnings.texts.isEmpty());
+}
+
+void TestUsb::readReturnsWhatIsThereInPackets()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    EmulatedBox &device = bus.add();
+    LibUsbBackend usb;
+    quint32 count = 0;
+    usb.getNumDevices(&count);
+    UsbHandle h = kClosedHandle;
+    QCOMPARE(usb.open(0, &h), quint32(UsbStatus::Success));
+
+    // Exactly one full packet, with no short packet after it: it must still be seen.
+    QByteArray packet(64, '\0');
+    for (int i = 0; i < packet.size(); ++i)
+        packet[i] = char(i);
+    device.sendUnsolicited(packet);
+    QCOMPARE(waitForQueue(usb, h, 64), 64u);
+
+    device.sendUnsolicited(QByteArray(36, 'z'));
+    QCOMPARE(waitForQueue(usb, h, 100), 100u);
+    usb.setTimeouts(50, 50);
+    quint8 buffer[128] = {};
+    quint32 got = 0;
+    QCOMPARE(usb.read(h, buffer, 70, &got), quint32(UsbStatus::Success));
+    QCOMPARE(got, 70u);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(buffer), 64), packet);
+    QCOMPARE(usb.read(h, buffer, 128, &got), quint32(UsbStatus::Success));
+    QCOMPARE(got, 30u);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(buffer), 30), QByteArray(30, 'z'));
+    QCOMPARE(usb.close(h), quint32(UsbStatus::Success));
+}
+
+void TestUsb::flushDropsWhatCameUnasked()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    EmulatedBox &device = bus.add();
+    LibUsbBackend usb;
+    quint32 count = 0;
+    usb.getNumDevices(&count);
+    UsbHandle h = kClosedHandle;
+    QCOMPARE(usb.open(0, &h), quint32(UsbStatus::Success));
+
+    device.sendUnsolicited(QByteArray("\xE1stale", 6));
+    QCOMPARE(waitForQueue(usb, h, 6), 6u);
+    QCOMPARE(usb.flushBuffers(h, 1, 1), quint32(UsbStatus::Success));
+    QCOMPARE(device.controlRequests().last(), (Request{0x40, 0x02, 0x0001, 0}));
+    quint32 waiting = 99, queueStatus = 0;
+    QCOMPARE(usb.checkRxQueue(h, &waiting, &queueStatus), quint32(UsbStatus::Success));
+    QCOMPARE(waiting, 0u);
+
+    // The next reply is the box's, not what was left over.
+    quint32 written = 0;
+    QCOMPARE(usb.write(h, kStatusRead, sizeof kStatusRead, &written), quint32(UsbStatus::Success));
+    QCOMPARE(written, quint32(sizeof kStatusRead));
+    QCOMPARE(waitForQueue(usb, h, STATUS_LEN), quint32(STATUS_LEN));
+    quint8 reply[MAX_REPLY] = {};
+    quint32 got = 0;
+    QCOMPARE(usb.read(h, reply, MAX_REPLY, &got), quint32(UsbStatus::Success));
+    QCOMPARE(got, quint32(STATUS_LEN));
+    QCOMPARE(reply[0], CODE_STATUS);
+    QCOMPARE(usb.close(h), quint32(UsbStatus::Success));
+}
+
+void TestUsb::silentDeviceTimesOut()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    EmulatedBox &device = bus.add();
+    device.setMode(EmulatedBox::Mode::Silent);
+    LibUsbBackend usb;
+    SteppingClock clock;
+    RecordedWarnings warnings;
+    DeviceLink link(usb, clock, warnings);
+    quint32 index = 0;
+    QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
+    QVERIFY(link.open(index));
+
+    Reply reply{};
+    QVERIFY(!link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
+    QCOMPARE(reply[0], quint8(0));
+    QVERIFY(warnings.texts.isEmpty()); // silence is not a queue failure
+    QCOMPARE(device.frames().size(), 1);
+
+    const UsbHandle h = link.deviceHandle();
+    usb.setTimeouts(30, 30);
+    quint8 buffer[MAX_REPLY];
+    quint32 got = 99;
+    QCOMPARE(usb.read(h, buffer, MAX_REPLY, &got), quint32(UsbStatus::ReadTimedOut));
+    QCOMPARE(got, 0u);
+
+    device.setMode(EmulatedBox::Mode::Stuck);
+    quint32 written = 99;
+    QCOMPARE(usb.write(h, kStatusRead, sizeof kStatusRead, &written),
+             quint32(UsbStatus::WriteTimedOut));
+    QCOMPARE(written, 0u);
+
+    // Still usable once it answers again.
+    device.setMode(EmulatedBox::Mode::Answering);
+    usb.setTimeouts(kInfiniteTimeout, kInfiniteTimeout);
+    QVERIFY(link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
+    QCOMPARE(reply[0], CODE_STATUS);
+    link.close();
+    QVERIFY(warnings.texts.isEmpty());
+}
+
+void TestUsb::unplugMidTransactionFailsWithoutCrashing()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    EmulatedBox &device = bus.add();
+    LibUsbBackend usb;
+    SteppingClock clock;
+    RecordedWarnings warnings;
+    DeviceLink link(usb, clock, warnings);
+    quint32 index = 0;
+    QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
+    QVERIFY(link.open(index));
+    const UsbHandle h = link.deviceHandle();
+
+    // The box takes the request and is gone before it answers.
+    device.setMode(EmulatedBox::Mode::VanishOnNextFrame);
+    Reply reply{};
+    QVERIFY(!link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
+    QVERIFY(!warnings.texts.isEmpty());
+    QCOMPARE(warnings.texts.filter(QStringLiteral("Error Checking RX Queue")), warnings.texts);
+    warnings.texts.clear();
+    device.unplug();
+
+    // Every later use fails with a status, and nothing waits for ever.
+    QVERIFY(!link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
+    QVERIFY(warnings.texts.isEmpty()); // the write failed first
+    quint8 buffer[MAX_REPLY];
+    quint32 n = 0, queueStatus = 0;
+    QCOMPARE(usb.read(h, buffer, MAX_REPLY, &n), quint32(UsbStatus::ReadError));
+    QCOMPARE(usb.write(h, kStatusRead, sizeof kStatusRead, &n), quint32(UsbStatus::WriteError));
+    QVERIFY(usb.checkRxQueue(h, &n, &queueStatus) != UsbStatus::Success);
+    QVERIFY(usb.flushBuffers(h, 1, 1) != UsbStatus::Success);
+    char text[ProductString::kBufferSize];
+    QVERIFY(usb.getProductString(index, text, ProductString::SerialNumber) != UsbStatus::Success);
+
+    // Closing what is gone is not an error: the handle is released all the same.
+    link.close();
+    QVERIFY(warnings.texts.isEmpty());
+    QCOMPARE(usb.close(h), quint32(UsbStatus::InvalidHandle));
+}
+
+QTEST_GUILESS_MAIN(TestUsb)
+#include "tst_usb.moc"
