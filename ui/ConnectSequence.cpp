@@ -1,14 +1,82 @@
 #include "MainWindow.h"
 
 #include "DeviceLink.h"
+#include "Dialogs.h"
+#include "SignalDescription.h"
+#include "ui_ZelvarinForm.h"
 
-// Placeholder until the connect sequence lands: find and open the box only.
+#include <QStringList>
+
+namespace {
+constexpr quint8 BLOCK_VERSION = 7;
+constexpr quint8 BLOCK_INFOFRAME = 35;
+constexpr quint8 BLOCK_AVI = 36;
+constexpr quint8 VERSION_LEN = 8;
+constexpr quint8 INFOFRAME_LEN = 33;
+constexpr quint8 AVI_LEN = 15;
+
+// Block data starts at reply byte 2.
+constexpr int DATA = 2;
+} // namespace
+
+// Runs once, at the end of construction: find and open the box, show what it holds, start
+// polling it. There is no reconnect; without a box the window stays usable and every action
+// fails in the device link.
 void MainWindow::connectBox()
 {
     quint32 index = 0;
     if (!m_services.link->findDevice(DeviceLink::DEVICE_SERIAL, index))
         return;
-    if (!m_services.link->open(index))
+    if (!m_services.link->open(index)) {
+        m_services.dialogs->warning(this, tr("ZELVARIN Utility"), tr("Hardware not found"));
         return;
+    }
+
+    // The lists are still empty here; they take the box's values at the first tick.
+    reflectSettings();
+
+    Reply version{}, infoFrame{}, avi{};
+    const bool versionOk = readRegisters(BLOCK_VERSION, version, VERSION_LEN);
+    readRegisters(BLOCK_INFOFRAME, infoFrame, INFOFRAME_LEN);
+    readRegisters(BLOCK_AVI, avi, AVI_LEN);
+
+    if (versionOk) {
+        ui->labelFw1->setText(QStringLiteral("ver: %1.%2.%3.%4")
+                                  .arg(uint(version[DATA]))
+                                  .arg(uint(version[DATA + 1]))
+                                  .arg(uint(version[DATA + 2]))
+                                  .arg(uint(version[DATA + 3])));
+        ui->labelTitle->setText(tr("ZELVARIN GUI"));
+    }
+
+    // Filling moves each list's index from none to 0; boxConnected is still false, so the list
+    // slots write nothing.
+    ui->cmbInputSel->addItems({QStringLiteral("PORT A [TOP]"), QStringLiteral("PORT B [BOT]"),
+                               QStringLiteral("MATRIX THRU"), QStringLiteral("MATRIX SWAP")});
+    ui->cmBEdid->addItems({QStringLiteral("Custom Uploaded/Default EDID"),
+                           QStringLiteral("4k30-444 300MHz All Sound"),
+                           QStringLiteral("4k30-RGB 300MHz All Sound"),
+                           QStringLiteral("4k60-420 8-bit 300MHz All Sound"),
+                           QStringLiteral("4k60-420 10-bit HDR BT.2020 All Sound"),
+                           QStringLiteral("4k60-444 600MHz All Sound"),
+                           QStringLiteral("4k60-444 600MHz HDR BT.2020 All Sound"),
+                           QStringLiteral("1080p-444 148MHz All Sound")});
+    ui->cmbLa->addItems(
+        {QStringLiteral("Video Processor [Default]"), QStringLiteral("Audio System w/ARC")});
+    ui->cmbEdidAlgo->addItems({QStringLiteral("Min Mixed [Default]"),
+                               QStringLiteral("Max Audio, Min Video"),
+                               QStringLiteral("TOP Output Priority"),
+                               QStringLiteral("Max Audio, Max Video")});
+
+    // The custom InfoFrames the box holds, shown whatever their reads returned (a failed read
+    // leaves zeros).
+    ui->IFtext->setText(SignalDescription::hexList(infoFrame.data() + DATA, 31));
+    ui->AVItext->setText(SignalDescription::hexList(avi.data() + DATA, 13));
+    ui->CECtext->setPlainText(tr("50:04"));
+
+    startStatusTimer(STATUS_PERIOD_MS);
+    describeSignal();
+    ReadEDID();
+    ui->CECtext->setEnabled(true);
     boxConnected = true;
 }
