@@ -86,6 +86,11 @@ int main(int argc, char **argv)
     parser.addOption(simulateOption);
     parser.addOption(traceOption);
     parser.addOption(screenshotOption);
+    // For the start-up benchmark: say "shown" once the window is up, then leave.
+    QCommandLineOption exitAfterShowOption(QStringLiteral("exit-after-show"),
+                                           QStringLiteral("Exit once the window is shown."));
+    exitAfterShowOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(exitAfterShowOption);
 #ifdef ZELVARIN_HAVE_LIBUSB
     const QCommandLineOption usbIdOption(
         QStringLiteral("usb-id"),
@@ -156,6 +161,12 @@ int main(int argc, char **argv)
     app.setStyleSheet(QStringLiteral("QTextEdit#EDIDtext { font: 11px }"));
     window->show();
 
+    if (parser.isSet(exitAfterShowOption)) {
+        QCoreApplication::processEvents();
+        std::fputs("shown\n", stdout);
+        std::fflush(stdout);
+        return 0;
+    }
     if (parser.isSet(screenshotOption))
         return saveScreenshots(*window, parser.value(screenshotOption)) ? 0 : 1;
 
