@@ -13,7 +13,7 @@ bool isBinaryTable(const QByteArray &fileData)
 
 EdidImage tableFromBinary(const QByteArray &fileData)
 {
-    EdidImage image{};
+    EdidImage image {};
     const int n = std::min<int>(fileData.size(), EDID_SIZE);
     std::copy(fileData.constBegin(), fileData.constBegin() + n, image.begin());
     return image;

@@ -9,8 +9,8 @@
 // hex pairs separated by single spaces, every line ended by a line feed (768 characters).
 namespace EdidText {
 
-constexpr int LINE_LENGTH = 48;                       // 47 characters and the line feed
-constexpr int CANONICAL_LENGTH = 16 * LINE_LENGTH;    // 768
+constexpr int LINE_LENGTH = 48; // 47 characters and the line feed
+constexpr int CANONICAL_LENGTH = 16 * LINE_LENGTH; // 768
 // The parse works on at most this many characters; a longer text is refused.
 constexpr int MAX_TEXT_LENGTH = 1023;
 constexpr int FORMAT_ERROR = -1;

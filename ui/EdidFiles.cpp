@@ -57,8 +57,7 @@ void MainWindow::LoadEDIDfromFile()
     if (got < 0) {
         // Nothing is shown: a table of zeros would look like a successful load.
         m_services.dialogs->warning(this, tr("ZELVARIN Utility"),
-                                    tr("Cannot read file %1:\n%2.").arg(fileName,
-                                                                        file.errorString()));
+            tr("Cannot read file %1:\n%2.").arg(fileName, file.errorString()));
         return;
     }
     data.truncate(int(got));
@@ -92,8 +91,8 @@ void MainWindow::SaveEDIDtoFile()
     // (a full disk) shows in the count written rather than vanishing in a later flush.
     QSaveFile file(fileName);
     const auto cannotWrite = [&](const QString &reason) {
-        m_services.dialogs->warning(this, tr("ZELVARIN Utility"),
-                                    tr("Cannot write file %1:\n%2.").arg(fileName, reason));
+        m_services.dialogs->warning(
+            this, tr("ZELVARIN Utility"), tr("Cannot write file %1:\n%2.").arg(fileName, reason));
     };
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         cannotWrite(file.errorString());
@@ -126,9 +125,8 @@ void MainWindow::CalculateChkSum()
         showEdidImage(image);
         return;
     }
-    const auto answer = m_services.dialogs->question(
-        nullptr, QString(), tr("The EDID Checksum is not correct."),
-        tr("Do you want to calculate a new checksum?"));
+    const auto answer = m_services.dialogs->question(nullptr, QString(),
+        tr("The EDID Checksum is not correct."), tr("Do you want to calculate a new checksum?"));
     if (answer != QMessageBox::Yes)
         return;
     image[127] = block0;

@@ -71,8 +71,8 @@ bool MainWindow::readBoxEdid()
 
 bool MainWindow::readTvEdid(bool outputB)
 {
-    return readEdidTable(outputB ? CODE_EDID_FETCH_TV_B : CODE_EDID_FETCH_TV_A,
-                         tr("TV EDID values read."));
+    return readEdidTable(
+        outputB ? CODE_EDID_FETCH_TV_B : CODE_EDID_FETCH_TV_A, tr("TV EDID values read."));
 }
 
 // Fetch, wait while the box reports busy, then read the table in 16 chunks. Every reply buffer is
@@ -81,9 +81,9 @@ bool MainWindow::readEdidTable(quint8 fetchCode, const QString &successMessage)
 {
     ensureProgressBar();
     DeviceLink &link = *m_services.link;
-    Reply reply{};
+    Reply reply {};
 
-    const quint8 fetch[] = {FRAME_WRITE, 0x01, fetchCode};
+    const quint8 fetch[] = { FRAME_WRITE, 0x01, fetchCode };
     if (!link.transact(reply, fetch, 2, sizeof fetch) || reply[0] != fetchCode)
         showStatus(tr("Error Writing values"), 4000);
     m_services.clock->sleepMs(FETCH_SETTLE_MS);
@@ -105,13 +105,13 @@ bool MainWindow::readEdidTable(quint8 fetchCode, const QString &successMessage)
     for (int offset = 0; offset < EDID_SIZE; offset += EDID_READ_CHUNK) {
         on_ProgressChange(offset, 255);
         const quint8 chunk = quint8(std::min(EDID_READ_CHUNK, EDID_SIZE - offset));
-        const quint8 request[] = {FRAME_READ, chunk, CODE_EDID_DATA, quint8(offset)};
+        const quint8 request[] = { FRAME_READ, chunk, CODE_EDID_DATA, quint8(offset) };
         reply.fill(0);
         if (!link.transact(reply, request, chunk, sizeof request))
             return false;
         for (int i = 0; i < chunk; ++i)
-            length += std::snprintf(textBuffer.data() + length, textBuffer.size() - length,
-                                    "%02X ", reply[i]);
+            length += std::snprintf(
+                textBuffer.data() + length, textBuffer.size() - length, "%02X ", reply[i]);
         textBuffer[length - 1] = '\n';
     }
     on_ProgressChange(0, 0);
@@ -128,8 +128,7 @@ void MainWindow::WriteEDID()
     clearTextBuffer();
     if (ui->automixEDID->isChecked() || ui->fixedEDID->isChecked()
         || ui->cmBEdid->currentIndex() != 0) {
-        m_services.dialogs->warning(
-            this, tr("ZELVARIN Utility"),
+        m_services.dialogs->warning(this, tr("ZELVARIN Utility"),
             tr("\nSelect CUSTOM EDID TABLE mode to upload an EDID table\n"));
         return;
     }
@@ -147,19 +146,18 @@ bool MainWindow::writeBoxEdid()
     // The user may mean to upload a table with deliberate checksum faults; it is sent as it is.
     if (edidChecksum(image.data()) != image[127]
         || edidChecksum(image.data() + EDID_BLOCK_SIZE) != image[255]) {
-        const auto answer = m_services.dialogs->question(
-            nullptr, tr("ZELVARIN Utility"), tr("The EDID Checksum is not correct."),
-            tr("Write anyway?"));
+        const auto answer = m_services.dialogs->question(nullptr, tr("ZELVARIN Utility"),
+            tr("The EDID Checksum is not correct."), tr("Write anyway?"));
         if (answer == QMessageBox::No)
             return false;
     }
 
     DeviceLink &link = *m_services.link;
-    Reply reply{};
+    Reply reply {};
     for (int i = 0; i < EDID_WRITE_CHUNKS; ++i) {
         on_ProgressChange(i, EDID_WRITE_CHUNKS);
-        quint8 request[4 + EDID_WRITE_CHUNK] = {FRAME_WRITE, EDID_WRITE_CHUNK, CODE_EDID_DATA,
-                                                quint8(i * EDID_WRITE_CHUNK)};
+        quint8 request[4 + EDID_WRITE_CHUNK]
+            = { FRAME_WRITE, EDID_WRITE_CHUNK, CODE_EDID_DATA, quint8(i * EDID_WRITE_CHUNK) };
         std::copy_n(image.begin() + i * EDID_WRITE_CHUNK, EDID_WRITE_CHUNK, request + 4);
         reply.fill(0);
         if (!link.transact(reply, request, 2, sizeof request) || reply[0] != CODE_EDID_DATA) {
@@ -172,7 +170,7 @@ bool MainWindow::writeBoxEdid()
         m_services.clock->sleepMs(CHUNK_WRITE_PAUSE_MS);
     }
 
-    const quint8 commit[] = {FRAME_WRITE, EDID_WRITE_CHUNK, CODE_EDID_COMMIT};
+    const quint8 commit[] = { FRAME_WRITE, EDID_WRITE_CHUNK, CODE_EDID_COMMIT };
     reply.fill(0);
     const bool ok = link.transact(reply, commit, 2, sizeof commit);
     if (ok && reply[0] == CODE_EDID_COMMIT)
