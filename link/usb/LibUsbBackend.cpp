@@ -27,7 +27,7 @@ struct LibUsbBackend::OpenDevice
 
     bool dataPathOpen = false; // the device accepted the open request
     QByteArray received; // the host-side receive buffer
-    bool gone = false;    // the device has been unplugged
+    bool gone = false; // the device has been unplugged
     bool stalled = false; // the IN endpoint answered with a stall; cleared before the next read
     bool closing = false;
 };
@@ -48,15 +48,20 @@ constexpr auto kCancelWait = std::chrono::milliseconds(1000);
 quint32 openStatus(int error)
 {
     switch (error) {
-    case LIBUSB_SUCCESS: return UsbStatus::Success;
+    case LIBUSB_SUCCESS:
+        return UsbStatus::Success;
     case LIBUSB_ERROR_NO_DEVICE:
-    case LIBUSB_ERROR_NOT_FOUND: return UsbStatus::DeviceNotFound;
-    case LIBUSB_ERROR_INVALID_PARAM: return UsbStatus::InvalidParameter;
+    case LIBUSB_ERROR_NOT_FOUND:
+        return UsbStatus::DeviceNotFound;
+    case LIBUSB_ERROR_INVALID_PARAM:
+        return UsbStatus::InvalidParameter;
     case LIBUSB_ERROR_ACCESS:
     case LIBUSB_ERROR_NO_MEM:
     case LIBUSB_ERROR_NOT_SUPPORTED:
-    case LIBUSB_ERROR_OTHER: return UsbStatus::SystemErrorCode;
-    default: return UsbStatus::DeviceIoFailed; // busy, I/O, pipe, time-out
+    case LIBUSB_ERROR_OTHER:
+        return UsbStatus::SystemErrorCode;
+    default:
+        return UsbStatus::DeviceIoFailed; // busy, I/O, pipe, time-out
     }
 }
 
@@ -66,12 +71,17 @@ void LIBUSB_CALL inTransferDone(libusb_transfer *transfer)
     d->pending = false;
     switch (transfer->status) {
     case LIBUSB_TRANSFER_COMPLETED:
-        d->received.append(reinterpret_cast<const char *>(transfer->buffer),
-                           transfer->actual_length);
+        d->received.append(
+            reinterpret_cast<const char *>(transfer->buffer), transfer->actual_length);
         break;
-    case LIBUSB_TRANSFER_NO_DEVICE: d->gone = true; break;
-    case LIBUSB_TRANSFER_STALL: d->stalled = true; break;
-    default: break; // cancelled, timed out, overflow, error: the next call starts it again
+    case LIBUSB_TRANSFER_NO_DEVICE:
+        d->gone = true;
+        break;
+    case LIBUSB_TRANSFER_STALL:
+        d->stalled = true;
+        break;
+    default:
+        break; // cancelled, timed out, overflow, error: the next call starts it again
     }
     // Resubmitting at once keeps the endpoint read without a gap between two packets.
     if (transfer->status == LIBUSB_TRANSFER_COMPLETED && !d->closing
@@ -89,7 +99,7 @@ QByteArray hex4(quint16 value)
 
 QByteArray deviceName(libusb_device *device)
 {
-    libusb_device_descriptor desc{};
+    libusb_device_descriptor desc {};
     libusb_get_device_descriptor(device, &desc);
     return hex4(desc.idVendor) + ':' + hex4(desc.idProduct) + " (bus "
         + QByteArray::number(libusb_get_bus_number(device)).rightJustified(3, '0') + ", address "
@@ -144,7 +154,8 @@ std::vector<uint8_t> portPath(libusb_device *device)
 
 } // namespace
 
-LibUsbBackend::LibUsbBackend(UsbSettings settings) : m_settings(std::move(settings))
+LibUsbBackend::LibUsbBackend(UsbSettings settings)
+    : m_settings(std::move(settings))
 {
     m_notice = [](const QByteArray &line) {
         std::fprintf(stderr, "%s\n", line.constData());
@@ -186,7 +197,7 @@ LibUsbBackend::OpenDevice *LibUsbBackend::find(UsbHandle handle) const
 
 void LibUsbBackend::handleEvents(int waitUs)
 {
-    timeval tv{waitUs / 1000000, waitUs % 1000000};
+    timeval tv { waitUs / 1000000, waitUs % 1000000 };
     libusb_handle_events_timeout_completed(m_ctx, &tv, nullptr);
 }
 
@@ -212,7 +223,7 @@ quint32 LibUsbBackend::sendRequest(OpenDevice &d, quint8 request, quint16 value)
     if (d.gone)
         return UsbStatus::DeviceIoFailed;
     const int r = libusb_control_transfer(d.handle, m_settings.requestType, request, value,
-                                          m_settings.index, nullptr, 0, kControlTimeoutMs);
+        m_settings.index, nullptr, 0, kControlTimeoutMs);
     if (r == LIBUSB_ERROR_NO_DEVICE)
         d.gone = true;
     return r < 0 ? UsbStatus::DeviceIoFailed : UsbStatus::Success;
@@ -226,8 +237,8 @@ void LibUsbBackend::reportAccessDenied(libusb_device *device)
     m_accessReported.insert(name);
 #ifdef Q_OS_LINUX
     m_notice("ZELVARIN USB: no permission to open USB device " + name
-             + "; install the udev rule dist/60-zelvarin.rules (see docs/hardware.md) and "
-               "plug the box in again.");
+        + "; install the udev rule dist/60-zelvarin.rules (see docs/hardware.md) and "
+          "plug the box in again.");
 #else
     m_notice("ZELVARIN USB: no permission to open USB device " + name + '.');
 #endif
@@ -249,10 +260,10 @@ quint32 LibUsbBackend::getNumDevices(quint32 *count)
     if (n < 0)
         return UsbStatus::SystemErrorCode;
     for (ssize_t i = 0; i < n; ++i) {
-        libusb_device_descriptor desc{};
+        libusb_device_descriptor desc {};
         if (libusb_get_device_descriptor(list[i], &desc) != LIBUSB_SUCCESS)
             continue;
-        if (m_settings.ids.contains(UsbId{desc.idVendor, desc.idProduct}))
+        if (m_settings.ids.contains(UsbId { desc.idVendor, desc.idProduct }))
             m_devices.push_back(libusb_ref_device(list[i]));
     }
     libusb_free_device_list(list, 1);
@@ -260,10 +271,10 @@ quint32 LibUsbBackend::getNumDevices(quint32 *count)
     // libusb lists devices in no promised order; the index must mean the same device from one
     // call to the next, so the list goes by bus, then position on the bus.
     std::sort(m_devices.begin(), m_devices.end(), [](libusb_device *a, libusb_device *b) {
-        const auto ka = std::make_tuple(libusb_get_bus_number(a), portPath(a),
-                                        libusb_get_device_address(a));
-        const auto kb = std::make_tuple(libusb_get_bus_number(b), portPath(b),
-                                        libusb_get_device_address(b));
+        const auto ka
+            = std::make_tuple(libusb_get_bus_number(a), portPath(a), libusb_get_device_address(a));
+        const auto kb
+            = std::make_tuple(libusb_get_bus_number(b), portPath(b), libusb_get_device_address(b));
         return ka < kb;
     });
     *count = quint32(m_devices.size());
@@ -278,21 +289,25 @@ quint32 LibUsbBackend::getProductString(quint32 index, char *buffer, quint32 kin
     if (index >= m_devices.size())
         return UsbStatus::DeviceNotFound;
     libusb_device *device = m_devices[index];
-    libusb_device_descriptor desc{};
+    libusb_device_descriptor desc {};
     libusb_get_device_descriptor(device, &desc);
 
     QByteArray text;
     switch (kind) {
-    case ProductString::Vid: text = hex4(desc.idVendor); break;
-    case ProductString::Pid: text = hex4(desc.idProduct); break;
+    case ProductString::Vid:
+        text = hex4(desc.idVendor);
+        break;
+    case ProductString::Pid:
+        text = hex4(desc.idProduct);
+        break;
     case ProductString::LinkName:
         text = "usb:" + QByteArray::number(libusb_get_bus_number(device)).rightJustified(3, '0')
             + ':' + QByteArray::number(libusb_get_device_address(device)).rightJustified(3, '0');
         break;
     case ProductString::SerialNumber:
     case ProductString::Description: {
-        const uint8_t stringIndex =
-            kind == ProductString::SerialNumber ? desc.iSerialNumber : desc.iProduct;
+        const uint8_t stringIndex
+            = kind == ProductString::SerialNumber ? desc.iSerialNumber : desc.iProduct;
         if (stringIndex == 0)
             break; // the device has no such string: an empty one, as the vendor library gives
         // Strings need a control request, so the device is opened for it (or the handle we
@@ -313,8 +328,8 @@ quint32 LibUsbBackend::getProductString(quint32 index, char *buffer, quint32 kin
                 return openStatus(r);
         }
         unsigned char ascii[ProductString::kBufferSize] = {};
-        const int n = libusb_get_string_descriptor_ascii(handle, stringIndex, ascii,
-                                                         int(sizeof ascii) - 1);
+        const int n
+            = libusb_get_string_descriptor_ascii(handle, stringIndex, ascii, int(sizeof ascii) - 1);
         if (!borrowed)
             libusb_close(handle);
         if (n < 0)
@@ -323,7 +338,8 @@ quint32 LibUsbBackend::getProductString(quint32 index, char *buffer, quint32 kin
         text = QByteArray(reinterpret_cast<const char *>(ascii), n);
         break;
     }
-    default: return UsbStatus::InvalidParameter;
+    default:
+        return UsbStatus::InvalidParameter;
     }
     const int n = std::min<int>(int(text.size()), ProductString::kBufferSize - 1);
     std::copy_n(text.constData(), n, buffer);
@@ -373,8 +389,7 @@ quint32 LibUsbBackend::open(quint32 index, UsbHandle *handle)
         d->transferBuffer.assign(size_t(d->packetSize), 0);
         if (d->transfer) {
             libusb_fill_bulk_transfer(d->transfer, d->handle, d->inEndpoint,
-                                      d->transferBuffer.data(), d->packetSize, inTransferDone,
-                                      d.get(), 0);
+                d->transferBuffer.data(), d->packetSize, inTransferDone, d.get(), 0);
             serviceInEndpoint(*d);
         }
         if (!d->pending)
@@ -405,8 +420,8 @@ quint32 LibUsbBackend::shutDown(OpenDevice &d)
             handleEvents(10 * 1000);
     }
     const int r = libusb_release_interface(d.handle, d.interfaceNumber);
-    if (r != LIBUSB_SUCCESS && r != LIBUSB_ERROR_NO_DEVICE && r != LIBUSB_ERROR_NOT_FOUND
-        && !d.gone && status == UsbStatus::Success)
+    if (r != LIBUSB_SUCCESS && r != LIBUSB_ERROR_NO_DEVICE && r != LIBUSB_ERROR_NOT_FOUND && !d.gone
+        && status == UsbStatus::Success)
         status = UsbStatus::DeviceIoFailed;
     if (d.gone)
         status = UsbStatus::Success;
@@ -444,8 +459,8 @@ bool LibUsbBackend::waitForData(OpenDevice &d)
         const auto now = Clock::now();
         if (!waitForever && now >= deadline)
             return false;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::microseconds>(deadline - now).count();
+        const auto left
+            = std::chrono::duration_cast<std::chrono::microseconds>(deadline - now).count();
         handleEvents(waitForever ? kMaxWaitUs : int(std::min<long long>(left, kMaxWaitUs)));
     }
     return true;
@@ -471,8 +486,8 @@ quint32 LibUsbBackend::read(UsbHandle handle, quint8 *buffer, quint32 wanted, qu
     return UsbStatus::Success;
 }
 
-quint32 LibUsbBackend::write(UsbHandle handle, const quint8 *buffer, quint32 length,
-                             quint32 *written)
+quint32 LibUsbBackend::write(
+    UsbHandle handle, const quint8 *buffer, quint32 length, quint32 *written)
 {
     if (!written || !buffer)
         return UsbStatus::InvalidParameter;
@@ -486,7 +501,7 @@ quint32 LibUsbBackend::write(UsbHandle handle, const quint8 *buffer, quint32 len
         return UsbStatus::WriteError;
     int transferred = 0;
     const int r = libusb_bulk_transfer(d->handle, d->outEndpoint, const_cast<quint8 *>(buffer),
-                                       int(length), &transferred, libusbTimeout(m_writeTimeout));
+        int(length), &transferred, libusbTimeout(m_writeTimeout));
     *written = quint32(std::max(transferred, 0));
     if (r == LIBUSB_SUCCESS)
         return UsbStatus::Success;

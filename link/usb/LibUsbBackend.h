@@ -33,8 +33,8 @@ public:
     quint32 open(quint32 index, UsbHandle *handle) override;
     quint32 close(UsbHandle handle) override;
     quint32 read(UsbHandle handle, quint8 *buffer, quint32 wanted, quint32 *got) override;
-    quint32 write(UsbHandle handle, const quint8 *buffer, quint32 length,
-                  quint32 *written) override;
+    quint32 write(
+        UsbHandle handle, const quint8 *buffer, quint32 length, quint32 *written) override;
     quint32 getTimeouts(quint32 *readMs, quint32 *writeMs) override;
     quint32 setTimeouts(quint32 readMs, quint32 writeMs) override;
     quint32 flushBuffers(UsbHandle handle, quint8 flushTransmit, quint8 flushReceive) override;

@@ -69,11 +69,10 @@ bool UsbSettings::addIds(const QStringList &pairs, QString *error)
 
 QStringList UsbSettings::optionNames()
 {
-    return {QStringLiteral("request-type"),   QStringLiteral("request"),
-            QStringLiteral("index"),          QStringLiteral("open"),
-            QStringLiteral("close"),          QStringLiteral("purge"),
-            QStringLiteral("enable"),         QStringLiteral("enable-request"),
-            QStringLiteral("enable-value")};
+    return { QStringLiteral("request-type"), QStringLiteral("request"), QStringLiteral("index"),
+        QStringLiteral("open"), QStringLiteral("close"), QStringLiteral("purge"),
+        QStringLiteral("enable"), QStringLiteral("enable-request"),
+        QStringLiteral("enable-value") };
 }
 
 bool UsbSettings::applyOptions(const QStringList &assignments, QString *error)
@@ -90,7 +89,7 @@ bool UsbSettings::applyOptions(const QStringList &assignments, QString *error)
         } else if (name == QLatin1String("enable")) {
             ok = parseSwitch(value, &next.sendEnable);
         } else if (name == QLatin1String("request-type") || name == QLatin1String("request")
-                   || name == QLatin1String("enable-request")) {
+            || name == QLatin1String("enable-request")) {
             ok = parseHex(value, 2, &v);
             quint8 &field = name == QLatin1String("request-type") ? next.requestType
                 : name == QLatin1String("request")                ? next.request

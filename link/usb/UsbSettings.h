@@ -24,9 +24,9 @@ struct UsbId
 class UsbSettings
 {
 public:
-    static constexpr UsbId kDefaultId{0x10C4, 0xEA61};
+    static constexpr UsbId kDefaultId { 0x10C4, 0xEA61 };
 
-    QList<UsbId> ids{kDefaultId};
+    QList<UsbId> ids { kDefaultId };
 
     // Every request is a vendor request to the device with no data stage.
     quint8 requestType = 0x40;

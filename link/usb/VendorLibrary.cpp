@@ -45,7 +45,8 @@ HANDLE toHandle(UsbHandle h)
 }
 } // namespace
 
-VendorLibrary::VendorLibrary() : m_api(std::make_unique<Api>())
+VendorLibrary::VendorLibrary()
+    : m_api(std::make_unique<Api>())
 {
     m_api->module = LoadLibraryW(L"SiUSBXp.dll");
     if (!m_api->module)
@@ -121,16 +122,16 @@ quint32 VendorLibrary::read(UsbHandle handle, quint8 *buffer, quint32 wanted, qu
     return quint32(status);
 }
 
-quint32 VendorLibrary::write(UsbHandle handle, const quint8 *buffer, quint32 length,
-                             quint32 *written)
+quint32 VendorLibrary::write(
+    UsbHandle handle, const quint8 *buffer, quint32 length, quint32 *written)
 {
     *written = 0;
     if (!isLoaded())
         return UsbStatus::InvalidHandle;
     DWORD n = 0;
     // The library's prototype is not const-correct; it only reads the buffer.
-    const int status =
-        m_api->write(toHandle(handle), const_cast<quint8 *>(buffer), length, &n, nullptr);
+    const int status
+        = m_api->write(toHandle(handle), const_cast<quint8 *>(buffer), length, &n, nullptr);
     *written = n;
     return quint32(status);
 }

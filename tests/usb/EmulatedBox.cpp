@@ -2,8 +2,8 @@
 
 #include <umockdev.h>
 
-#include <sys/ioctl.h>
 #include <linux/usbdevice_fs.h>
+#include <sys/ioctl.h>
 
 #include <cerrno>
 #include <cstddef>
@@ -15,15 +15,12 @@ constexpr int kPacketSize = 64;
 
 QByteArray descriptors(const EmulatedBox::Descriptor &d)
 {
-    const quint8 device[] = {18, 1, 0x00, 0x02, 0, 0, 0, kPacketSize,
-                             quint8(d.vendor), quint8(d.vendor >> 8),
-                             quint8(d.product), quint8(d.product >> 8),
-                             0x00, 0x01, 1, 2, 3, 1};
-    const quint8 config[] = {9, 2, 32, 0, 1, 1, 0, 0x80, 50,
-                             // interface 0: vendor class, two bulk endpoints
-                             9, 4, 0, 0, 2, 0xFF, 0, 0, 0,
-                             7, 5, d.inEndpoint, 2, kPacketSize, 0, 0,
-                             7, 5, d.outEndpoint, 2, kPacketSize, 0, 0};
+    const quint8 device[] = { 18, 1, 0x00, 0x02, 0, 0, 0, kPacketSize, quint8(d.vendor),
+        quint8(d.vendor >> 8), quint8(d.product), quint8(d.product >> 8), 0x00, 0x01, 1, 2, 3, 1 };
+    const quint8 config[] = { 9, 2, 32, 0, 1, 1, 0, 0x80, 50,
+        // interface 0: vendor class, two bulk endpoints
+        9, 4, 0, 0, 2, 0xFF, 0, 0, 0, 7, 5, d.inEndpoint, 2, kPacketSize, 0, 0, 7, 5, d.outEndpoint,
+        2, kPacketSize, 0, 0 };
     return QByteArray(reinterpret_cast<const char *>(device), sizeof device)
         + QByteArray(reinterpret_cast<const char *>(config), sizeof config);
 }
@@ -48,31 +45,32 @@ usbdevfs_urb *urbOf(UMockdevIoctlData *data)
 } // namespace
 
 EmulatedBox::EmulatedBox(UMockdevTestbed *testbed, Descriptor descriptor)
-    : m_testbed(testbed), m_descriptor(std::move(descriptor))
+    : m_testbed(testbed)
+    , m_descriptor(std::move(descriptor))
 {
     const QString bus = QString::number(m_descriptor.bus).rightJustified(3, QLatin1Char('0'));
-    const QString address =
-        QString::number(m_descriptor.address).rightJustified(3, QLatin1Char('0'));
+    const QString address
+        = QString::number(m_descriptor.address).rightJustified(3, QLatin1Char('0'));
     m_devnode = QStringLiteral("/dev/bus/usb/%1/%2").arg(bus, address);
     const QString name = QStringLiteral("%1-%2").arg(m_descriptor.bus).arg(m_descriptor.address);
     m_syspath = QStringLiteral("/sys/devices/pci0000:00/0000:00:14.0/usb%1/%2")
                     .arg(m_descriptor.bus)
                     .arg(name);
-    const QString record =
-        QStringLiteral("P: /devices/pci0000:00/0000:00:14.0/usb%1/%2\n"
-                       "N: bus/usb/%3/%4\n"
-                       "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DEVNAME=%5\n"
-                       "E: BUSNUM=%3\nE: DEVNUM=%4\n"
-                       "A: busnum=%1\nA: devnum=%6\nA: speed=12\nA: bConfigurationValue=1\n"
-                       "A: idVendor=%7\nA: idProduct=%8\nA: dev=189:%9\n"
-                       "H: descriptors=%10\n")
-            .arg(m_descriptor.bus)
-            .arg(name, bus, address, m_devnode)
-            .arg(m_descriptor.address)
-            .arg(m_descriptor.vendor, 4, 16, QLatin1Char('0'))
-            .arg(m_descriptor.product, 4, 16, QLatin1Char('0'))
-            .arg((m_descriptor.bus - 1) * 128 + m_descriptor.address - 1)
-            .arg(QString::fromLatin1(descriptors(m_descriptor).toHex().toUpper()));
+    const QString record
+        = QStringLiteral("P: /devices/pci0000:00/0000:00:14.0/usb%1/%2\n"
+                         "N: bus/usb/%3/%4\n"
+                         "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DEVNAME=%5\n"
+                         "E: BUSNUM=%3\nE: DEVNUM=%4\n"
+                         "A: busnum=%1\nA: devnum=%6\nA: speed=12\nA: bConfigurationValue=1\n"
+                         "A: idVendor=%7\nA: idProduct=%8\nA: dev=189:%9\n"
+                         "H: descriptors=%10\n")
+              .arg(m_descriptor.bus)
+              .arg(name, bus, address, m_devnode)
+              .arg(m_descriptor.address)
+              .arg(m_descriptor.vendor, 4, 16, QLatin1Char('0'))
+              .arg(m_descriptor.product, 4, 16, QLatin1Char('0'))
+              .arg((m_descriptor.bus - 1) * 128 + m_descriptor.address - 1)
+              .arg(QString::fromLatin1(descriptors(m_descriptor).toHex().toUpper()));
     GError *error = nullptr;
     if (!umockdev_testbed_add_from_string(m_testbed, record.toUtf8().constData(), &error)) {
         qWarning("cannot add the emulated device: %s", error->message);
@@ -81,8 +79,8 @@ EmulatedBox::EmulatedBox(UMockdevTestbed *testbed, Descriptor descriptor)
     }
     m_handler = umockdev_ioctl_base_new();
     g_signal_connect(m_handler, "handle-ioctl", G_CALLBACK(&EmulatedBox::onIoctl), this);
-    if (!umockdev_testbed_attach_ioctl(m_testbed, m_devnode.toUtf8().constData(), m_handler,
-                                       &error)) {
+    if (!umockdev_testbed_attach_ioctl(
+            m_testbed, m_devnode.toUtf8().constData(), m_handler, &error)) {
         qWarning("cannot attach the usbdevfs emulation: %s", error->message);
         g_error_free(error);
     }
@@ -94,7 +92,7 @@ EmulatedBox::~EmulatedBox()
         umockdev_testbed_detach_ioctl(m_testbed, m_devnode.toUtf8().constData(), nullptr);
         g_object_unref(m_handler);
     }
-    for (auto *queue : {&m_pendingIn, &m_pendingOut, &m_done}) {
+    for (auto *queue : { &m_pendingIn, &m_pendingOut, &m_done }) {
         for (Urb &u : *queue) {
             g_object_unref(u.urb);
             if (u.buffer)
@@ -221,8 +219,8 @@ bool EmulatedBox::handle(UMockdevIoctlClient *client)
     case USBDEVFS_GETDRIVER: {
         if (!m_driverBound)
             return done(-1, ENODATA);
-        UMockdevIoctlData *d =
-            umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_getdriver), nullptr);
+        UMockdevIoctlData *d
+            = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_getdriver), nullptr);
         std::strcpy(reinterpret_cast<usbdevfs_getdriver *>(d->data)->driver, "cp210x");
         return done(0, 0);
     }
@@ -248,7 +246,7 @@ bool EmulatedBox::handle(UMockdevIoctlClient *client)
         // The argument is the URB's address in the client.
         gulong address = 0;
         std::memcpy(&address, arg->data, sizeof address);
-        for (auto *queue : {&m_pendingIn, &m_pendingOut}) {
+        for (auto *queue : { &m_pendingIn, &m_pendingOut }) {
             for (auto it = queue->begin(); it != queue->end(); ++it) {
                 if (it->urb->client_addr == address) {
                     const Urb u = *it;
@@ -324,7 +322,7 @@ void EmulatedBox::control(Urb u)
         std::memcpy(u.buffer->data + 8, d.constData(), size_t(n));
         return complete(u, 0, n);
     }
-    m_requests.append({type, request, value, index});
+    m_requests.append({ type, request, value, index });
     if ((type & 0x60) != 0x40 || m_refused.contains(value))
         return complete(u, -EPIPE, 0);
     if (request == 0x02 && value == 0x0002)
@@ -342,8 +340,8 @@ void EmulatedBox::bulkOut(Urb u)
         m_pendingOut.push_back(u);
         return;
     }
-    const QByteArray frame(reinterpret_cast<const char *>(u.buffer->data),
-                           urbOf(u.urb)->buffer_length);
+    const QByteArray frame(
+        reinterpret_cast<const char *>(u.buffer->data), urbOf(u.urb)->buffer_length);
     complete(u, 0, int(frame.size()));
     // The firmware drops bulk data until the open request has opened the data path.
     if (!m_dataPathOpen)
@@ -402,7 +400,7 @@ void EmulatedBox::complete(Urb u, int status, int actualLength)
 void EmulatedBox::vanish()
 {
     m_gone = true;
-    for (auto *queue : {&m_pendingIn, &m_pendingOut}) {
+    for (auto *queue : { &m_pendingIn, &m_pendingOut }) {
         while (!queue->empty()) {
             const Urb u = queue->front();
             queue->pop_front();

@@ -49,8 +49,8 @@ public:
     };
     enum class Mode {
         Answering, // the firmware answers every frame
-        Silent,    // frames are taken but never answered
-        Stuck,     // the OUT endpoint takes nothing: writes time out
+        Silent, // frames are taken but never answered
+        Stuck, // the OUT endpoint takes nothing: writes time out
         VanishOnNextFrame, // takes the next frame, then is unplugged before it answers
     };
 
@@ -97,7 +97,7 @@ private:
 
     mutable std::mutex m_mutex;
     VirtualClock m_clock;
-    BoxFirmware m_firmware{m_clock};
+    BoxFirmware m_firmware { m_clock };
     Mode m_mode = Mode::Answering;
     QList<quint16> m_refused;
     bool m_dataPathOpen = false;

@@ -63,7 +63,7 @@ EmulatedBox::Descriptor box(QByteArray serial, int address, quint16 product = 0x
     return d;
 }
 
-const quint8 kStatusRead[] = {FRAME_READ, STATUS_LEN, CODE_STATUS};
+const quint8 kStatusRead[] = { FRAME_READ, STATUS_LEN, CODE_STATUS };
 
 // Polls the receive queue until `bytes` are there; bounded by a count, not by time.
 quint32 waitForQueue(LibUsbBackend &usb, UsbHandle h, quint32 bytes)
@@ -114,7 +114,8 @@ void TestUsb::initTestCase()
 
 #define REQUIRE_EMULATED_BUS()                                                                     \
     if (!m_emulated)                                                                               \
-    QSKIP("needs LD_PRELOAD=libumockdev-preload.so.0 (ctest sets it; or run under umockdev-wrapper)")
+    QSKIP("needs LD_PRELOAD=libumockdev-preload.so.0 (ctest sets it; or run under "                \
+          "umockdev-wrapper)")
 
 // --- settings ------------------------------------------------------------------------------------
 
@@ -128,28 +129,30 @@ void TestUsb::settingsParsing_data()
     const QString defaults = QStringLiteral("10c4:ea61|40 02 0000 0002 0004 0001 0");
     QTest::newRow("nothing") << QStringList() << QStringList() << true << defaults;
     QTest::newRow("extra id, any case, 0x, duplicate dropped")
-        << QStringList{"10C4:8A5E", "0x10c4:0x8a5e", "10c4:ea61"} << QStringList() << true
+        << QStringList { "10C4:8A5E", "0x10c4:0x8a5e", "10c4:ea61" } << QStringList() << true
         << QStringLiteral("10c4:ea61,10c4:8a5e|40 02 0000 0002 0004 0001 0");
-    QTest::newRow("short hex ids") << QStringList{"1:2"} << QStringList() << true
-                                   << QStringLiteral("10c4:ea61,0001:0002|40 02 0000 0002 0004 0001 0");
-    for (const char *bad : {"10c4", "10c4:", ":ea61", "10c4:ea61:1", "10c4:1ea61", "10c4:eaXX",
-                            "-1:2", ""})
+    QTest::newRow("short hex ids")
+        << QStringList { "1:2" } << QStringList() << true
+        << QStringLiteral("10c4:ea61,0001:0002|40 02 0000 0002 0004 0001 0");
+    for (const char *bad :
+        { "10c4", "10c4:", ":ea61", "10c4:ea61:1", "10c4:1ea61", "10c4:eaXX", "-1:2", "" })
         QTest::newRow(qPrintable(QStringLiteral("bad id '%1'").arg(bad)))
-            << QStringList{QString::fromLatin1(bad)} << QStringList() << false << defaults;
+            << QStringList { QString::fromLatin1(bad) } << QStringList() << false << defaults;
     QTest::newRow("a bad id among good ones changes nothing")
-        << QStringList{"10c4:8a5e", "nonsense"} << QStringList() << false << defaults;
+        << QStringList { "10c4:8a5e", "nonsense" } << QStringList() << false << defaults;
 
-    QTest::newRow("every option")
-        << QStringList()
-        << QStringList{"request-type=c1", "request=0x12", "index=1", "open=5", "close=6",
-                       "purge=0x000f", "enable=on", "enable-request=7", "enable-value=ABCD"}
-        << true << QStringLiteral("10c4:ea61|c1 12 0001 0005 0006 000f 1");
-    QTest::newRow("enable off again") << QStringList() << QStringList{"enable=yes", "ENABLE=off"}
-                                      << true << defaults;
-    for (const char *bad : {"open", "open=", "open=10000", "request=100", "enable=maybe",
-                            "bogus=1", "=1", "open=2 3"})
+    QTest::newRow("every option") << QStringList()
+                                  << QStringList { "request-type=c1", "request=0x12", "index=1",
+                                         "open=5", "close=6", "purge=0x000f", "enable=on",
+                                         "enable-request=7", "enable-value=ABCD" }
+                                  << true
+                                  << QStringLiteral("10c4:ea61|c1 12 0001 0005 0006 000f 1");
+    QTest::newRow("enable off again")
+        << QStringList() << QStringList { "enable=yes", "ENABLE=off" } << true << defaults;
+    for (const char *bad : { "open", "open=", "open=10000", "request=100", "enable=maybe",
+             "bogus=1", "=1", "open=2 3" })
         QTest::newRow(qPrintable(QStringLiteral("bad option '%1'").arg(bad)))
-            << QStringList() << QStringList{"open=9", QString::fromLatin1(bad)} << false
+            << QStringList() << QStringList { "open=9", QString::fromLatin1(bad) } << false
             << defaults;
 }
 
@@ -168,11 +171,15 @@ void TestUsb::settingsParsing()
 
     QStringList idTexts;
     for (const UsbId &id : s.ids)
-        idTexts << QStringLiteral("%1:%2").arg(id.vendor, 4, 16, QLatin1Char('0')).arg(id.product, 4, 16, QLatin1Char('0'));
-    const auto hex = [](uint v, int w) { return QStringLiteral("%1").arg(v, w, 16, QLatin1Char('0')); };
+        idTexts << QStringLiteral("%1:%2")
+                       .arg(id.vendor, 4, 16, QLatin1Char('0'))
+                       .arg(id.product, 4, 16, QLatin1Char('0'));
+    const auto hex
+        = [](uint v, int w) { return QStringLiteral("%1").arg(v, w, 16, QLatin1Char('0')); };
     const QString actual = idTexts.join(QLatin1Char(',')) + QLatin1Char('|')
-        + QStringList{hex(s.requestType, 2), hex(s.request, 2), hex(s.index, 4), hex(s.openValue, 4),
-                      hex(s.closeValue, 4), hex(s.purgeValue, 4), QString::number(s.sendEnable)}
+        + QStringList { hex(s.requestType, 2), hex(s.request, 2), hex(s.index, 4),
+              hex(s.openValue, 4), hex(s.closeValue, 4), hex(s.purgeValue, 4),
+              QString::number(s.sendEnable) }
               .join(QLatin1Char(' '));
     QCOMPARE(actual, expected);
     if (accepted && options.contains(QStringLiteral("enable=on"))) {
@@ -202,7 +209,7 @@ void TestUsb::noBoxAttached()
 
     quint32 index = 99;
     QVERIFY(!link.findDevice(DeviceLink::DEVICE_SERIAL, index));
-    QCOMPARE(warnings.texts, QStringList{QStringLiteral("ZELVARIN USB not connected!")});
+    QCOMPARE(warnings.texts, QStringList { QStringLiteral("ZELVARIN USB not connected!") });
     QCOMPARE(index, 99u);
 }
 
@@ -237,7 +244,7 @@ void TestUsb::enumerationAndSerialMatching()
     {
         UsbSettings settings;
         QString error;
-        QVERIFY(settings.addIds({QStringLiteral("10c4:8a5e")}, &error));
+        QVERIFY(settings.addIds({ QStringLiteral("10c4:8a5e") }, &error));
         LibUsbBackend usb(settings);
         quint32 count = 0;
         QCOMPARE(usb.getNumDevices(&count), quint32(UsbStatus::Success));
@@ -256,13 +263,18 @@ void TestUsb::productStringKinds_data()
     QTest::addColumn<QByteArray>("text");
 
     const quint32 ok = UsbStatus::Success;
-    QTest::newRow("0 serial") << 0u << quint32(ProductString::SerialNumber) << ok << QByteArray("2023");
-    QTest::newRow("1 description") << 0u << quint32(ProductString::Description) << ok << QByteArray("ZELVARIN");
-    QTest::newRow("2 link name") << 0u << quint32(ProductString::LinkName) << ok << QByteArray("usb:001:007");
+    QTest::newRow("0 serial") << 0u << quint32(ProductString::SerialNumber) << ok
+                              << QByteArray("2023");
+    QTest::newRow("1 description")
+        << 0u << quint32(ProductString::Description) << ok << QByteArray("ZELVARIN");
+    QTest::newRow("2 link name") << 0u << quint32(ProductString::LinkName) << ok
+                                 << QByteArray("usb:001:007");
     QTest::newRow("3 vendor ID") << 0u << quint32(ProductString::Vid) << ok << QByteArray("10C4");
     QTest::newRow("4 product ID") << 0u << quint32(ProductString::Pid) << ok << QByteArray("EA61");
-    QTest::newRow("unknown kind") << 0u << 5u << quint32(UsbStatus::InvalidParameter) << QByteArray();
-    QTest::newRow("no such device") << 1u << 0u << quint32(UsbStatus::DeviceNotFound) << QByteArray();
+    QTest::newRow("unknown kind") << 0u << 5u << quint32(UsbStatus::InvalidParameter)
+                                  << QByteArray();
+    QTest::newRow("no such device")
+        << 1u << 0u << quint32(UsbStatus::DeviceNotFound) << QByteArray();
 }
 
 void TestUsb::productStringKinds()
@@ -295,15 +307,15 @@ void TestUsb::openAndCloseSequence_data()
     QTest::addColumn<QList<Request>>("onOpen");
     QTest::addColumn<Request>("onClose");
 
-    QTest::newRow("defaults") << QStringList() << QList<Request>{{0x40, 0x02, 0x0002, 0}}
-                              << Request{0x40, 0x02, 0x0004, 0};
+    QTest::newRow("defaults") << QStringList() << QList<Request> { { 0x40, 0x02, 0x0002, 0 } }
+                              << Request { 0x40, 0x02, 0x0004, 0 };
     QTest::newRow("with the enable request")
-        << QStringList{"enable=on"}
-        << QList<Request>{{0x40, 0x00, 0xFFFF, 0}, {0x40, 0x02, 0x0002, 0}}
-        << Request{0x40, 0x02, 0x0004, 0};
-    QTest::newRow("other values") << QStringList{"request=3", "open=12", "close=13", "index=1"}
-                                  << QList<Request>{{0x40, 0x03, 0x0012, 1}}
-                                  << Request{0x40, 0x03, 0x0013, 1};
+        << QStringList { "enable=on" }
+        << QList<Request> { { 0x40, 0x00, 0xFFFF, 0 }, { 0x40, 0x02, 0x0002, 0 } }
+        << Request { 0x40, 0x02, 0x0004, 0 };
+    QTest::newRow("other values") << QStringList { "request=3", "open=12", "close=13", "index=1" }
+                                  << QList<Request> { { 0x40, 0x03, 0x0012, 1 } }
+                                  << Request { 0x40, 0x03, 0x0013, 1 };
 }
 
 void TestUsb::openAndCloseSequence()
@@ -331,7 +343,7 @@ void TestUsb::openAndCloseSequence()
     QCOMPARE(device.controlRequests(), onOpen);
 
     QCOMPARE(usb.close(h), quint32(UsbStatus::Success));
-    QCOMPARE(device.controlRequests(), onOpen + QList<Request>{onClose});
+    QCOMPARE(device.controlRequests(), onOpen + QList<Request> { onClose });
     QVERIFY(!device.interfaceClaimed());
     QVERIFY(device.kernelDriverBound()); // given back
 
@@ -358,7 +370,7 @@ void TestUsb::refusedOpenRequestLeavesTheDeviceFree()
     quint32 index = 0;
     QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
     QVERIFY(!link.open(index));
-    QCOMPARE(warnings.texts, QStringList{QStringLiteral("Usb device open error!")});
+    QCOMPARE(warnings.texts, QStringList { QStringLiteral("Usb device open error!") });
     QVERIFY(!link.isOpen());
     QVERIFY(!device.interfaceClaimed());
     QVERIFY(device.kernelDriverBound());
@@ -390,16 +402,16 @@ void TestUsb::statusReadThroughTheTransferPath()
     QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
     QVERIFY(link.open(index));
 
-    Reply reply{};
+    Reply reply {};
     QVERIFY(link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
     QCOMPARE(reply[0], CODE_STATUS);
     const RegisterImage image = device.statusBlock();
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(reply.data()) + 2, STATUS_BLOCK_LEN),
-             QByteArray(reinterpret_cast<const char *>(image.data()), STATUS_BLOCK_LEN));
+        QByteArray(reinterpret_cast<const char *>(image.data()), STATUS_BLOCK_LEN));
     QCOMPARE(device.frames(),
-             QList<QByteArray>{QByteArray(reinterpret_cast<const char *>(kStatusRead), 3)});
+        QList<QByteArray> { QByteArray(reinterpret_cast<const char *>(kStatusRead), 3) });
     // The transaction purged the box's buffers before it wrote.
-    QCOMPARE(device.controlRequests().last(), (Request{0x40, 0x02, 0x0001, 0}));
+    QCOMPARE(device.controlRequests().last(), (Request { 0x40, 0x02, 0x0001, 0 }));
     QVERIFY(warnings.texts.isEmpty());
 
     // The time-out pair is the caller's again afterwards.
@@ -457,7 +469,7 @@ void TestUsb::flushDropsWhatCameUnasked()
     device.sendUnsolicited(QByteArray("\xE1stale", 6));
     QCOMPARE(waitForQueue(usb, h, 6), 6u);
     QCOMPARE(usb.flushBuffers(h, 1, 1), quint32(UsbStatus::Success));
-    QCOMPARE(device.controlRequests().last(), (Request{0x40, 0x02, 0x0001, 0}));
+    QCOMPARE(device.controlRequests().last(), (Request { 0x40, 0x02, 0x0001, 0 }));
     quint32 waiting = 99, queueStatus = 0;
     QCOMPARE(usb.checkRxQueue(h, &waiting, &queueStatus), quint32(UsbStatus::Success));
     QCOMPARE(waiting, 0u);
@@ -489,7 +501,7 @@ void TestUsb::silentDeviceTimesOut()
     QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
     QVERIFY(link.open(index));
 
-    Reply reply{};
+    Reply reply {};
     QVERIFY(!link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
     QCOMPARE(reply[0], quint8(0));
     QVERIFY(warnings.texts.isEmpty()); // silence is not a queue failure
@@ -504,8 +516,8 @@ void TestUsb::silentDeviceTimesOut()
 
     device.setMode(EmulatedBox::Mode::Stuck);
     quint32 written = 99;
-    QCOMPARE(usb.write(h, kStatusRead, sizeof kStatusRead, &written),
-             quint32(UsbStatus::WriteTimedOut));
+    QCOMPARE(
+        usb.write(h, kStatusRead, sizeof kStatusRead, &written), quint32(UsbStatus::WriteTimedOut));
     QCOMPARE(written, 0u);
 
     // Still usable once it answers again.
@@ -533,7 +545,7 @@ void TestUsb::unplugMidTransactionFailsWithoutCrashing()
 
     // The box takes the request and is gone before it answers.
     device.setMode(EmulatedBox::Mode::VanishOnNextFrame);
-    Reply reply{};
+    Reply reply {};
     QVERIFY(!link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
     QVERIFY(!warnings.texts.isEmpty());
     QCOMPARE(warnings.texts.filter(QStringLiteral("Error Checking RX Queue")), warnings.texts);
