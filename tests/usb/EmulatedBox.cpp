@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -131,6 +132,14 @@ void EmulatedBox::unplug()
     const QByteArray path = m_syspath.toUtf8();
     umockdev_testbed_uevent(m_testbed, path.constData(), "remove");
     umockdev_testbed_remove_device(m_testbed, path.constData());
+}
+
+void EmulatedBox::denyAccess()
+{
+    gchar *root = umockdev_testbed_get_root_dir(m_testbed);
+    const QByteArray file = QByteArray(root) + m_devnode.toUtf8();
+    g_free(root);
+    ::chmod(file.constData(), 0);
 }
 
 QList<EmulatedBox::ControlRequest> EmulatedBox::controlRequests() const

@@ -63,6 +63,9 @@ public:
     // Bytes the device sends without being asked, as packets on the IN endpoint.
     void sendUnsolicited(const QByteArray &bytes);
     void unplug();
+    // The node becomes one that nobody may open without overriding file permissions, as a box
+    // without the udev rule is to a user.
+    void denyAccess();
 
     QList<ControlRequest> controlRequests() const;
     QList<QByteArray> frames() const;

@@ -11,7 +11,10 @@
 #include <QTest>
 #include <umockdev.h>
 
+#include <linux/capability.h>
 #include <memory>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -76,6 +79,33 @@ quint32 waitForQueue(LibUsbBackend &usb, UsbHandle h, quint32 bytes)
 
 using Request = EmulatedBox::ControlRequest;
 
+// Root opens any file; for as long as this lives, the calling thread is held to the file
+// permissions like any user (capabilities are per thread, so libusb's and umockdev's threads are
+// left alone).
+class PermissionsEnforced
+{
+public:
+    PermissionsEnforced()
+    {
+        if (syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = { m_saved[0], m_saved[1] };
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_changed = syscall(SYS_capset, &m_header, reduced) == 0;
+    }
+    bool holds() const { return m_changed || ::geteuid() != 0; }
+    ~PermissionsEnforced()
+    {
+        if (m_changed)
+            syscall(SYS_capset, &m_header, m_saved);
+    }
+
+private:
+    __user_cap_header_struct m_header { _LINUX_CAPABILITY_VERSION_3, 0 };
+    __user_cap_data_struct m_saved[2] = {};
+    bool m_changed = false;
+};
+
 } // namespace
 
 class TestUsb : public QObject
@@ -93,6 +123,7 @@ private Q_SLOTS:
     void enumerationAndSerialMatching();
     void productStringKinds_data();
     void productStringKinds();
+    void permissionDeniedNamesTheDeviceAndTheRule();
     void openAndCloseSequence_data();
     void openAndCloseSequence();
     void refusedOpenRequestLeavesTheDeviceFree();
@@ -297,6 +328,43 @@ void TestUsb::productStringKinds()
     QCOMPARE(usb.getProductString(index, buffer, kind), status);
     QVERIFY(std::memchr(buffer, '\0', sizeof buffer)); // always terminated, even on failure
     QCOMPARE(QByteArray(buffer), text);
+}
+
+void TestUsb::permissionDeniedNamesTheDeviceAndTheRule()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    EmulatedBox &device = bus.add(box("2023", 4));
+    LibUsbBackend usb;
+    QList<QByteArray> notices;
+    usb.setNoticeSink([&notices](const QByteArray &line) { notices << line; });
+    SteppingClock clock;
+    RecordedWarnings warnings;
+    DeviceLink link(usb, clock, warnings);
+    quint32 count = 0;
+    QCOMPARE(usb.getNumDevices(&count), quint32(UsbStatus::Success));
+    QCOMPARE(count, 1u);
+
+    device.denyAccess();
+    quint32 index = 99;
+    bool found = false;
+    quint32 opened = UsbStatus::Success;
+    {
+        PermissionsEnforced asAUser;
+        if (!asAUser.holds())
+            QSKIP("cannot give up CAP_DAC_OVERRIDE here, and root opens any device node");
+        found = link.findDevice(DeviceLink::DEVICE_SERIAL, index);
+        UsbHandle h = kClosedHandle;
+        opened = usb.open(0, &h);
+    }
+
+    QVERIFY(!found);
+    QCOMPARE(warnings.texts, QStringList { QStringLiteral("ZELVARIN USB not connected!") });
+    QVERIFY(opened != UsbStatus::Success);
+    // One line, however often the device was tried.
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices.first().contains("10C4:EA61 (bus 001, address 004)"), notices.first());
+    QVERIFY2(notices.first().contains("dist/60-zelvarin.rules"), notices.first());
 }
 
 // --- open, close, transfers ---------------------------------------------------------------------
