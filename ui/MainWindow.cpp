@@ -4,10 +4,24 @@
 #include "Dialogs.h"
 #include "ui_ZelvarinForm.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QStatusBar>
+#include <QThread>
 #include <cstdlib>
+
+namespace {
+
+// Ends the running event loop with 0. With no loop running there is nothing to end, and asking
+// anyway would leave Qt's quit flag set, so that the next local event loop (a modal message box,
+// say) would return at once without showing anything.
+void endEventLoop()
+{
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
+}
+
+} // namespace
 
 MainWindow::MainWindow(AppServices &services, QWidget *parent)
     : QMainWindow(parent, Qt::WindowFlags()), m_services(services), ui(new Ui::ZelvarinForm)
@@ -22,14 +36,14 @@ MainWindow::~MainWindow()
     teardown();
 }
 
-// The destructor's steps; FileExit runs them too before it ends the process, so each step must
-// find nothing to do the second time.
+// The destructor's steps, which closing the window takes as well; after a close the destructor
+// (or FileExit) runs them again, so each step must find nothing to do the second time.
 void MainWindow::teardown()
 {
     releaseForm();
     m_services.link->close();
     stopStatusTimer();
-    QCoreApplication::exit(0);
+    endEventLoop();
 }
 
 void MainWindow::releaseForm()
@@ -41,12 +55,12 @@ void MainWindow::releaseForm()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    releaseForm();
-    m_services.link->close();
-    stopStatusTimer();
-    QCoreApplication::exit(0);
+    teardown();
 }
 
+// File > Exit: the window is torn down in place and the process ends here, running its exit
+// handlers; control never returns to the event loop. main creates the window with new, which is
+// what makes the delete below sound.
 void MainWindow::FileExit()
 {
     m_services.link->close();

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QImage>
 #include <QMetaMethod>
 #include <QProcess>
@@ -135,6 +136,7 @@ private slots:
     void setEPStateByNameAndIndex();
     void closePath_data();
     void closePath();
+    void endingOutsideTheLoop();
     void exitEndsTheProcess();
     void about();
     void tabChain();
@@ -258,6 +260,19 @@ void TestWindowShell::closePath()
     QVERIFY(w.findChild<QTabWidget *>(QStringLiteral("tabWidget")));
     if (!boxPresent) // nothing to close: the library is not called at all
         QVERIFY2(h.box.callLog().isEmpty(), qPrintable(h.box.callLog().join(", ")));
+}
+
+// Closing or destroying a window while no event loop runs must not leave Qt's quit request
+// pending: the next local loop (a modal box, a wait in a test) would end before it began.
+void TestWindowShell::endingOutsideTheLoop()
+{
+    {
+        WindowHarness h;
+        h.create().close();
+    }
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&loop] { loop.exit(7); });
+    QCOMPARE(loop.exec(), 7);
 }
 
 void TestWindowShell::exitEndsTheProcess()
