@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QImage>
+#include <QLabel>
+#include <QAbstractButton>
 #include <QMetaMethod>
 #include <QProcess>
 #include <QSet>
@@ -141,6 +143,8 @@ private slots:
     void about();
     void tabChain();
     void tabPictures();
+    void textsFitTheirPlaces();
+    void enlargingKeepsPlaces();
 };
 
 // Each listed connection exists exactly once (disconnecting it drops one receiver), and once all
@@ -371,6 +375,56 @@ void TestWindowShell::tabPictures()
 
     QVERIFY(!saveTabPictures(w, dir.filePath(QStringLiteral("missing/shot"))));
     QCOMPARE(tabs->currentIndex(), 2);
+}
+
+// The form places its widgets by hand at small font sizes; a text wider or taller than the place
+// given to it is cut off on screen. Runs on the fonts of the machine at hand, after the connect
+// sequence, so the texts are those a user sees first.
+void TestWindowShell::textsFitTheirPlaces()
+{
+    WindowHarness h;
+    MainWindow &w = h.create();
+    w.show();
+    QStringList tooSmall;
+    int checked = 0;
+    const auto widgets = w.centralWidget()->findChildren<QWidget *>();
+    for (QWidget *widget : widgets) {
+        const bool hasText = qobject_cast<QLabel *>(widget) || qobject_cast<QAbstractButton *>(widget);
+        const QString parent = widget->parentWidget()->objectName();
+        const bool placedByHand = parent == QLatin1String("centralwidget")
+            || parent == QLatin1String("frame_2") || parent.startsWith(QLatin1String("tab"));
+        if (!hasText || !placedByHand) // layouts size their widgets to the text
+            continue;
+        ++checked;
+        const QSize need = widget->sizeHint();
+        if (need.width() > widget->width() || need.height() > widget->height())
+            tooSmall << QStringLiteral("%1 needs %2x%3, has %4x%5")
+                            .arg(widget->objectName())
+                            .arg(need.width())
+                            .arg(need.height())
+                            .arg(widget->width())
+                            .arg(widget->height());
+    }
+    QVERIFY2(tooSmall.isEmpty(), qPrintable(tooSmall.join(QLatin1String("; "))));
+    QVERIFY2(checked >= 80, qPrintable(QString::number(checked))); // all of them, not a few
+}
+
+// The central widget has no layout: a larger window leaves every widget where it was.
+void TestWindowShell::enlargingKeepsPlaces()
+{
+    WindowHarness h;
+    h.box.setDevices({});
+    MainWindow &w = h.create();
+    w.show();
+    QCOMPARE(w.size(), QSize(378, 794));
+    auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    const QRect before = tabs->geometry();
+    QCOMPARE(before.size(), QSize(366, 506));
+
+    w.resize(1200, 1200);
+    QCOMPARE(w.size(), QSize(1000, 1000));
+    QCoreApplication::processEvents();
+    QCOMPARE(tabs->geometry(), before);
 }
 
 int main(int argc, char **argv)
