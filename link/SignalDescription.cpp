@@ -13,6 +13,7 @@ QString tr(const char *text)
 
 // Indexed by the video identification code. The firmware's own list, kept as it is: 65 to 80 all
 // read 1920x1080p100 and 91, 92 carry no width.
+// clang-format off
 const char *const videoFormatNames[] = {
     "",              "640x480p60",    "720x480p60",    "720x480p60w",   // 0
     "1280x720p60",   "1920x1080i60",  "720x480i60",    "720x480i60w",   // 4
@@ -42,6 +43,7 @@ const char *const videoFormatNames[] = {
     "4096x2160p30",  "4096x2160p50",  "4096x2160p60",  "3840x2160p24",  // 100
     "3840x2160p25",  "3840x2160p30",  "3840x2160p50",  "3840x2160p60",  // 104
 };
+// clang-format on
 static_assert(std::size(videoFormatNames) == 108, "one name per code 0 to 107");
 
 // Block 6: the signal's video parameters.
@@ -79,18 +81,27 @@ QString inputPiece(const Reply &b6, const QString &format, const QString &link)
 {
     if (b6[HDMI_FORMAT] == 0x20) { // extended resolution: the HDMI VIC names the format
         switch (b6[HDMI_VSDB]) {
-        case 1: return tr("Input : 3840x2160p30 300MHz %1,").arg(link);
-        case 2: return tr("Input : 3840x2160p25 300MHz %1,").arg(link);
-        case 3: return tr("Input : 3840x2160p24 300MHz %1,").arg(link);
-        case 4: return tr("Input : 4096x2160p24 300MHz %1,").arg(link);
-        default: break; // an HDMI VIC the box should not send: describe it like any other signal
+        case 1:
+            return tr("Input : 3840x2160p30 300MHz %1,").arg(link);
+        case 2:
+            return tr("Input : 3840x2160p25 300MHz %1,").arg(link);
+        case 3:
+            return tr("Input : 3840x2160p24 300MHz %1,").arg(link);
+        case 4:
+            return tr("Input : 4096x2160p24 300MHz %1,").arg(link);
+        default:
+            break; // an HDMI VIC the box should not send: describe it like any other signal
         }
     } else if (b6[HDMI_FORMAT] == 0x40) { // 3D: the structure follows the format name
         switch (b6[HDMI_VSDB]) {
-        case 0x00: return tr("Input : %1 Frame Packed 3D,").arg(format);
-        case 0x60: return tr("Input : %1 Top/Bottom 3D,").arg(format);
-        case 0x80: return tr("Input : %1 Side-by-side 3D,").arg(format);
-        default: break;
+        case 0x00:
+            return tr("Input : %1 Frame Packed 3D,").arg(format);
+        case 0x60:
+            return tr("Input : %1 Top/Bottom 3D,").arg(format);
+        case 0x80:
+            return tr("Input : %1 Side-by-side 3D,").arg(format);
+        default:
+            break;
         }
     }
     // One pass over both arguments, so a '%' in a name is never taken for a placeholder.
@@ -111,10 +122,14 @@ QString linkModePiece(const Reply &b6)
 QString outputsPiece(const Reply &b6)
 {
     switch (b6[OUTPUTS] & 0x60) {
-    case 0x60: return tr(" TX A, TX B");
-    case 0x20: return tr(" TX A");
-    case 0x40: return tr(" TX B");
-    default: return tr(" none");
+    case 0x60:
+        return tr(" TX A, TX B");
+    case 0x20:
+        return tr(" TX A");
+    case 0x40:
+        return tr(" TX B");
+    default:
+        return tr(" none");
     }
 }
 
@@ -122,28 +137,56 @@ QString colourText(const Reply &b6)
 {
     QString line;
     switch (b6[AVI_1] & 0x60) {
-    case 0x00: line = tr("Color Space: RGB"); break;
-    case 0x20: line = tr("Color Space: YCbCr 4:2:2"); break;
-    case 0x40: line = tr("Color Space: YCbCr 4:4:4"); break;
-    default: line = tr("Color Space: YCbCr 4:2:0"); break;
+    case 0x00:
+        line = tr("Color Space: RGB");
+        break;
+    case 0x20:
+        line = tr("Color Space: YCbCr 4:2:2");
+        break;
+    case 0x40:
+        line = tr("Color Space: YCbCr 4:4:4");
+        break;
+    default:
+        line = tr("Color Space: YCbCr 4:2:0");
+        break;
     }
     switch (b6[AVI_2] & 0xC0) {
-    case 0x40: line += tr(", SMPTE 170M"); break;
-    case 0x80: line += tr(", ITU-R BT.709"); break;
+    case 0x40:
+        line += tr(", SMPTE 170M");
+        break;
+    case 0x80:
+        line += tr(", ITU-R BT.709");
+        break;
     case 0xC0:
         line += tr(", Extended:");
         switch (b6[AVI_3] & 0x70) {
-        case 0x00: line += tr(" xvYCC601"); break;
-        case 0x10: line += tr(" xvYCC709"); break;
-        case 0x20: line += tr(" sYCC601"); break;
-        case 0x30: line += tr(" AdobeYCC601"); break;
-        case 0x40: line += tr(" AdobeRGB"); break;
-        case 0x50: line += tr(" ITU-R BT.2020 YcCbcCrc"); break;
-        case 0x60: line += tr(" ITU-R BT.2020 RGB"); break;
-        default: break; // reserved
+        case 0x00:
+            line += tr(" xvYCC601");
+            break;
+        case 0x10:
+            line += tr(" xvYCC709");
+            break;
+        case 0x20:
+            line += tr(" sYCC601");
+            break;
+        case 0x30:
+            line += tr(" AdobeYCC601");
+            break;
+        case 0x40:
+            line += tr(" AdobeRGB");
+            break;
+        case 0x50:
+            line += tr(" ITU-R BT.2020 YcCbcCrc");
+            break;
+        case 0x60:
+            line += tr(" ITU-R BT.2020 RGB");
+            break;
+        default:
+            break; // reserved
         }
         break;
-    default: break; // no colorimetry data
+    default:
+        break; // no colorimetry data
     }
     return line;
 }
@@ -152,10 +195,17 @@ QString hdrText(const Reply &b30)
 {
     QString line = tr("HDR input: ");
     switch (b30[IF_DATA]) { // the EOTF, whatever the type byte says
-    case 0: line += tr(" Not Active"); break;
-    case 1: line += tr(" HDR Luminance Range"); break;
-    case 2: line += tr(" SMPTE ST 2084"); break;
-    default: break;
+    case 0:
+        line += tr(" Not Active");
+        break;
+    case 1:
+        line += tr(" HDR Luminance Range");
+        break;
+    case 2:
+        line += tr(" SMPTE ST 2084");
+        break;
+    default:
+        break;
     }
     return line;
 }
@@ -180,8 +230,8 @@ QString SignalDescription::hexList(const quint8 *bytes, int count)
     return text;
 }
 
-SignalDescription SignalDescription::fromBlocks(const Reply &block6, const Reply &block21,
-                                                const Reply &block30)
+SignalDescription SignalDescription::fromBlocks(
+    const Reply &block6, const Reply &block21, const Reply &block30)
 {
     SignalDescription d;
     const QString format = videoFormatName(block6[VIC]);
@@ -192,7 +242,7 @@ SignalDescription SignalDescription::fromBlocks(const Reply &block6, const Reply
     d.colourLine = colourText(block6);
     d.sourceLine = tr("Source Info: %1 %2")
                        .arg(fieldText(block21, VENDOR, VENDOR_LEN),
-                            fieldText(block21, PRODUCT, PRODUCT_LEN));
+                           fieldText(block21, PRODUCT, PRODUCT_LEN));
     d.hdrLine = hdrText(block30);
 
     // A length byte larger than the reply can carry shows what the reply holds, no more.

@@ -9,16 +9,16 @@
 // window or a box.
 struct SignalDescription
 {
-    QString videoLine;  // format, link mode and the outputs that carry it
+    QString videoLine; // format, link mode and the outputs that carry it
     QString colourLine; // colour space and colorimetry
     QString sourceLine; // source vendor and product (SPD InfoFrame)
-    QString hdrLine;    // EOTF of the HDR InfoFrame
+    QString hdrLine; // EOTF of the HDR InfoFrame
     QString hdrCapture; // the HDR InfoFrame's data bytes as hex; empty when there is none
 
     // Builds the texts from the replies of block 6 (15 bytes), block 21 (31 bytes) and
     // block 30 (31 bytes); each reply starts with the code byte.
-    static SignalDescription fromBlocks(const Reply &block6, const Reply &block21,
-                                        const Reply &block30);
+    static SignalDescription fromBlocks(
+        const Reply &block6, const Reply &block21, const Reply &block30);
 
     // The name of a CTA-861 video identification code; empty above the table.
     static QString videoFormatName(unsigned code);

@@ -35,7 +35,7 @@ void MainWindow::connectBox()
     // The lists are still empty here; they take the box's values at the first tick.
     reflectSettings();
 
-    Reply version{}, infoFrame{}, avi{};
+    Reply version {}, infoFrame {}, avi {};
     const bool versionOk = readRegisters(BLOCK_VERSION, version, VERSION_LEN);
     readRegisters(BLOCK_INFOFRAME, infoFrame, INFOFRAME_LEN);
     readRegisters(BLOCK_AVI, avi, AVI_LEN);
@@ -51,22 +51,20 @@ void MainWindow::connectBox()
 
     // Filling moves each list's index from none to 0; boxConnected is still false, so the list
     // slots write nothing.
-    ui->cmbInputSel->addItems({QStringLiteral("PORT A [TOP]"), QStringLiteral("PORT B [BOT]"),
-                               QStringLiteral("MATRIX THRU"), QStringLiteral("MATRIX SWAP")});
-    ui->cmBEdid->addItems({QStringLiteral("Custom Uploaded/Default EDID"),
-                           QStringLiteral("4k30-444 300MHz All Sound"),
-                           QStringLiteral("4k30-RGB 300MHz All Sound"),
-                           QStringLiteral("4k60-420 8-bit 300MHz All Sound"),
-                           QStringLiteral("4k60-420 10-bit HDR BT.2020 All Sound"),
-                           QStringLiteral("4k60-444 600MHz All Sound"),
-                           QStringLiteral("4k60-444 600MHz HDR BT.2020 All Sound"),
-                           QStringLiteral("1080p-444 148MHz All Sound")});
+    ui->cmbInputSel->addItems({ QStringLiteral("PORT A [TOP]"), QStringLiteral("PORT B [BOT]"),
+        QStringLiteral("MATRIX THRU"), QStringLiteral("MATRIX SWAP") });
+    ui->cmBEdid->addItems({ QStringLiteral("Custom Uploaded/Default EDID"),
+        QStringLiteral("4k30-444 300MHz All Sound"), QStringLiteral("4k30-RGB 300MHz All Sound"),
+        QStringLiteral("4k60-420 8-bit 300MHz All Sound"),
+        QStringLiteral("4k60-420 10-bit HDR BT.2020 All Sound"),
+        QStringLiteral("4k60-444 600MHz All Sound"),
+        QStringLiteral("4k60-444 600MHz HDR BT.2020 All Sound"),
+        QStringLiteral("1080p-444 148MHz All Sound") });
     ui->cmbLa->addItems(
-        {QStringLiteral("Video Processor [Default]"), QStringLiteral("Audio System w/ARC")});
-    ui->cmbEdidAlgo->addItems({QStringLiteral("Min Mixed [Default]"),
-                               QStringLiteral("Max Audio, Min Video"),
-                               QStringLiteral("TOP Output Priority"),
-                               QStringLiteral("Max Audio, Max Video")});
+        { QStringLiteral("Video Processor [Default]"), QStringLiteral("Audio System w/ARC") });
+    ui->cmbEdidAlgo->addItems(
+        { QStringLiteral("Min Mixed [Default]"), QStringLiteral("Max Audio, Min Video"),
+            QStringLiteral("TOP Output Priority"), QStringLiteral("Max Audio, Max Video") });
 
     // The custom InfoFrames the box holds, shown whatever their reads returned (a failed read
     // leaves zeros).

@@ -62,7 +62,7 @@ void MainWindow::followEdidRefresh()
 {
     if (!edidRefreshPending)
         return;
-    Reply reply{};
+    Reply reply {};
     // A failed read tells nothing about the box's state: ask again at the next tick.
     if (!readStatus(reply, STATUS_LEN))
         return;
@@ -74,8 +74,8 @@ void MainWindow::followEdidRefresh()
 
 void MainWindow::reflectSettings()
 {
-    Reply status{};
-    Reply signal{};
+    Reply status {};
+    Reply signal {};
     const bool statusOk = readStatus(status, STATUS_LEN);
     const bool signalOk = readRegisters(BLOCK_SIGNAL, signal, SIGNAL_REFLECT_LEN);
     if (!statusOk || (status[1] & STATUS_FLAG_BUSY) || !signalOk)
@@ -93,10 +93,18 @@ void MainWindow::reflectSettings()
     ui->cmbEdidAlgo->setCurrentIndex(p[32]);
 
     switch (p[1]) { // audio source; 2 is a source the window cannot choose
-    case 1: setPair(ui->audioHdmi, ui->audioJack, true); break;
-    case 2: ui->audioHdmi->setChecked(false); ui->audioJack->setChecked(false); break;
-    case 3: setPair(ui->audioHdmi, ui->audioJack, false); break;
-    default: break;
+    case 1:
+        setPair(ui->audioHdmi, ui->audioJack, true);
+        break;
+    case 2:
+        ui->audioHdmi->setChecked(false);
+        ui->audioJack->setChecked(false);
+        break;
+    case 3:
+        setPair(ui->audioHdmi, ui->audioJack, false);
+        break;
+    default:
+        break;
     }
 
     switch (p[2]) { // EDID mode; only a custom table may be edited
@@ -118,20 +126,34 @@ void MainWindow::reflectSettings()
         ui->fixedEDID->setChecked(false);
         ui->EDIDtext->setEnabled(true);
         break;
-    default: break;
+    default:
+        break;
     }
 
     switch (p[3]) { // HDCP; 1 is a version the window cannot choose
-    case 1: ui->hdcp14->setChecked(false); ui->hdcp22->setChecked(false); break;
-    case 2: setPair(ui->hdcp14, ui->hdcp22, true); break;
-    case 3: setPair(ui->hdcp14, ui->hdcp22, false); break;
-    default: break;
+    case 1:
+        ui->hdcp14->setChecked(false);
+        ui->hdcp22->setChecked(false);
+        break;
+    case 2:
+        setPair(ui->hdcp14, ui->hdcp22, true);
+        break;
+    case 3:
+        setPair(ui->hdcp14, ui->hdcp22, false);
+        break;
+    default:
+        break;
     }
 
     switch (p[4]) { // 4:2:0 output
-    case 0: setPair(ui->disable420, ui->enable420, true); break;
-    case 1: setPair(ui->enable420, ui->disable420, true); break;
-    default: break;
+    case 0:
+        setPair(ui->disable420, ui->enable420, true);
+        break;
+    case 1:
+        setPair(ui->enable420, ui->disable420, true);
+        break;
+    default:
+        break;
     }
 
     switch (p[6]) { // automatic switching; the priority only matters while it is on
@@ -145,7 +167,8 @@ void MainWindow::reflectSettings()
         ui->pPrioForce->setEnabled(true);
         ui->bPrioNorm->setEnabled(true);
         break;
-    default: break;
+    default:
+        break;
     }
 
     // What the box lets the user change right now.
@@ -186,7 +209,7 @@ void MainWindow::reflectSettings()
 void MainWindow::describeSignal()
 {
     // All four blocks are read every time, so the box sees the same conversation on every tick.
-    Reply signal{}, names{}, hdr{}, unused{};
+    Reply signal {}, names {}, hdr {}, unused {};
     const bool signalOk = readRegisters(BLOCK_SIGNAL, signal, SIGNAL_DESCRIBE_LEN);
     const bool namesOk = readRegisters(BLOCK_SPD, names, NAMES_LEN);
     const bool hdrOk = readRegisters(BLOCK_HDR_INFOFRAME, hdr, NAMES_LEN);

@@ -48,6 +48,7 @@ void TestSettings::controlWritesItsRegister_data()
     auto row = [](const char *control, const char *action, int reg, int value, int position) {
         QTest::addRow("%s %s", control, action) << control << action << reg << value << position;
     };
+    // clang-format off
     row("autoSwEn", "click", 1, 1, 6);        row("autoSwDis", "click", 1, 0, 6);
     row("audioHdmi", "click", 2, 1, 1);       row("audioJack", "click", 2, 3, 1);
     row("hdcp14", "click", 3, 2, 3);          row("hdcp22", "click", 3, 3, 3);
@@ -69,6 +70,7 @@ void TestSettings::controlWritesItsRegister_data()
     row("cmBEdid", "7", 14, 7, -1);           row("cmBEdid", "-1", 14, 0xFF, -1);
     row("cmbLa", "1", 28, 1, -1);             row("cmbLa", "-1", 28, 0xFF, -1);
     row("cmbEdidAlgo", "3", 32, 3, -1);       row("cmbEdidAlgo", "-1", 32, 0xFF, -1);
+    // clang-format on
 }
 
 void TestSettings::controlWritesItsRegister()
@@ -88,7 +90,7 @@ void TestSettings::controlWritesItsRegister()
         h->window().findChild<QComboBox *>(control)->setCurrentIndex(action.toInt());
 
     const QString frame = QString::asprintf("10 04 E0 %02X %02X", reg, value);
-    QCOMPARE(h->framesHex(), QStringList{frame});
+    QCOMPARE(h->framesHex(), QStringList { frame });
     RegisterImage expected = before;
     if (position >= 0)
         expected[position] = quint8(value);
@@ -97,7 +99,7 @@ void TestSettings::controlWritesItsRegister()
     // Clicking the checked button again writes again.
     if (action == QLatin1String("click") && !control.startsWith(QLatin1String("cb"))) {
         h->window().findChild<QAbstractButton *>(control)->click();
-        QCOMPARE(h->framesHex(), (QStringList{frame, frame}));
+        QCOMPARE(h->framesHex(), (QStringList { frame, frame }));
     }
 }
 
@@ -118,7 +120,7 @@ void TestSettings::injectionSettingsEndWithTheirRegister()
     h->clearFrames();
     ui->cbHdrForceMode->setChecked(false);
     ui->cbAviPersistent->click();
-    QCOMPARE(h->framesHex(), (QStringList{"10 04 E0 11 00", "10 04 E0 21 00"}));
+    QCOMPARE(h->framesHex(), (QStringList { "10 04 E0 11 00", "10 04 E0 21 00" }));
 }
 
 void TestSettings::edidModeFlagsTheRefresh()
@@ -148,14 +150,14 @@ void TestSettings::factoryReset_data()
     QTest::addColumn<QStringList>("frames");
     QTest::addColumn<QString>("message");
     const QString refused = QStringLiteral("Type RESET into the text box and click OK");
-    QTest::newRow("both") << "RESET" << true << true << QStringList{"10 04 E0 19 03"} << "";
-    QTest::newRow("settings") << "RESET" << true << false << QStringList{"10 04 E0 19 02"} << "";
-    QTest::newRow("EDID") << "RESET" << false << true << QStringList{"10 04 E0 19 01"} << "";
-    QTest::newRow("neither") << "RESET" << false << false << QStringList{}
+    QTest::newRow("both") << "RESET" << true << true << QStringList { "10 04 E0 19 03" } << "";
+    QTest::newRow("settings") << "RESET" << true << false << QStringList { "10 04 E0 19 02" } << "";
+    QTest::newRow("EDID") << "RESET" << false << true << QStringList { "10 04 E0 19 01" } << "";
+    QTest::newRow("neither") << "RESET" << false << false << QStringList {}
                              << "Choose the reset from the checkboxes";
-    QTest::newRow("lower case") << "reset" << true << true << QStringList{} << refused;
-    QTest::newRow("blank before") << " RESET" << true << true << QStringList{} << refused;
-    QTest::newRow("blank after") << "RESET " << true << true << QStringList{} << refused;
+    QTest::newRow("lower case") << "reset" << true << true << QStringList {} << refused;
+    QTest::newRow("blank before") << " RESET" << true << true << QStringList {} << refused;
+    QTest::newRow("blank after") << "RESET " << true << true << QStringList {} << refused;
 }
 
 void TestSettings::factoryReset()

@@ -24,15 +24,15 @@ class TestStatus : public QObject
     QString controls() const
     {
         QStringList s;
-        for (QComboBox *c : {ui->cmbInputSel, ui->cmBEdid, ui->cmbLa, ui->cmbEdidAlgo})
+        for (QComboBox *c : { ui->cmbInputSel, ui->cmBEdid, ui->cmbLa, ui->cmbEdidAlgo })
             s << QString::number(c->currentIndex());
-        for (QAbstractButton *b : QList<QAbstractButton *>{ui->audioHdmi, ui->audioJack, ui->automixEDID, ui->fixedEDID, ui->customEDID,
-              ui->hdcp14, ui->hdcp22, ui->enable420, ui->disable420, ui->autoSwEn, ui->autoSwDis,
-              ui->pPrioForce, ui->bPrioNorm, ui->cb2cForce, ui->cb51, ui->cbFull, ui->cb3D,
-              ui->cbHdr, ui->bHdrRepurpEn, ui->bHdrRepurpDis, ui->bSamHdr, ui->bFullHdr,
-              ui->cbHdrForceMode, ui->enableLed, ui->disableLed, ui->enableBLed, ui->disableBLed,
-              ui->cbCec, ui->cbYUV, ui->cbBt2020, ui->enableAVR, ui->disableAVR,
-              ui->cbAviPersistent})
+        for (QAbstractButton *b : QList<QAbstractButton *> { ui->audioHdmi, ui->audioJack,
+                 ui->automixEDID, ui->fixedEDID, ui->customEDID, ui->hdcp14, ui->hdcp22,
+                 ui->enable420, ui->disable420, ui->autoSwEn, ui->autoSwDis, ui->pPrioForce,
+                 ui->bPrioNorm, ui->cb2cForce, ui->cb51, ui->cbFull, ui->cb3D, ui->cbHdr,
+                 ui->bHdrRepurpEn, ui->bHdrRepurpDis, ui->bSamHdr, ui->bFullHdr, ui->cbHdrForceMode,
+                 ui->enableLed, ui->disableLed, ui->enableBLed, ui->disableBLed, ui->cbCec,
+                 ui->cbYUV, ui->cbBt2020, ui->enableAVR, ui->disableAVR, ui->cbAviPersistent })
             s << b->objectName() + (b->isChecked() ? "+" : "-") + (b->isEnabled() ? "" : "x");
         return s.join(' ') + (ui->EDIDtext->isEnabled() ? "" : " EDIDtext:x");
     }
@@ -63,14 +63,15 @@ void TestStatus::startUpConversation()
 {
     // The one check box the box disagrees with writes its value back; filling the lists writes
     // nothing. The box's EDID is read last.
-    QStringList expected = {"11 2A E1",    "11 0E E0 06", "10 04 E0 18 01", "11 08 E0 07",
-                            "11 21 E0 23", "11 0F E0 24", "11 0F E0 06",    "11 1F E0 15",
-                            "11 1F E0 1E", "11 1F E0 1F", "10 01 B4"};
+    QStringList expected = { "11 2A E1", "11 0E E0 06", "10 04 E0 18 01", "11 08 E0 07",
+        "11 21 E0 23", "11 0F E0 24", "11 0F E0 06", "11 1F E0 15", "11 1F E0 1E", "11 1F E0 1F",
+        "10 01 B4" };
     QStringList frames = h->framesHex();
     const int edidEnd = int(frames.size()) - 16;
     QCOMPARE(frames.mid(0, expected.size()), expected);
     QVERIFY(frames.mid(expected.size(), edidEnd - expected.size())
-                .filter(QRegularExpression("^(?!11 2A E1$)")).isEmpty()); // busy waits only
+                .filter(QRegularExpression("^(?!11 2A E1$)"))
+                .isEmpty()); // busy waits only
     QCOMPARE(frames.mid(edidEnd).first(), QStringLiteral("11 10 B0 00"));
     QCOMPARE(frames.mid(edidEnd).last(), QStringLiteral("11 10 B0 F0"));
     // The lists show item 0 until the first tick.
@@ -107,9 +108,9 @@ void TestStatus::hardwareNotFound()
     WindowHarness fails;
     fails.box.failNext(SimulatedBox::Operation::Open, UsbStatus::DeviceNotFound);
     fails.create();
-    QCOMPARE(fails.dialogs.texts("device"), QStringList{"Usb device open error!"});
+    QCOMPARE(fails.dialogs.texts("device"), QStringList { "Usb device open error!" });
     QCOMPARE(fails.dialogs.shown.last().title, QStringLiteral("ZELVARIN Utility"));
-    QCOMPARE(fails.dialogs.texts("warning"), QStringList{"Hardware not found"});
+    QCOMPARE(fails.dialogs.texts("warning"), QStringList { "Hardware not found" });
     QVERIFY(fails.dialogs.shown.last().hasParent);
     QVERIFY(fails.framesHex().isEmpty());
     QCOMPARE(WindowTestAccess::form(fails.window())->cmbInputSel->count(), 0);
@@ -124,10 +125,10 @@ void TestStatus::firstTickReadsStatusTwiceAndEdidOnce()
     const QStringList frames = h->framesHex();
     QCOMPARE(fetches(), 1);
     // The refresh's status read, the EDID read, then the tick's own six reads.
-    QCOMPARE(frames.mid(0, 2), (QStringList{"11 2A E1", "10 01 B4"}));
+    QCOMPARE(frames.mid(0, 2), (QStringList { "11 2A E1", "10 01 B4" }));
     QCOMPARE(frames.mid(frames.size() - 7),
-             (QStringList{"11 10 B0 F0", "11 2A E1", "11 0E E0 06", "11 0F E0 06", "11 1F E0 15",
-                          "11 1F E0 1E", "11 1F E0 1F"}));
+        (QStringList { "11 10 B0 F0", "11 2A E1", "11 0E E0 06", "11 0F E0 06", "11 1F E0 15",
+            "11 1F E0 1E", "11 1F E0 1F" }));
     h->clearFrames();
     h->tick();
     QCOMPARE(fetches(), 0);
@@ -136,11 +137,11 @@ void TestStatus::firstTickReadsStatusTwiceAndEdidOnce()
 void TestStatus::reflectsTheBlockIntoEveryControl()
 {
     h->tick();
-    RegisterImage p{};
+    RegisterImage p {};
     p[0] = 3, p[19] = 4, p[30] = 1, p[32] = 2; // lists
-    p[1] = 3, p[2] = 3, p[3] = 2, p[4] = 1;    // jack, custom EDID, HDCP 1.4, 4:2:0
-    p[6] = 0;                                  // no auto switch: priority locked
-    p[9] = 1, p[10] = 0, p[11] = 0;            // EDID mode free, HDCP and audio locked
+    p[1] = 3, p[2] = 3, p[3] = 2, p[4] = 1; // jack, custom EDID, HDCP 1.4, 4:2:0
+    p[6] = 0; // no auto switch: priority locked
+    p[9] = 1, p[10] = 0, p[11] = 0; // EDID mode free, HDCP and audio locked
     p[13] = p[14] = p[15] = p[16] = p[17] = p[18] = p[21] = p[24] = p[28] = p[31] = p[33] = 1;
     p[7] = 0x77, p[39] = 0x39; // carried, not shown
     boxStatus() = p;
@@ -148,19 +149,19 @@ void TestStatus::reflectsTheBlockIntoEveryControl()
 
     h->tick();
     QCOMPARE(controls(),
-             QStringLiteral("2 4 1 2 audioHdmi-x audioJack+x automixEDID- fixedEDID- customEDID+ "
-                            "hdcp14+x hdcp22-x enable420+ disable420- autoSwEn- autoSwDis+ "
-                            "pPrioForce+x bPrioNorm-x cb2cForce+ cb51+ cbFull+ cb3D+ cbHdr+ "
-                            "bHdrRepurpEn+ bHdrRepurpDis- bSamHdr+ bFullHdr- cbHdrForceMode- "
-                            "enableLed- disableLed+ enableBLed- disableBLed+ cbCec- cbYUV- "
-                            "cbBt2020+ enableAVR+ disableAVR- cbAviPersistent+"));
+        QStringLiteral("2 4 1 2 audioHdmi-x audioJack+x automixEDID- fixedEDID- customEDID+ "
+                       "hdcp14+x hdcp22-x enable420+ disable420- autoSwEn- autoSwDis+ "
+                       "pPrioForce+x bPrioNorm-x cb2cForce+ cb51+ cbFull+ cb3D+ cbHdr+ "
+                       "bHdrRepurpEn+ bHdrRepurpDis- bSamHdr+ bFullHdr- cbHdrForceMode- "
+                       "enableLed- disableLed+ enableBLed- disableBLed+ cbCec- cbYUV- "
+                       "cbBt2020+ enableAVR+ disableAVR- cbAviPersistent+"));
     QCOMPARE(h->link.registerMirror, p);
     // Changed check boxes and lists write their value back once; radio buttons and the
     // click-wired REPLACE AVI do not.
-    QCOMPARE(writes(), (QStringList{"10 04 E0 00 03", "10 04 E0 0E 04", "10 04 E0 1C 01",
-                                    "10 04 E0 20 02", "10 04 E0 08 01", "10 04 E0 09 01",
-                                    "10 04 E0 0C 01", "10 04 E0 0A 01", "10 04 E0 1B 00",
-                                    "10 04 E0 1A 00"}));
+    QCOMPARE(writes(),
+        (QStringList { "10 04 E0 00 03", "10 04 E0 0E 04", "10 04 E0 1C 01", "10 04 E0 20 02",
+            "10 04 E0 08 01", "10 04 E0 09 01", "10 04 E0 0C 01", "10 04 E0 0A 01",
+            "10 04 E0 1B 00", "10 04 E0 1A 00" }));
 
     // Values with no button keep the exclusive groups' choice; a locked EDID mode keeps the
     // table read-only even in custom mode.
@@ -212,10 +213,10 @@ void TestStatus::listValuesOutOfRangeLeaveNoItem()
     boxStatus()[0] = 0, boxStatus()[19] = 8, boxStatus()[30] = 2, boxStatus()[32] = 200;
     h->clearFrames();
     h->tick();
-    for (QComboBox *c : {ui->cmbInputSel, ui->cmBEdid, ui->cmbLa, ui->cmbEdidAlgo})
+    for (QComboBox *c : { ui->cmbInputSel, ui->cmBEdid, ui->cmbLa, ui->cmbEdidAlgo })
         QCOMPARE(c->currentIndex(), -1);
-    QCOMPARE(writes(), (QStringList{"10 04 E0 00 00", "10 04 E0 0E FF", "10 04 E0 1C FF",
-                                    "10 04 E0 20 FF"}));
+    QCOMPARE(writes(),
+        (QStringList { "10 04 E0 00 00", "10 04 E0 0E FF", "10 04 E0 1C FF", "10 04 E0 20 FF" }));
 }
 
 void TestStatus::edidReadOnceAfterTheBusyTicks()
@@ -229,7 +230,7 @@ void TestStatus::edidReadOnceAfterTheBusyTicks()
         h->tick();
         perTick << fetches();
     }
-    QCOMPARE(perTick, (QList<int>{0, 0, 1, 0, 0}));
+    QCOMPARE(perTick, (QList<int> { 0, 0, 1, 0, 0 }));
 
     // An unanswered refresh read tells nothing: the flag stays for the next tick.
     WindowTestAccess::setEdidRefreshPending(h->window(), true);
@@ -265,7 +266,7 @@ void TestStatus::tickInsideATransactionDoesNothing()
     TickingWarnings warnings;
     DeviceLink link(box, clock, warnings);
     ScriptedDialogs dialogs;
-    AppServices services{&link, &dialogs, &clock, 1.0f};
+    AppServices services { &link, &dialogs, &clock, 1.0f };
     MainWindow window(services);
     warnings.window = &window;
     warnings.box = &box;
@@ -278,7 +279,7 @@ void TestStatus::tickInsideATransactionDoesNothing()
 void TestStatus::signalTextsFollowTheBox()
 {
     QCOMPARE(ui->label_video_format->text(),
-             QStringLiteral("Input : 3840x2160p60 HDMI, [600MHz], Output: TX A, TX B"));
+        QStringLiteral("Input : 3840x2160p60 HDMI, [600MHz], Output: TX A, TX B"));
     QCOMPARE(ui->lblVideoSource->text(), QStringLiteral("Source Info: STREAMCO Media Player 4K"));
     QCOMPARE(ui->lblHdrInput->text(), QStringLiteral("HDR input:  SMPTE ST 2084"));
     QVERIFY(ui->txtHdrIf->toPlainText().startsWith(QLatin1String("02:00:")));
