@@ -1,35 +1,33 @@
 #include "LibUsbBackend.h"
 
+#include "BulkInReader.h"
+
 #include <libusb.h>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <tuple>
 #include <vector>
 
-using Clock = std::chrono::steady_clock;
+namespace {
+struct Endpoints
+{
+    int interfaceNumber = 0;
+    unsigned char in = 0;
+    unsigned char out = 0;
+    int packetSize = 64;
+};
+} // namespace
 
 struct LibUsbBackend::OpenDevice
 {
     libusb_device_handle *handle = nullptr;
-    int interfaceNumber = 0;
-    unsigned char inEndpoint = 0;
-    unsigned char outEndpoint = 0;
-    int packetSize = 64;
-
-    // The background read. Its length is one packet: a reply of exactly one full packet carries
-    // no short packet to end a longer transfer, and would sit in the host controller unseen.
-    libusb_transfer *transfer = nullptr;
-    std::vector<unsigned char> transferBuffer;
-    bool pending = false;
-
+    Endpoints endpoints;
     bool dataPathOpen = false; // the device accepted the open request
-    QByteArray received; // the host-side receive buffer
-    bool gone = false; // the device has been unplugged
-    bool stalled = false; // the IN endpoint answered with a stall; cleared before the next read
-    bool closing = false;
+    std::unique_ptr<BulkInReader> reader; // from the claim on
+
+    bool gone() const { return reader->gone(); }
 };
 
 namespace {
@@ -41,9 +39,6 @@ constexpr quint32 kQueueReady = 0x02;
 // How long the receive-queue check waits for USB events when nothing is queued: the program polls
 // it in a loop while the box prepares its reply, and a short wait keeps that loop off the CPU.
 constexpr int kQueueWaitUs = 1000;
-// Longest single wait inside a blocking read, so that a stalled endpoint is cleared in good time.
-constexpr int kMaxWaitUs = 100 * 1000;
-constexpr auto kCancelWait = std::chrono::milliseconds(1000);
 
 quint32 openStatus(int error)
 {
@@ -65,33 +60,6 @@ quint32 openStatus(int error)
     }
 }
 
-void LIBUSB_CALL inTransferDone(libusb_transfer *transfer)
-{
-    auto *d = static_cast<LibUsbBackend::OpenDevice *>(transfer->user_data);
-    d->pending = false;
-    switch (transfer->status) {
-    case LIBUSB_TRANSFER_COMPLETED:
-        d->received.append(
-            reinterpret_cast<const char *>(transfer->buffer), transfer->actual_length);
-        break;
-    case LIBUSB_TRANSFER_NO_DEVICE:
-        d->gone = true;
-        break;
-    case LIBUSB_TRANSFER_STALL:
-        d->stalled = true;
-        break;
-    default:
-        break; // cancelled, timed out, overflow, error: the next call starts it again
-    }
-    // Resubmitting at once keeps the endpoint read without a gap between two packets.
-    if (transfer->status == LIBUSB_TRANSFER_COMPLETED && !d->closing
-        && d->received.size() < LibUsbBackend::kHostBufferLimit) {
-        const int r = libusb_submit_transfer(transfer);
-        d->pending = r == LIBUSB_SUCCESS;
-        d->gone = d->gone || r == LIBUSB_ERROR_NO_DEVICE;
-    }
-}
-
 QByteArray hex4(quint16 value)
 {
     return QByteArray::number(value, 16).toUpper().rightJustified(4, '0');
@@ -108,13 +76,13 @@ QByteArray deviceName(libusb_device *device)
 
 // The first interface with a bulk IN and a bulk OUT endpoint. The addresses differ between the
 // chips that run this firmware, so they are never assumed.
-bool findEndpoints(libusb_device *device, LibUsbBackend::OpenDevice &d)
+bool findEndpoints(libusb_device *device, Endpoints &found)
 {
     libusb_config_descriptor *config = nullptr;
     if (libusb_get_active_config_descriptor(device, &config) != LIBUSB_SUCCESS)
         return false;
-    bool found = false;
-    for (int i = 0; i < config->bNumInterfaces && !found; ++i) {
+    bool ok = false;
+    for (int i = 0; i < config->bNumInterfaces && !ok; ++i) {
         if (config->interface[i].num_altsetting < 1)
             continue;
         const libusb_interface_descriptor &alt = config->interface[i].altsetting[0];
@@ -134,15 +102,12 @@ bool findEndpoints(libusb_device *device, LibUsbBackend::OpenDevice &d)
             }
         }
         if (in && out) {
-            d.interfaceNumber = alt.bInterfaceNumber;
-            d.inEndpoint = in;
-            d.outEndpoint = out;
-            d.packetSize = packet > 0 ? packet : 64;
-            found = true;
+            found = Endpoints { alt.bInterfaceNumber, in, out, packet > 0 ? packet : 64 };
+            ok = true;
         }
     }
     libusb_free_config_descriptor(config);
-    return found;
+    return ok;
 }
 
 std::vector<uint8_t> portPath(libusb_device *device)
@@ -195,37 +160,14 @@ LibUsbBackend::OpenDevice *LibUsbBackend::find(UsbHandle handle) const
     return it == m_open.end() ? nullptr : it->second.get();
 }
 
-void LibUsbBackend::handleEvents(int waitUs)
-{
-    timeval tv { waitUs / 1000000, waitUs % 1000000 };
-    libusb_handle_events_timeout_completed(m_ctx, &tv, nullptr);
-}
-
-// Keeps the background read pending unless the device is gone or the buffer is full.
-void LibUsbBackend::serviceInEndpoint(OpenDevice &d)
-{
-    if (d.pending || d.gone || d.closing || d.received.size() >= kHostBufferLimit)
-        return;
-    if (d.stalled) {
-        if (libusb_clear_halt(d.handle, d.inEndpoint) == LIBUSB_ERROR_NO_DEVICE)
-            d.gone = true;
-        d.stalled = false;
-    }
-    if (d.gone)
-        return;
-    const int r = libusb_submit_transfer(d.transfer);
-    d.pending = r == LIBUSB_SUCCESS;
-    d.gone = r == LIBUSB_ERROR_NO_DEVICE;
-}
-
 quint32 LibUsbBackend::sendRequest(OpenDevice &d, quint8 request, quint16 value)
 {
-    if (d.gone)
+    if (d.gone())
         return UsbStatus::DeviceIoFailed;
     const int r = libusb_control_transfer(d.handle, m_settings.requestType, request, value,
         m_settings.index, nullptr, 0, kControlTimeoutMs);
     if (r == LIBUSB_ERROR_NO_DEVICE)
-        d.gone = true;
+        d.reader->markGone();
     return r < 0 ? UsbStatus::DeviceIoFailed : UsbStatus::Success;
 }
 
@@ -356,7 +298,7 @@ quint32 LibUsbBackend::open(quint32 index, UsbHandle *handle)
     libusb_device *device = m_devices[index];
 
     auto d = std::make_unique<OpenDevice>();
-    if (!findEndpoints(device, *d))
+    if (!findEndpoints(device, d->endpoints))
         return UsbStatus::DeviceNotFound; // not a device this program can talk to
     int r = libusb_open(device, &d->handle);
     if (r == LIBUSB_ERROR_ACCESS)
@@ -368,13 +310,15 @@ quint32 LibUsbBackend::open(quint32 index, UsbHandle *handle)
     // the interface from it, and releasing gives it back. Where there are no kernel drivers to
     // detach the call is not supported, and the claim is all that is needed.
     libusb_set_auto_detach_kernel_driver(d->handle, 1);
-    r = libusb_claim_interface(d->handle, d->interfaceNumber);
+    r = libusb_claim_interface(d->handle, d->endpoints.interfaceNumber);
     if (r == LIBUSB_ERROR_ACCESS)
         reportAccessDenied(device);
     if (r != LIBUSB_SUCCESS) {
         libusb_close(d->handle);
         return openStatus(r);
     }
+    d->reader = std::make_unique<BulkInReader>(
+        m_ctx, d->handle, d->endpoints.in, d->endpoints.packetSize);
 
     // The firmware ignores bulk data until it has seen the open request.
     quint32 status = UsbStatus::Success;
@@ -382,18 +326,11 @@ quint32 LibUsbBackend::open(quint32 index, UsbHandle *handle)
         status = sendRequest(*d, m_settings.enableRequest, m_settings.enableValue);
     if (status == UsbStatus::Success)
         status = sendRequest(*d, m_settings.request, m_settings.openValue);
-
     if (status == UsbStatus::Success) {
         d->dataPathOpen = true;
-        d->transfer = libusb_alloc_transfer(0);
-        d->transferBuffer.assign(size_t(d->packetSize), 0);
-        if (d->transfer) {
-            libusb_fill_bulk_transfer(d->transfer, d->handle, d->inEndpoint,
-                d->transferBuffer.data(), d->packetSize, inTransferDone, d.get(), 0);
-            serviceInEndpoint(*d);
-        }
-        if (!d->pending)
-            status = d->transfer ? UsbStatus::DeviceIoFailed : UsbStatus::SystemErrorCode;
+        d->reader->keepReading();
+        if (!d->reader->reading())
+            status = UsbStatus::DeviceIoFailed;
     }
     if (status != UsbStatus::Success) {
         shutDown(*d);
@@ -410,28 +347,16 @@ quint32 LibUsbBackend::open(quint32 index, UsbHandle *handle)
 quint32 LibUsbBackend::shutDown(OpenDevice &d)
 {
     quint32 status = UsbStatus::Success;
-    if (d.dataPathOpen && !d.gone)
+    if (d.dataPathOpen && !d.gone())
         status = sendRequest(d, m_settings.request, m_settings.closeValue);
-    d.closing = true;
-    if (d.pending) {
-        libusb_cancel_transfer(d.transfer);
-        const auto deadline = Clock::now() + kCancelWait;
-        while (d.pending && Clock::now() < deadline)
-            handleEvents(10 * 1000);
-    }
-    const int r = libusb_release_interface(d.handle, d.interfaceNumber);
-    if (r != LIBUSB_SUCCESS && r != LIBUSB_ERROR_NO_DEVICE && r != LIBUSB_ERROR_NOT_FOUND && !d.gone
-        && status == UsbStatus::Success)
+    d.reader->stop();
+    const int r = libusb_release_interface(d.handle, d.endpoints.interfaceNumber);
+    if (r != LIBUSB_SUCCESS && r != LIBUSB_ERROR_NO_DEVICE && r != LIBUSB_ERROR_NOT_FOUND)
         status = UsbStatus::DeviceIoFailed;
-    if (d.gone)
+    if (d.gone())
         status = UsbStatus::Success;
     libusb_close(d.handle);
-    // A transfer that never came back is disowned by libusb_close, and the closed descriptor
-    // means nothing writes into its buffer any more; only freeing the transfer itself would be
-    // unsafe, so in that one case it is left allocated.
-    if (d.transfer && !d.pending)
-        libusb_free_transfer(d.transfer);
-    d.transfer = nullptr;
+    d.reader.reset();
     d.handle = nullptr;
     return status;
 }
@@ -446,26 +371,6 @@ quint32 LibUsbBackend::close(UsbHandle handle)
     return status;
 }
 
-bool LibUsbBackend::waitForData(OpenDevice &d)
-{
-    const bool waitForever = m_readTimeout == kInfiniteTimeout;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(waitForever ? 0 : m_readTimeout);
-    serviceInEndpoint(d);
-    handleEvents(0);
-    while (d.received.isEmpty()) {
-        serviceInEndpoint(d);
-        if (!d.pending)
-            return false;
-        const auto now = Clock::now();
-        if (!waitForever && now >= deadline)
-            return false;
-        const auto left
-            = std::chrono::duration_cast<std::chrono::microseconds>(deadline - now).count();
-        handleEvents(waitForever ? kMaxWaitUs : int(std::min<long long>(left, kMaxWaitUs)));
-    }
-    return true;
-}
-
 quint32 LibUsbBackend::read(UsbHandle handle, quint8 *buffer, quint32 wanted, quint32 *got)
 {
     if (!got || !buffer)
@@ -476,13 +381,9 @@ quint32 LibUsbBackend::read(UsbHandle handle, quint8 *buffer, quint32 wanted, qu
         return UsbStatus::InvalidHandle;
     if (wanted == 0)
         return UsbStatus::InvalidRequestLength;
-    if (!waitForData(*d))
-        return d->pending ? UsbStatus::ReadTimedOut : UsbStatus::ReadError;
-    const int n = std::min<int>(int(std::min<quint32>(wanted, INT_MAX)), int(d->received.size()));
-    std::copy_n(reinterpret_cast<const quint8 *>(d->received.constData()), n, buffer);
-    d->received.remove(0, n);
-    *got = quint32(n);
-    serviceInEndpoint(*d); // the buffer may have been full
+    if (!d->reader->waitForData(m_readTimeout, m_readTimeout == kInfiniteTimeout))
+        return d->reader->reading() ? UsbStatus::ReadTimedOut : UsbStatus::ReadError;
+    *got = quint32(d->reader->take(buffer, int(std::min<quint32>(wanted, INT_MAX))));
     return UsbStatus::Success;
 }
 
@@ -497,18 +398,18 @@ quint32 LibUsbBackend::write(
         return UsbStatus::InvalidHandle;
     if (length == 0 || length > INT_MAX)
         return UsbStatus::InvalidRequestLength;
-    if (d->gone)
+    if (d->gone())
         return UsbStatus::WriteError;
     int transferred = 0;
-    const int r = libusb_bulk_transfer(d->handle, d->outEndpoint, const_cast<quint8 *>(buffer),
+    const int r = libusb_bulk_transfer(d->handle, d->endpoints.out, const_cast<quint8 *>(buffer),
         int(length), &transferred, libusbTimeout(m_writeTimeout));
     *written = quint32(std::max(transferred, 0));
     if (r == LIBUSB_SUCCESS)
         return UsbStatus::Success;
     if (r == LIBUSB_ERROR_NO_DEVICE)
-        d->gone = true;
+        d->reader->markGone();
     if (r == LIBUSB_ERROR_PIPE)
-        libusb_clear_halt(d->handle, d->outEndpoint);
+        libusb_clear_halt(d->handle, d->endpoints.out);
     return r == LIBUSB_ERROR_TIMEOUT ? UsbStatus::WriteTimedOut : UsbStatus::WriteError;
 }
 
@@ -537,10 +438,10 @@ quint32 LibUsbBackend::flushBuffers(UsbHandle handle, quint8 flushTransmit, quin
     if (flushTransmit || flushReceive)
         status = sendRequest(*d, m_settings.request, m_settings.purgeValue);
     // Whatever had already reached the host goes with the purge, not into the next reply.
-    handleEvents(0);
+    d->reader->handleEvents(0);
     if (flushReceive)
-        d->received.clear();
-    serviceInEndpoint(*d);
+        d->reader->clear();
+    d->reader->keepReading();
     return status;
 }
 
@@ -554,15 +455,16 @@ quint32 LibUsbBackend::checkRxQueue(UsbHandle handle, quint32 *bytesInQueue, qui
     OpenDevice *d = find(handle);
     if (!d)
         return UsbStatus::InvalidHandle;
-    serviceInEndpoint(*d);
-    handleEvents(d->received.isEmpty() && d->pending ? kQueueWaitUs : 0);
-    serviceInEndpoint(*d);
-    *bytesInQueue = quint32(d->received.size());
-    if (queueStatus && !d->received.isEmpty())
+    BulkInReader &in = *d->reader;
+    in.keepReading();
+    in.handleEvents(in.buffered() == 0 && in.reading() ? kQueueWaitUs : 0);
+    in.keepReading();
+    *bytesInQueue = quint32(in.buffered());
+    if (queueStatus && in.buffered() > 0)
         *queueStatus = kQueueReady;
     // With nothing buffered and no read pending, nothing can ever arrive: the device is gone or
     // its endpoint refuses reads.
-    if (d->received.isEmpty() && !d->pending)
+    if (in.buffered() == 0 && !in.reading())
         return UsbStatus::DeviceIoFailed;
     return UsbStatus::Success;
 }

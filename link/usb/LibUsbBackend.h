@@ -47,20 +47,14 @@ public:
     // is libusb's 0, and a vendor 0 must not turn into libusb's "wait for ever".
     static unsigned int libusbTimeout(quint32 vendorMs);
 
-    // Bytes the host-side buffer holds at most; beyond it the IN endpoint is left alone until the
-    // program reads, so that a chattering device cannot eat the memory.
-    static constexpr int kHostBufferLimit = 64 * 1024;
     // Time-out of the open, close and purge requests.
     static constexpr unsigned int kControlTimeoutMs = 1000;
 
+private:
     struct OpenDevice;
 
-private:
     OpenDevice *find(UsbHandle handle) const;
     void releaseList();
-    void handleEvents(int waitUs);
-    void serviceInEndpoint(OpenDevice &d);
-    bool waitForData(OpenDevice &d);
     quint32 sendRequest(OpenDevice &d, quint8 request, quint16 value);
     void reportAccessDenied(libusb_device *device);
     quint32 shutDown(OpenDevice &d);
