@@ -4,8 +4,8 @@
 #include "Dialogs.h"
 #include "ui_ZelvarinForm.h"
 
-#include <QCoreApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QStatusBar>
 #include <QThread>
 #include <cstdlib>
@@ -24,7 +24,9 @@ void endEventLoop()
 } // namespace
 
 MainWindow::MainWindow(AppServices &services, QWidget *parent)
-    : QMainWindow(parent, Qt::WindowFlags()), m_services(services), ui(new Ui::ZelvarinForm)
+    : QMainWindow(parent, Qt::WindowFlags())
+    , m_services(services)
+    , ui(new Ui::ZelvarinForm)
 {
     ui->setupUi(this);
     m_services.link->markClosed();
@@ -71,8 +73,7 @@ void MainWindow::FileExit()
 
 void MainWindow::FileAbout()
 {
-    m_services.dialogs->about(
-        this, tr("About ZELVARIN Utility"),
+    m_services.dialogs->about(this, tr("About ZELVARIN Utility"),
         tr("<h2>ZELVARIN Utility Version 1.8</h2>150% DPI Display Version"
            "<p>Configures the ZELVARIN 4K HDMI matrix over USB.</p>"));
 }

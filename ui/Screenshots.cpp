@@ -18,7 +18,11 @@ namespace {
 class FirstTickWatcher : public QObject
 {
 public:
-    FirstTickWatcher(QObject *window, QEventLoop &loop) : m_window(window), m_loop(loop) {}
+    FirstTickWatcher(QObject *window, QEventLoop &loop)
+        : m_window(window)
+        , m_loop(loop)
+    {
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -60,13 +64,13 @@ bool saveTabPictures(MainWindow &window, const QString &prefix)
         return false;
 
     // One picture per tab, in the order the tabs appear.
-    static const char *const suffixes[] = {"edid", "cec", "hdr-if", "config"};
+    static const char *const suffixes[] = { "edid", "cec", "hdr-if", "config" };
     const int previous = tabs->currentIndex();
     bool ok = true;
     for (int i = 0; i < tabs->count() && i < int(std::size(suffixes)); ++i) {
         tabs->setCurrentIndex(i);
-        const QString path = prefix + QLatin1Char('-') + QLatin1String(suffixes[i])
-            + QStringLiteral(".png");
+        const QString path
+            = prefix + QLatin1Char('-') + QLatin1String(suffixes[i]) + QStringLiteral(".png");
         if (!window.grab().save(path, "PNG")) {
             std::fprintf(stderr, "Cannot write the screenshot %s\n", qPrintable(path));
             ok = false;

@@ -6,12 +6,12 @@
 #include "WindowHarness.h"
 #include "WindowTestAccess.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QEventLoop>
 #include <QImage>
 #include <QLabel>
-#include <QAbstractButton>
 #include <QMetaMethod>
 #include <QProcess>
 #include <QSet>
@@ -41,10 +41,12 @@ struct Wire
 {
     const char *sender;
     const char *signal; // as SIGNAL() spells it, with its code digit
-    const char *slot;   // as SLOT() spells it
+    const char *slot; // as SLOT() spells it
 };
 
+// clang-format off
 #define W(sender, sig, slot) {sender, SIGNAL(sig), SLOT(slot)}
+// clang-format on
 const Wire kWiring[] = {
     W("actionExit", triggered(), FileExit()),
     W("actionAbout", triggered(), FileAbout()),
@@ -108,7 +110,10 @@ const char *const kChildModeVariable = "ZELVARIN_SHELL_CHILD";
 // moment, the exit handlers, and whether the event loop ever returned.
 int runExitChild()
 {
-    std::atexit([] { std::printf("exit handlers ran\n"); std::fflush(stdout); });
+    std::atexit([] {
+        std::printf("exit handlers ran\n");
+        std::fflush(stdout);
+    });
     QApplication::setQuitOnLastWindowClosed(false);
     auto *harness = new WindowHarness; // left alive: the process ends inside the event loop
     MainWindow &window = harness->create();
@@ -116,9 +121,8 @@ int runExitChild()
         std::printf("window destroyed, device open: %d\n", harness->link.isOpen() ? 1 : 0);
     });
     std::printf("device open before exit: %d\n", harness->link.isOpen() ? 1 : 0);
-    QTimer::singleShot(0, [&window] {
-        window.findChild<QAction *>(QStringLiteral("actionExit"))->trigger();
-    });
+    QTimer::singleShot(
+        0, [&window] { window.findChild<QAction *>(QStringLiteral("actionExit"))->trigger(); });
     const int code = QCoreApplication::exec();
     std::printf("event loop returned %d\n", code);
     return 3;
@@ -163,28 +167,27 @@ void TestWindowShell::formWiring()
         senders.insert(sender);
         const int before = ReceiverCount::of(sender, wire.signal);
         QVERIFY2(QObject::disconnect(sender, wire.signal, &w, wire.slot),
-                 qPrintable(QStringLiteral("%1 %2 -> %3").arg(wire.sender, wire.signal + 1,
-                                                             wire.slot + 1)));
+            qPrintable(
+                QStringLiteral("%1 %2 -> %3").arg(wire.sender, wire.signal + 1, wire.slot + 1)));
         QCOMPARE(before - ReceiverCount::of(sender, wire.signal), 1);
     }
     QCOMPARE(int(std::size(kWiring)), 52);
     for (QObject *sender : std::as_const(senders))
-        QVERIFY2(!QObject::disconnect(sender, nullptr, &w, nullptr),
-                 qPrintable(sender->objectName()));
+        QVERIFY2(
+            !QObject::disconnect(sender, nullptr, &w, nullptr), qPrintable(sender->objectName()));
 }
 
 void TestWindowShell::slotTable()
 {
-    const QStringList expected = {
-        "on_ProgressChange(int,int)", "SaveEDIDtoFile()", "LoadEDIDfromFile()", "FileExit()",
-        "FileAbout()", "ReadEDID()", "WriteEDID()", "WriteCEC()", "WriteIF()",
-        "CalculateChkSum()", "SetActivePort()", "SetAutoSwitch()", "SetAudioSource()",
-        "SetHDCP_Version()", "SetOut_420()", "SetEDID_Mode()", "SetEPState()", "SaveCEC_1()",
-        "SaveCEC_2()", "force2c()", "force51()", "forceHdr()", "forceFullAudio()",
-        "setSwPriority()", "changeCustomEdid()", "sendAVI()", "CecLpRepurp()",
-        "hdrForceActivate()", "hdrSamsung()", "setLogoLed()", "setBt2020()", "setBlueLed()",
-        "factoryReset()", "setYUV()", "setCEC()", "setCecLa()", "setAVR()", "readTvEdidA()",
-        "readTvEdidB()", "set3D()", "setEdidAlgo()", "setAviPers()"};
+    const QStringList expected = { "on_ProgressChange(int,int)", "SaveEDIDtoFile()",
+        "LoadEDIDfromFile()", "FileExit()", "FileAbout()", "ReadEDID()", "WriteEDID()",
+        "WriteCEC()", "WriteIF()", "CalculateChkSum()", "SetActivePort()", "SetAutoSwitch()",
+        "SetAudioSource()", "SetHDCP_Version()", "SetOut_420()", "SetEDID_Mode()", "SetEPState()",
+        "SaveCEC_1()", "SaveCEC_2()", "force2c()", "force51()", "forceHdr()", "forceFullAudio()",
+        "setSwPriority()", "changeCustomEdid()", "sendAVI()", "CecLpRepurp()", "hdrForceActivate()",
+        "hdrSamsung()", "setLogoLed()", "setBt2020()", "setBlueLed()", "factoryReset()", "setYUV()",
+        "setCEC()", "setCecLa()", "setAVR()", "readTvEdidA()", "readTvEdidB()", "set3D()",
+        "setEdidAlgo()", "setAviPers()" };
 
     const QMetaObject &mo = MainWindow::staticMetaObject;
     QCOMPARE(mo.className(), "MainWindow");
@@ -221,12 +224,12 @@ void TestWindowShell::setEPStateByNameAndIndex()
 
     h.clearFrames();
     QVERIFY(QMetaObject::invokeMethod(&w, "SetEPState"));
-    QCOMPARE(h.framesHex(), QStringList{expected});
+    QCOMPARE(h.framesHex(), QStringList { expected });
 
     h.clearFrames();
     const QMetaObject *mo = w.metaObject();
     QVERIFY(mo->method(mo->methodOffset() + 16).invoke(&w));
-    QCOMPARE(h.framesHex(), QStringList{expected});
+    QCOMPARE(h.framesHex(), QStringList { expected });
 }
 
 void TestWindowShell::closePath_data()
@@ -312,8 +315,8 @@ void TestWindowShell::about()
     QCOMPARE(box.kind, QStringLiteral("about"));
     QCOMPARE(box.title, QStringLiteral("About ZELVARIN Utility"));
     QVERIFY(box.hasParent);
-    const QString head =
-        QStringLiteral("<h2>ZELVARIN Utility Version 1.8</h2>150% DPI Display Version<p>");
+    const QString head
+        = QStringLiteral("<h2>ZELVARIN Utility Version 1.8</h2>150% DPI Display Version<p>");
     QVERIFY2(box.text.startsWith(head), qPrintable(box.text));
     QVERIFY(box.text.size() > head.size() + 10);
 }
@@ -322,15 +325,14 @@ void TestWindowShell::about()
 // (and the inner parts of compound widgets) may sit anywhere between them.
 void TestWindowShell::tabChain()
 {
-    const QStringList order = {
-        "autoSwEn", "audioHdmi", "audioJack", "hdcp22", "tabWidget", "autoSwDis", "bPrioNorm",
-        "pPrioForce", "hdcp14", "cmBEdid", "EDIDtext", "cb2cForce", "cbFull", "cb51",
-        "automixEDID", "fixedEDID", "customEDID", "cbHdr", "cbBt2020", "cbYUV", "ButReadEDID",
-        "pbReadTvEdidA", "pbReadTvEdidB", "ButLoadEDID", "ButSaveEDID", "ButWriteEDID", "cb3D",
-        "CECtext", "ButSaveCEC_1", "ButSaveCEC_2", "ButWriteCEC", "cbCec", "cmbLa", "IFtext",
-        "ButWriteIF", "AVItext", "ButWriteAVI", "cbHdrForceMode", "bSamHdr", "bFullHdr",
-        "cbClearSettings", "enableLed", "disableLed", "enableBLed", "disableBLed", "leReset",
-        "pbReset", "enable420", "disable420", "disableAVR", "enableAVR"};
+    const QStringList order = { "autoSwEn", "audioHdmi", "audioJack", "hdcp22", "tabWidget",
+        "autoSwDis", "bPrioNorm", "pPrioForce", "hdcp14", "cmBEdid", "EDIDtext", "cb2cForce",
+        "cbFull", "cb51", "automixEDID", "fixedEDID", "customEDID", "cbHdr", "cbBt2020", "cbYUV",
+        "ButReadEDID", "pbReadTvEdidA", "pbReadTvEdidB", "ButLoadEDID", "ButSaveEDID",
+        "ButWriteEDID", "cb3D", "CECtext", "ButSaveCEC_1", "ButSaveCEC_2", "ButWriteCEC", "cbCec",
+        "cmbLa", "IFtext", "ButWriteIF", "AVItext", "ButWriteAVI", "cbHdrForceMode", "bSamHdr",
+        "bFullHdr", "cbClearSettings", "enableLed", "disableLed", "enableBLed", "disableBLed",
+        "leReset", "pbReset", "enable420", "disable420", "disableAVR", "enableAVR" };
 
     WindowHarness h;
     h.box.setDevices({});
@@ -364,7 +366,7 @@ void TestWindowShell::tabPictures()
     QCOMPARE(tabs->currentIndex(), 2);
 
     QList<QImage> images;
-    for (const char *name : {"edid", "cec", "hdr-if", "config"}) {
+    for (const char *name : { "edid", "cec", "hdr-if", "config" }) {
         const QImage image(prefix + QLatin1Char('-') + QLatin1String(name) + ".png");
         QVERIFY2(!image.isNull(), name);
         QCOMPARE(image.size(), w.size() * w.devicePixelRatio());
@@ -389,7 +391,8 @@ void TestWindowShell::textsFitTheirPlaces()
     int checked = 0;
     const auto widgets = w.centralWidget()->findChildren<QWidget *>();
     for (QWidget *widget : widgets) {
-        const bool hasText = qobject_cast<QLabel *>(widget) || qobject_cast<QAbstractButton *>(widget);
+        const bool hasText
+            = qobject_cast<QLabel *>(widget) || qobject_cast<QAbstractButton *>(widget);
         const QString parent = widget->parentWidget()->objectName();
         const bool placedByHand = parent == QLatin1String("centralwidget")
             || parent == QLatin1String("frame_2") || parent.startsWith(QLatin1String("tab"));
