@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
+#include <algorithm>
 
 // The ten operations of the vendor's USBXpress library, as the program uses them. Every device
 // layer (the vendor DLL on Windows, libusb elsewhere, the simulated box) offers exactly these, with
@@ -38,6 +40,15 @@ enum : quint32 {
     Pid = 0x04,
 };
 constexpr int kBufferSize = 256; // the vendor's SI_MAX_DEVICE_STRLEN
+
+// Copies `text` into a product-string buffer the way the vendor library fills it: cut to fit and
+// always NUL-terminated.
+inline void fill(char *buffer, const QByteArray &text)
+{
+    const int n = std::min<int>(int(text.size()), kBufferSize - 1);
+    std::copy_n(text.constData(), n, buffer);
+    buffer[n] = '\0';
+}
 } // namespace ProductString
 
 // The vendor's "wait for ever" time-out value.

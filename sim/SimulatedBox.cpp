@@ -76,9 +76,7 @@ quint32 SimulatedBox::getProductString(quint32 index, char *buffer, quint32 kind
     default:
         return UsbStatus::InvalidParameter;
     }
-    const int n = std::min<int>(int(text.size()), ProductString::kBufferSize - 1);
-    std::copy_n(text.constData(), n, buffer);
-    buffer[n] = '\0';
+    ProductString::fill(buffer, text);
     return UsbStatus::Success;
 }
 
