@@ -47,7 +47,7 @@ RegisterImage statusBlock()
     p[16] = 1; // HDR in the EDID
     p[26] = 1; // green LED on
     p[27] = 1; // blue LEDs on
-    p[28] = 1; // BT.2020 in the EDID
+    p[28] = 0; // no BT.2020 in the EDID (as the window's form starts)
     p[29] = 1; // YCbCr in the EDID
     p[30] = 0; // CEC device type: video processor
     p[32] = 0; // automix: min mixed

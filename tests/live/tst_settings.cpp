@@ -61,10 +61,10 @@ void TestSettings::controlWritesItsRegister_data()
     row("disableLed", "click", 22, 0, 26);    row("enableBLed", "click", 23, 1, 27);
     row("disableBLed", "click", 23, 0, 27);   row("enableAVR", "click", 29, 1, 31);
     row("disableAVR", "click", 29, 0, 31);
-    // Check boxes start as the box reports them (all clear but these three, which are set).
+    // Check boxes start as the box reports them (all clear but YCbCr, HDR EDID and CEC).
     row("cb2cForce", "click", 8, 1, 13);      row("cb51", "click", 9, 1, 14);
     row("cb3D", "click", 10, 1, 15);          row("cbHdr", "click", 11, 0, 16);
-    row("cbFull", "click", 12, 1, 17);        row("cbBt2020", "click", 24, 0, 28);
+    row("cbFull", "click", 12, 1, 17);        row("cbBt2020", "click", 24, 1, 28);
     row("cbYUV", "click", 26, 0, 29);         row("cbCec", "click", 27, 0, 5);
     row("cmbInputSel", "2", 0, 3, -1);        row("cmbInputSel", "-1", 0, 0, -1);
     row("cmBEdid", "7", 14, 7, -1);           row("cmBEdid", "-1", 14, 0xFF, -1);

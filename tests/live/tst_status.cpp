@@ -61,9 +61,9 @@ private Q_SLOTS:
 
 void TestStatus::startUpConversation()
 {
-    // The one check box the box disagrees with writes its value back; filling the lists writes
-    // nothing. The box's EDID is read last.
-    QStringList expected = { "11 2A E1", "11 0E E0 06", "10 04 E0 18 01", "11 08 E0 07",
+    // The box's check boxes agree with the form's, so nothing is written back; filling the lists
+    // writes nothing. The box's EDID is read last.
+    QStringList expected = { "11 2A E1", "11 0E E0 06", "11 08 E0 07",
         "11 21 E0 23", "11 0F E0 24", "11 0F E0 06", "11 1F E0 15", "11 1F E0 1E", "11 1F E0 1F",
         "10 01 B4" };
     QStringList frames = h->framesHex();
@@ -161,7 +161,7 @@ void TestStatus::reflectsTheBlockIntoEveryControl()
     QCOMPARE(writes(),
         (QStringList { "10 04 E0 00 03", "10 04 E0 0E 04", "10 04 E0 1C 01", "10 04 E0 20 02",
             "10 04 E0 08 01", "10 04 E0 09 01", "10 04 E0 0C 01", "10 04 E0 0A 01",
-            "10 04 E0 1B 00", "10 04 E0 1A 00" }));
+            "10 04 E0 1B 00", "10 04 E0 1A 00", "10 04 E0 18 01" }));
 
     // Values with no button keep the exclusive groups' choice; a locked EDID mode keeps the
     // table read-only even in custom mode.
