@@ -26,7 +26,9 @@ class UsbSettings
 public:
     static constexpr UsbId kDefaultId { 0x10C4, 0xEA61 };
 
-    QList<UsbId> ids { kDefaultId };
+    // Filled with a count and a value: GCC 12 wrongly warns of an uninitialised read when a
+    // QList member is built from an initializer list.
+    QList<UsbId> ids = QList<UsbId>(1, kDefaultId);
 
     // Every request is a vendor request to the device with no data stage.
     quint8 requestType = 0x40;
