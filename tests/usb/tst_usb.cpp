@@ -80,6 +80,31 @@ quint32 waitForQueue(LibUsbBackend &usb, UsbHandle h, quint32 bytes)
 
 using Request = EmulatedBox::ControlRequest;
 
+// The backend under test with the program's device link on top of it. Declare it after the Bus.
+struct LinkedBackend
+{
+    explicit LinkedBackend(UsbSettings settings = UsbSettings()) : usb(std::move(settings)) {}
+    LibUsbBackend usb;
+    SteppingClock clock;
+    RecordedWarnings warnings;
+    DeviceLink link { usb, clock, warnings };
+    quint32 index = 99;
+
+    bool find() { return link.findDevice(DeviceLink::DEVICE_SERIAL, index); }
+    bool findAndOpen() { return find() && link.open(index); }
+};
+
+// Lists the devices and opens the first one directly, below the device link.
+UsbHandle openFirst(LibUsbBackend &usb)
+{
+    quint32 count = 0;
+    UsbHandle h = kClosedHandle;
+    if (usb.getNumDevices(&count) != UsbStatus::Success
+        || usb.open(0, &h) != UsbStatus::Success)
+        return kClosedHandle;
+    return h;
+}
+
 // Root opens any file; for as long as this lives, the calling thread is held to the file
 // permissions like any user (capabilities are per thread, so libusb's and umockdev's threads are
 // left alone).
@@ -241,15 +266,11 @@ void TestUsb::noBoxAttached()
     REQUIRE_EMULATED_BUS();
     Bus bus;
     bus.add(box("2023", 4, 0xC52B)); // somebody else's device
-    LibUsbBackend usb;
-    SteppingClock clock;
-    RecordedWarnings warnings;
-    DeviceLink link(usb, clock, warnings);
+    LinkedBackend b;
 
-    quint32 index = 99;
-    QVERIFY(!link.findDevice(DeviceLink::DEVICE_SERIAL, index));
-    QCOMPARE(warnings.texts, QStringList { QStringLiteral("ZELVARIN USB not connected!") });
-    QCOMPARE(index, 99u);
+    QVERIFY(!b.find());
+    QCOMPARE(b.warnings.texts, QStringList { QStringLiteral("ZELVARIN USB not connected!") });
+    QCOMPARE(b.index, 99u);
 }
 
 void TestUsb::enumerationAndSerialMatching()
@@ -263,22 +284,18 @@ void TestUsb::enumerationAndSerialMatching()
     bus.add(box("2023", 2, 0x8A5E)); // a box with its own product ID, seen only when asked for
 
     {
-        LibUsbBackend usb;
+        LinkedBackend b;
         quint32 count = 0;
-        QCOMPARE(usb.getNumDevices(&count), quint32(UsbStatus::Success));
+        QCOMPARE(b.usb.getNumDevices(&count), quint32(UsbStatus::Success));
         QCOMPARE(count, 2u);
 
-        SteppingClock clock;
-        RecordedWarnings warnings;
-        DeviceLink link(usb, clock, warnings);
-        quint32 index = 99;
-        QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
-        QCOMPARE(index, 1u);
-        QVERIFY(warnings.texts.isEmpty());
-        QVERIFY(link.open(index));
+        QVERIFY(b.find());
+        QCOMPARE(b.index, 1u);
+        QVERIFY(b.warnings.texts.isEmpty());
+        QVERIFY(b.link.open(b.index));
         QVERIFY(second.interfaceClaimed());
-        link.close();
-        QVERIFY(warnings.texts.isEmpty());
+        b.link.close();
+        QVERIFY(b.warnings.texts.isEmpty());
     }
     {
         UsbSettings settings;
@@ -343,31 +360,27 @@ void TestUsb::permissionDeniedNamesTheDeviceAndTheRule()
     REQUIRE_EMULATED_BUS();
     Bus bus;
     EmulatedBox &device = bus.add(box("2023", 4));
-    LibUsbBackend usb;
+    LinkedBackend b;
     QList<QByteArray> notices;
-    usb.setNoticeSink([&notices](const QByteArray &line) { notices << line; });
-    SteppingClock clock;
-    RecordedWarnings warnings;
-    DeviceLink link(usb, clock, warnings);
+    b.usb.setNoticeSink([&notices](const QByteArray &line) { notices << line; });
     quint32 count = 0;
-    QCOMPARE(usb.getNumDevices(&count), quint32(UsbStatus::Success));
+    QCOMPARE(b.usb.getNumDevices(&count), quint32(UsbStatus::Success));
     QCOMPARE(count, 1u);
 
     device.denyAccess();
-    quint32 index = 99;
     bool found = false;
     quint32 opened = UsbStatus::Success;
     {
         PermissionsEnforced asAUser;
         if (!asAUser.holds())
             QSKIP("cannot give up CAP_DAC_OVERRIDE here, and root opens any device node");
-        found = link.findDevice(DeviceLink::DEVICE_SERIAL, index);
+        found = b.find();
         UsbHandle h = kClosedHandle;
-        opened = usb.open(0, &h);
+        opened = b.usb.open(0, &h);
     }
 
     QVERIFY(!found);
-    QCOMPARE(warnings.texts, QStringList { QStringLiteral("ZELVARIN USB not connected!") });
+    QCOMPARE(b.warnings.texts, QStringList { QStringLiteral("ZELVARIN USB not connected!") });
     QVERIFY(opened != UsbStatus::Success);
     // One line, however often the device was tried.
     QCOMPARE(notices.size(), 1);
@@ -407,11 +420,7 @@ void TestUsb::openAndCloseSequence()
     QString error;
     QVERIFY(settings.applyOptions(options, &error));
     LibUsbBackend usb(settings);
-    quint32 count = 0;
-    usb.getNumDevices(&count);
-
-    UsbHandle h = kClosedHandle;
-    QCOMPARE(usb.open(0, &h), quint32(UsbStatus::Success));
+    const UsbHandle h = openFirst(usb);
     QVERIFY(h != kClosedHandle);
     // The serial driver let go of the interface, we hold it, the firmware has been told.
     QVERIFY(!device.kernelDriverBound());
@@ -438,16 +447,12 @@ void TestUsb::refusedOpenRequestLeavesTheDeviceFree()
     Bus bus;
     EmulatedBox &device = bus.add();
     device.refuseRequest(0x0002);
-    LibUsbBackend usb;
-    SteppingClock clock;
-    RecordedWarnings warnings;
-    DeviceLink link(usb, clock, warnings);
+    LinkedBackend b;
 
-    quint32 index = 0;
-    QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
-    QVERIFY(!link.open(index));
-    QCOMPARE(warnings.texts, QStringList { QStringLiteral("Usb device open error!") });
-    QVERIFY(!link.isOpen());
+    QVERIFY(b.find());
+    QVERIFY(!b.link.open(b.index));
+    QCOMPARE(b.warnings.texts, QStringList { QStringLiteral("Usb device open error!") });
+    QVERIFY(!b.link.isOpen());
     QVERIFY(!device.interfaceClaimed());
     QVERIFY(device.kernelDriverBound());
 }
@@ -470,13 +475,11 @@ void TestUsb::statusReadThroughTheTransferPath()
     d.inEndpoint = in;
     d.outEndpoint = out;
     EmulatedBox &device = bus.add(d);
-    LibUsbBackend usb;
-    SteppingClock clock;
-    RecordedWarnings warnings;
-    DeviceLink link(usb, clock, warnings);
-    quint32 index = 0;
-    QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
-    QVERIFY(link.open(index));
+    LinkedBackend b;
+    QVERIFY(b.findAndOpen());
+    LibUsbBackend &usb = b.usb;
+    DeviceLink &link = b.link;
+    RecordedWarnings &warnings = b.warnings;
 
     Reply reply {};
     QVERIFY(link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
@@ -505,10 +508,8 @@ void TestUsb::readReturnsWhatIsThereInPackets()
     Bus bus;
     EmulatedBox &device = bus.add();
     LibUsbBackend usb;
-    quint32 count = 0;
-    usb.getNumDevices(&count);
-    UsbHandle h = kClosedHandle;
-    QCOMPARE(usb.open(0, &h), quint32(UsbStatus::Success));
+    const UsbHandle h = openFirst(usb);
+    QVERIFY(h != kClosedHandle);
 
     // Exactly one full packet, with no short packet after it: it must still be seen.
     QByteArray packet(64, '\0');
@@ -537,10 +538,8 @@ void TestUsb::flushDropsWhatCameUnasked()
     Bus bus;
     EmulatedBox &device = bus.add();
     LibUsbBackend usb;
-    quint32 count = 0;
-    usb.getNumDevices(&count);
-    UsbHandle h = kClosedHandle;
-    QCOMPARE(usb.open(0, &h), quint32(UsbStatus::Success));
+    const UsbHandle h = openFirst(usb);
+    QVERIFY(h != kClosedHandle);
 
     device.sendUnsolicited(QByteArray("\xE1stale", 6));
     QCOMPARE(waitForQueue(usb, h, 6), 6u);
@@ -569,13 +568,11 @@ void TestUsb::silentDeviceTimesOut()
     Bus bus;
     EmulatedBox &device = bus.add();
     device.setMode(EmulatedBox::Mode::Silent);
-    LibUsbBackend usb;
-    SteppingClock clock;
-    RecordedWarnings warnings;
-    DeviceLink link(usb, clock, warnings);
-    quint32 index = 0;
-    QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
-    QVERIFY(link.open(index));
+    LinkedBackend b;
+    QVERIFY(b.findAndOpen());
+    LibUsbBackend &usb = b.usb;
+    DeviceLink &link = b.link;
+    RecordedWarnings &warnings = b.warnings;
 
     Reply reply {};
     QVERIFY(!link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
@@ -610,13 +607,11 @@ void TestUsb::unplugMidTransactionFailsWithoutCrashing()
     REQUIRE_EMULATED_BUS();
     Bus bus;
     EmulatedBox &device = bus.add();
-    LibUsbBackend usb;
-    SteppingClock clock;
-    RecordedWarnings warnings;
-    DeviceLink link(usb, clock, warnings);
-    quint32 index = 0;
-    QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index));
-    QVERIFY(link.open(index));
+    LinkedBackend b;
+    QVERIFY(b.findAndOpen());
+    LibUsbBackend &usb = b.usb;
+    DeviceLink &link = b.link;
+    RecordedWarnings &warnings = b.warnings;
     const UsbHandle h = link.deviceHandle();
 
     // The box takes the request and is gone before it answers.
@@ -638,7 +633,7 @@ void TestUsb::unplugMidTransactionFailsWithoutCrashing()
     QVERIFY(usb.checkRxQueue(h, &n, &queueStatus) != UsbStatus::Success);
     QVERIFY(usb.flushBuffers(h, 1, 1) != UsbStatus::Success);
     char text[ProductString::kBufferSize];
-    QVERIFY(usb.getProductString(index, text, ProductString::SerialNumber) != UsbStatus::Success);
+    QVERIFY(usb.getProductString(b.index, text, ProductString::SerialNumber) != UsbStatus::Success);
 
     // Closing what is gone is not an error: the handle is released all the same.
     link.close();
