@@ -4,12 +4,12 @@
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "EdidChecksum.h"
+#include "EdidText.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QProgressBar>
 #include <QStatusBar>
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 constexpr int EDID_READ_CHUNK = 16;
@@ -101,7 +101,7 @@ bool MainWindow::readEdidTable(quint8 fetchCode, const QString &successMessage)
     // Composed aside and shown only once every chunk has come, so a failed read leaves the
     // table the user sees untouched.
     clearTextBuffer();
-    int length = 0;
+    EdidImage table {};
     for (int offset = 0; offset < EDID_SIZE; offset += EDID_READ_CHUNK) {
         on_ProgressChange(offset, 255);
         const quint8 chunk = quint8(std::min(EDID_READ_CHUNK, EDID_SIZE - offset));
@@ -109,14 +109,14 @@ bool MainWindow::readEdidTable(quint8 fetchCode, const QString &successMessage)
         reply.fill(0);
         if (!link.transact(reply, request, chunk, sizeof request))
             return false;
-        for (int i = 0; i < chunk; ++i)
-            length += std::snprintf(
-                textBuffer.data() + length, textBuffer.size() - length, "%02X ", reply[i]);
-        textBuffer[length - 1] = '\n';
+        std::copy_n(reply.begin(), chunk, table.begin() + offset);
     }
     on_ProgressChange(0, 0);
     showStatus(successMessage, 2000);
 
+    const QByteArray text = EdidText::canonical(table).toLatin1();
+    const int length = int(std::min<qsizetype>(text.size(), textBuffer.size() - 1));
+    std::copy_n(text.constData(), length, textBuffer.begin());
     ui->EDIDtext->setTextColor(Qt::black);
     ui->EDIDtext->setFontWeight(QFont::Normal);
     ui->EDIDtext->setText(QString::fromLatin1(textBuffer.data(), length));
