@@ -71,76 +71,96 @@ void DeviceLink::close()
 
 bool DeviceLink::readRaw(quint8 *buffer, quint32 length, quint32 &bytesRead, quint32 timeoutMs)
 {
+    return readWithTimeout(buffer, length, bytesRead, timeoutMs) == UsbStatus::Success;
+}
+
+bool DeviceLink::writeRaw(const quint8 *buffer, quint32 length, quint32 &bytesWritten,
+                          quint32 timeoutMs)
+{
+    return writeWithTimeout(buffer, length, bytesWritten, timeoutMs) == UsbStatus::Success;
+}
+
+quint32 DeviceLink::readWithTimeout(quint8 *buffer, quint32 length, quint32 &bytesRead,
+                                    quint32 timeoutMs)
+{
     quint32 keptRead = 0, keptWrite = 0;
     m_usb.getTimeouts(&keptRead, &keptWrite);
     m_usb.setTimeouts(timeoutMs, 0);
     const quint32 status = m_usb.read(m_deviceHandle, buffer, length, &bytesRead);
     m_usb.setTimeouts(keptRead, keptWrite);
-    return status == UsbStatus::Success;
+    return status;
 }
 
-bool DeviceLink::writeRaw(const quint8 *buffer, quint32 length, quint32 &bytesWritten,
-                          quint32 timeoutMs)
+quint32 DeviceLink::writeWithTimeout(const quint8 *buffer, quint32 length, quint32 &bytesWritten,
+                                     quint32 timeoutMs)
 {
     quint32 keptRead = 0, keptWrite = 0;
     m_usb.getTimeouts(&keptRead, &keptWrite);
     m_usb.setTimeouts(0, timeoutMs);
     const quint32 status = m_usb.write(m_deviceHandle, buffer, length, &bytesWritten);
     m_usb.setTimeouts(keptRead, keptWrite);
-    return status == UsbStatus::Success;
+    return status;
 }
 
 bool DeviceLink::transact(Reply &reply, const quint8 *request, quint32 minReplyLength,
                           quint8 requestLength)
 {
-    bool result = true;
     const quint32 t0 = m_clock.tickMs();
     m_transactionBusy = true;
+    m_outcome = Outcome{};
     traceRequest(request, requestLength);
 
     // With no box, or with a box that stays silent, there is no reply: that is a failure, never
     // a success with whatever an earlier exchange left in the caller's buffer.
-    if (m_deviceHandle == kClosedHandle) {
-        traceReply(nullptr, 0, false);
-        m_transactionBusy = false;
-        return false;
-    }
+    if (m_deviceHandle == kClosedHandle)
+        return finish(Outcome::NotOpen, UsbStatus::Success, nullptr, 0);
 
     // Whatever an earlier exchange left behind must not be taken for this reply.
     m_usb.flushBuffers(m_deviceHandle, 1, 1);
 
     quint32 written = 0;
-    if (!writeRaw(request, requestLength, written, TRANSACTION_TIMEOUT_MS)) {
-        traceReply(nullptr, 0, false);
-        m_transactionBusy = false;
-        return false;
-    }
+    const quint32 writeStatus
+        = writeWithTimeout(request, requestLength, written, TRANSACTION_TIMEOUT_MS);
+    if (writeStatus != UsbStatus::Success)
+        return finish(Outcome::WriteFailed, writeStatus, nullptr, 0);
 
     quint32 waiting = 0;
+    quint32 queueFailure = UsbStatus::Success;
     while (waiting == 0 && quint32(m_clock.tickMs() - t0) < TRANSACTION_TIMEOUT_MS) {
         quint32 queueStatus = 0;
-        if (m_usb.checkRxQueue(m_deviceHandle, &waiting, &queueStatus) != UsbStatus::Success) {
+        const quint32 status = m_usb.checkRxQueue(m_deviceHandle, &waiting, &queueStatus);
+        if (status != UsbStatus::Success) {
             m_warnings.deviceWarning(tr("Error Checking RX Queue"));
-            result = false;
+            queueFailure = status;
         }
     }
+    if (queueFailure != UsbStatus::Success)
+        return finish(Outcome::QueueFailed, queueFailure, nullptr, 0);
+    if (waiting == 0)
+        return finish(Outcome::NoReply, UsbStatus::Success, nullptr, 0); // the box stayed silent
 
     quint32 got = 0;
     quint8 local[MAX_REPLY] = {};
-    if (result && waiting > 0) {
-        result = readRaw(local, MAX_REPLY, got, TRANSACTION_TIMEOUT_MS);
-        if (got > MAX_REPLY)
-            got = MAX_REPLY; // never trust a backend to stay within the buffer
-        std::memcpy(reply.data(), local, got);
-        if (got < minReplyLength)
-            result = false;
-    } else if (waiting == 0) {
-        result = false; // the box stayed silent
-    }
+    const quint32 readStatus = readWithTimeout(local, MAX_REPLY, got, TRANSACTION_TIMEOUT_MS);
+    if (got > MAX_REPLY)
+        got = MAX_REPLY; // never trust a backend to stay within the buffer
+    std::memcpy(reply.data(), local, got);
+    if (readStatus != UsbStatus::Success)
+        return finish(Outcome::ReadFailed, readStatus, local, got);
+    if (got < minReplyLength)
+        return finish(Outcome::ShortReply, UsbStatus::Success, local, got);
+    return finish(Outcome::Ok, UsbStatus::Success, local, got);
+}
 
-    traceReply(local, got, result);
+bool DeviceLink::finish(Outcome::Kind kind, quint32 usbStatus, const quint8 *reply, quint32 length)
+{
+    m_outcome.kind = kind;
+    m_outcome.usbStatus = usbStatus;
+    m_outcome.replyLength = length;
+    const bool ok = kind == Outcome::Ok;
+    traceReply(reply, length, ok);
     m_transactionBusy = false;
-    return result;
+    return ok;
 }
 
 void DeviceLink::traceRequest(const quint8 *request, quint8 length)

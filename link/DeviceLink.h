@@ -15,6 +15,15 @@ class QIODevice;
 class DeviceLink
 {
 public:
+    // How the last transaction ended, for callers that say more than "failed".
+    struct Outcome
+    {
+        enum Kind { Ok, NotOpen, WriteFailed, QueueFailed, NoReply, ReadFailed, ShortReply };
+        Kind kind = Ok;
+        quint32 usbStatus = UsbStatus::Success; // the failing operation's status, if any
+        quint32 replyLength = 0; // bytes the reply had
+    };
+
     // The box is the device whose product string of kind 0 is exactly this.
     static constexpr const char *DEVICE_SERIAL = "2023";
     static constexpr quint32 TRANSACTION_TIMEOUT_MS = 4000;
@@ -37,6 +46,7 @@ public:
     bool isOpen() const { return m_deviceHandle != kClosedHandle; }
     void markClosed() { m_deviceHandle = kClosedHandle; }
     bool transactionBusy() const { return m_transactionBusy; }
+    const Outcome &lastOutcome() const { return m_outcome; }
 
     // Log of the conversation (--trace): one line per request and one per reply.
     void setTrace(QIODevice *out) { m_trace = out; }
@@ -45,6 +55,10 @@ public:
     RegisterImage registerMirror{};
 
 private:
+    quint32 readWithTimeout(quint8 *buffer, quint32 length, quint32 &bytesRead, quint32 timeoutMs);
+    quint32 writeWithTimeout(const quint8 *buffer, quint32 length, quint32 &bytesWritten,
+                             quint32 timeoutMs);
+    bool finish(Outcome::Kind kind, quint32 usbStatus, const quint8 *reply, quint32 length);
     void traceRequest(const quint8 *request, quint8 length);
     void traceReply(const quint8 *reply, quint32 length, bool result);
 
@@ -53,5 +67,6 @@ private:
     DeviceWarnings &m_warnings;
     UsbHandle m_deviceHandle = kClosedHandle;
     bool m_transactionBusy = false;
+    Outcome m_outcome;
     QIODevice *m_trace = nullptr;
 };

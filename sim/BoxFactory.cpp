@@ -119,22 +119,22 @@ QMap<quint8, QByteArray> blocks(const quint8 firmware[4])
     QMap<quint8, QByteArray> map;
 
     QByteArray signal(kBlockDataSize, '\0');
-    signal[Signal::Vic] = char(97); // 3840x2160p60
-    signal[Signal::LinkFlags] = char(0x10); // HDMI
-    signal[Signal::LinkMode] = char(2); // 600 MHz
-    signal[Signal::Outputs] = char(0x60); // TX A and TX B
-    signal[Signal::HdmiVsdb] = char(0x00);
-    signal[Signal::AviDb1] = char(0x50); // YCbCr 4:4:4, active format present
-    signal[Signal::AviDb2] = char(0xE8); // extended colorimetry, 16:9, as picture
-    signal[Signal::AviDb3] = char(0x60); // BT.2020
-    signal[Signal::AviVic] = char(97);
-    signal[Signal::HdmiFormat] = char(0x00);
-    map.insert(kBlockSignal, signal);
+    signal[Block::Signal::VIC] = char(97); // 3840x2160p60
+    signal[Block::Signal::LINK_FLAGS] = char(0x10); // HDMI
+    signal[Block::Signal::LINK_MODE] = char(2); // 600 MHz
+    signal[Block::Signal::OUTPUTS] = char(0x60); // TX A and TX B
+    signal[Block::Signal::HDMI_VSDB] = char(0x00);
+    signal[Block::Signal::AVI_1] = char(0x50); // YCbCr 4:4:4, active format present
+    signal[Block::Signal::AVI_2] = char(0xE8); // extended colorimetry, 16:9, as picture
+    signal[Block::Signal::AVI_3] = char(0x60); // BT.2020
+    signal[Block::Signal::AVI_VIC] = char(97);
+    signal[Block::Signal::HDMI_FORMAT] = char(0x00);
+    map.insert(Block::SIGNAL, signal);
 
     QByteArray version(kBlockDataSize, '\0');
     for (int i = 0; i < 4; ++i)
         version[i] = char(firmware[i]);
-    map.insert(kBlockFirmware, version);
+    map.insert(Block::FIRMWARE, version);
 
     // SPD InfoFrame: type, length, then vendor (8) and product (16) as the source sent them.
     QByteArray spd;
@@ -143,75 +143,17 @@ QMap<quint8, QByteArray> blocks(const quint8 firmware[4])
     spd.append(QByteArray("STREAMCO").leftJustified(8, '\0', true));
     spd.append(QByteArray("Media Player 4K").leftJustified(16, '\0', true));
     spd.append(char(0x01)); // source: digital set-top box
-    map.insert(kBlockSourceInfo, asBlock(spd));
+    map.insert(Block::SOURCE_INFO, asBlock(spd));
 
-    map.insert(kBlockHdrCapture, hdrCaptureBlock());
+    map.insert(Block::HDR_CAPTURE, hdrCaptureBlock());
 
     // A captured HDMI vendor-specific InfoFrame; the program reads it but shows nothing of it.
     const char vsif[] = { char(0x81), char(0x01), char(0x05), char(0x03), char(0x0C), char(0x00) };
-    map.insert(kBlockVendorCapture, asBlock(QByteArray(vsif, sizeof vsif)));
+    map.insert(Block::VENDOR_CAPTURE, asBlock(QByteArray(vsif, sizeof vsif)));
 
-    map.insert(kBlockCustomInfoFrame, asBlock(customInfoFrame()));
-    map.insert(kBlockCustomAvi, asBlock(customAvi()));
+    map.insert(Block::CUSTOM_INFOFRAME, asBlock(customInfoFrame()));
+    map.insert(Block::CUSTOM_AVI, asBlock(customAvi()));
     return map;
-}
-
-int registerPosition(quint8 reg)
-{
-    switch (reg) {
-    case 0:
-        return 0;
-    case 1:
-        return 6;
-    case 2:
-        return 1;
-    case 3:
-        return 3;
-    case 4:
-        return 4;
-    case 5:
-        return 2;
-    case 8:
-        return 13;
-    case 9:
-        return 14;
-    case 10:
-        return 15;
-    case 11:
-        return 16;
-    case 12:
-        return 17;
-    case 13:
-        return 18;
-    case 14:
-        return 19;
-    case 16:
-        return 21;
-    case 17:
-        return 22;
-    case 19:
-        return 24;
-    case 22:
-        return 26;
-    case 23:
-        return 27;
-    case 24:
-        return 28;
-    case 26:
-        return 29;
-    case 27:
-        return 5;
-    case 28:
-        return 30;
-    case 29:
-        return 31;
-    case 32:
-        return 32;
-    case 33:
-        return 33;
-    default:
-        return -1;
-    }
 }
 
 EdidImage factoryEdid()

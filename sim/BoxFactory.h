@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EdidImage.h"
+#include "Blocks.h"
 #include "Frames.h"
 
 #include <QByteArray>
@@ -10,35 +11,10 @@
 // the signal blocks of a 4K HDR source, the stored InfoFrames and the EDID tables.
 namespace BoxFactory {
 
-// Every block carries 62 data bytes: a 64-byte reply less the code and the index byte.
-constexpr int kBlockDataSize = MAX_REPLY - 2;
-
-// Block numbers with content of their own.
-constexpr quint8 kBlockSignal = 6;
-constexpr quint8 kBlockFirmware = 7;
-constexpr quint8 kBlockSourceInfo = 21;
-constexpr quint8 kBlockHdrCapture = 30;
-constexpr quint8 kBlockVendorCapture = 31;
-constexpr quint8 kBlockCustomInfoFrame = 35;
-constexpr quint8 kBlockCustomAvi = 36;
-
-// Data-byte offsets inside block 6 (reply byte = offset + 2).
-namespace Signal {
-constexpr int Vic = 0;
-constexpr int LinkFlags = 1; // bit 4: HDMI
-constexpr int LinkMode = 2; // 2 = 600 MHz, 1 = 4:2:0 10-bit, 0 = plain
-constexpr int Outputs = 3; // 0x20 TX A, 0x40 TX B
-constexpr int HdmiVsdb = 7;
-constexpr int AviDb1 = 8;
-constexpr int AviDb2 = 9;
-constexpr int AviDb3 = 10;
-constexpr int AviVic = 11;
-constexpr int HdmiFormat = 12;
-} // namespace Signal
+// Every block carries Block::DATA_SIZE data bytes (Blocks.h gives their numbers and layouts).
+constexpr int kBlockDataSize = Block::DATA_SIZE;
 
 RegisterImage statusBlock();
-// The status-block position a register's value is reported at; -1 for registers without one.
-int registerPosition(quint8 reg);
 // Blocks 6, 7, 21, 30, 31, 35 and 36, each kBlockDataSize bytes.
 QMap<quint8, QByteArray> blocks(const quint8 firmware[4]);
 // Block 30 as an HDR10 source fills it: type 0x87, length, data bytes with EOTF 2.

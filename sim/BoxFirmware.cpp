@@ -2,17 +2,17 @@
 
 #include "BoxFactory.h"
 #include "Clock.h"
+#include "EdidTransfer.h"
+#include "SettingsTable.h"
 #include "LivelySource.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr quint8 kRegisterEdidMode = 5;
-constexpr quint8 kRegisterFactoryReset = 25;
-constexpr quint8 kResetEdid = 1;
-constexpr quint8 kResetSettings = 2;
-constexpr int kEdidChunkWrite = 8;
+constexpr quint8 kResetEdid = quint8(Settings::Reset::Edid);
+constexpr quint8 kResetSettings = quint8(Settings::Reset::Settings);
+constexpr int kEdidChunkWrite = EdidTransfer::WRITE_CHUNK;
 
 QByteArray ack(quint8 code)
 {
@@ -156,11 +156,11 @@ QByteArray BoxFirmware::answerWrite(const QByteArray &frame)
     }
     case CODE_INFOFRAME:
         m_infoFrame = payload(frame);
-        m_blocks[BoxFactory::kBlockCustomInfoFrame] = BoxFactory::asBlock(m_infoFrame);
+        m_blocks[Block::CUSTOM_INFOFRAME] = BoxFactory::asBlock(m_infoFrame);
         return ack(code);
     case CODE_AVI:
         m_aviFrame = payload(frame);
-        m_blocks[BoxFactory::kBlockCustomAvi] = BoxFactory::asBlock(m_aviFrame);
+        m_blocks[Block::CUSTOM_AVI] = BoxFactory::asBlock(m_aviFrame);
         return ack(code);
     case CODE_ACTIVATE:
         if (frame.size() < 4)
@@ -213,21 +213,21 @@ QByteArray BoxFirmware::edidChunkReply(int length, int offset)
 
 void BoxFirmware::applyRegister(quint8 reg, quint8 value)
 {
-    if (reg == kRegisterFactoryReset) {
+    if (reg == Settings::REG_FACTORY_RESET) {
         factoryReset(value);
         return;
     }
-    const int position = BoxFactory::registerPosition(reg);
+    const int position = Settings::positionOfRegister(reg);
     if (position >= 0)
         m_status[position] = value;
-    if (reg == kRegisterEdidMode) {
+    if (reg == Settings::setting(Settings::Id::EdidMode).reg) {
         // The box rebuilds the EDID it shows its sources; the simulated mix simply takes the
         // TV on output A.
-        if (value == 1)
+        if (value == Settings::EDID_MODE_AUTOMIX)
             m_boxEdid = m_tvEdid[0];
-        else if (value == 2)
+        else if (value == Settings::EDID_MODE_FIXED)
             m_boxEdid = m_factoryEdid;
-        else if (value == 3)
+        else if (value == Settings::EDID_MODE_CUSTOM)
             m_boxEdid = m_customEdid;
         startBusy(m_fetchBusyReads);
     }
@@ -271,14 +271,14 @@ void BoxFirmware::liveTick()
     m_lastChangeMs = now;
     m_nextChangeAfterMs = m_liveStep % 2 ? 12000 : 18000;
 
-    LivelySource::change(m_liveStep++, m_status, block(BoxFactory::kBlockSignal),
-        block(BoxFactory::kBlockHdrCapture));
+    LivelySource::change(m_liveStep++, m_status, block(Block::SIGNAL),
+        block(Block::HDR_CAPTURE));
 }
 
 void BoxFirmware::setFirmwareVersion(quint8 a, quint8 b, quint8 c, quint8 d)
 {
     const quint8 version[4] = { a, b, c, d };
-    QByteArray &data = block(BoxFactory::kBlockFirmware);
+    QByteArray &data = block(Block::FIRMWARE);
     for (int i = 0; i < 4; ++i) {
         m_firmware[i] = version[i];
         data[i] = char(version[i]);

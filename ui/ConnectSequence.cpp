@@ -1,23 +1,13 @@
 #include "MainWindow.h"
 
+#include "Blocks.h"
+#include "BoxClient.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "SignalDescription.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QStringList>
-
-namespace {
-constexpr quint8 BLOCK_VERSION = 7;
-constexpr quint8 BLOCK_INFOFRAME = 35;
-constexpr quint8 BLOCK_AVI = 36;
-constexpr quint8 VERSION_LEN = 8;
-constexpr quint8 INFOFRAME_LEN = 33;
-constexpr quint8 AVI_LEN = 15;
-
-// Block data starts at reply byte 2.
-constexpr int DATA = 2;
-} // namespace
 
 // Runs once, at the end of construction: find and open the box, show what it holds, start
 // polling it. There is no reconnect; without a box the window stays usable and every action
@@ -35,17 +25,16 @@ void MainWindow::connectBox()
     // The lists are still empty here; they take the box's values at the first tick.
     reflectSettings();
 
-    Reply version {}, infoFrame {}, avi {};
-    const bool versionOk = readRegisters(BLOCK_VERSION, version, VERSION_LEN);
-    readRegisters(BLOCK_INFOFRAME, infoFrame, INFOFRAME_LEN);
-    readRegisters(BLOCK_AVI, avi, AVI_LEN);
+    BoxClient::FirmwareVersion version;
+    const BoxResult identified = m_box->identify(version);
+    if (!identified.ok())
+        showStatus(tr("..."), 2000);
+    Reply infoFrame {}, avi {};
+    readRegisters(Block::CUSTOM_INFOFRAME, infoFrame, Block::CUSTOM_INFOFRAME_LEN);
+    readRegisters(Block::CUSTOM_AVI, avi, Block::CUSTOM_AVI_LEN);
 
-    if (versionOk) {
-        ui->labelFw1->setText(QStringLiteral("ver: %1.%2.%3.%4")
-                                  .arg(uint(version[DATA]))
-                                  .arg(uint(version[DATA + 1]))
-                                  .arg(uint(version[DATA + 2]))
-                                  .arg(uint(version[DATA + 3])));
+    if (identified.ok()) {
+        ui->labelFw1->setText(QStringLiteral("ver: ") + version.dotted());
         ui->labelTitle->setText(tr("ZELVARIN GUI"));
     }
 
@@ -68,8 +57,10 @@ void MainWindow::connectBox()
 
     // The custom InfoFrames the box holds, shown whatever their reads returned (a failed read
     // leaves zeros).
-    ui->IFtext->setText(SignalDescription::hexList(infoFrame.data() + DATA, 31));
-    ui->AVItext->setText(SignalDescription::hexList(avi.data() + DATA, 13));
+    ui->IFtext->setText(SignalDescription::hexList(
+        infoFrame.data() + Block::BLOCK_DATA, Block::CUSTOM_INFOFRAME_SHOWN));
+    ui->AVItext->setText(
+        SignalDescription::hexList(avi.data() + Block::BLOCK_DATA, Block::CUSTOM_AVI_SHOWN));
     ui->CECtext->setPlainText(tr("50:04"));
 
     startStatusTimer(STATUS_PERIOD_MS);

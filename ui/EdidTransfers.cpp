@@ -1,7 +1,6 @@
 #include "MainWindow.h"
 
-#include "Clock.h"
-#include "DeviceLink.h"
+#include "BoxClient.h"
 #include "Dialogs.h"
 #include "EdidChecksum.h"
 #include "EdidText.h"
@@ -10,19 +9,6 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <algorithm>
-
-namespace {
-constexpr int EDID_READ_CHUNK = 16;
-constexpr int EDID_WRITE_CHUNK = 8;
-constexpr int EDID_WRITE_CHUNKS = EDID_SIZE / EDID_WRITE_CHUNK;
-// The box needs a moment after a fetch before it answers status reads sensibly, and paces the
-// chunk writes into its EEPROM.
-constexpr quint32 FETCH_SETTLE_MS = 100;
-constexpr quint32 BUSY_POLL_MS = 10;
-constexpr quint32 CHUNK_WRITE_PAUSE_MS = 30;
-// About five seconds of polling; a box that is still busy after that is read all the same.
-constexpr int MAX_BUSY_STATUS_READS = 502;
-} // namespace
 
 void MainWindow::ensureProgressBar()
 {
@@ -66,51 +52,34 @@ void MainWindow::readTvEdidB()
 
 bool MainWindow::readBoxEdid()
 {
-    return readEdidTable(CODE_EDID_FETCH_BOX, tr("EDID values read."));
+    return readEdidTable(int(BoxClient::EdidSource::Box), tr("EDID values read."));
 }
 
 bool MainWindow::readTvEdid(bool outputB)
 {
-    return readEdidTable(
-        outputB ? CODE_EDID_FETCH_TV_B : CODE_EDID_FETCH_TV_A, tr("TV EDID values read."));
+    const auto source = outputB ? BoxClient::EdidSource::TvB : BoxClient::EdidSource::TvA;
+    return readEdidTable(int(source), tr("TV EDID values read."));
 }
 
-// Fetch, wait while the box reports busy, then read the table in 16 chunks. Every reply buffer is
-// cleared before its frame, so a reply that never came cannot pass for the previous one.
-bool MainWindow::readEdidTable(quint8 fetchCode, const QString &successMessage)
+// The table is composed aside and shown only once every chunk has come, so a failed read leaves
+// the table the user sees untouched.
+bool MainWindow::readEdidTable(int source, const QString &successMessage)
 {
     ensureProgressBar();
-    DeviceLink &link = *m_services.link;
-    Reply reply {};
-
-    const quint8 fetch[] = { FRAME_WRITE, 0x01, fetchCode };
-    if (!link.transact(reply, fetch, 2, sizeof fetch) || reply[0] != fetchCode)
+    BoxClient::EdidReadEvents events;
+    events.fetchFailed = [this](const BoxResult &) {
         showStatus(tr("Error Writing values"), 4000);
-    m_services.clock->sleepMs(FETCH_SETTLE_MS);
+    };
+    events.statusReadFailed = [this](const BoxResult &) {
+        showStatus(tr("Error Reading values"), 4000);
+    };
+    events.progress = [this](int done, int total) { on_ProgressChange(done, total); };
 
-    // readStatus reports its own failures; a cleared buffer reads as "not busy".
-    for (int reads = 0; reads < MAX_BUSY_STATUS_READS;) {
-        reply.fill(0);
-        readStatus(reply, STATUS_LEN);
-        ++reads;
-        m_services.clock->sleepMs(BUSY_POLL_MS);
-        if (!(reply[1] & STATUS_FLAG_BUSY))
-            break;
-    }
-
-    // Composed aside and shown only once every chunk has come, so a failed read leaves the
-    // table the user sees untouched.
+    EdidImage table{};
+    const auto read = m_box->readEdid(BoxClient::EdidSource(source), table, events);
     clearTextBuffer();
-    EdidImage table {};
-    for (int offset = 0; offset < EDID_SIZE; offset += EDID_READ_CHUNK) {
-        on_ProgressChange(offset, 255);
-        const quint8 chunk = quint8(std::min(EDID_READ_CHUNK, EDID_SIZE - offset));
-        const quint8 request[] = { FRAME_READ, chunk, CODE_EDID_DATA, quint8(offset) };
-        reply.fill(0);
-        if (!link.transact(reply, request, chunk, sizeof request))
-            return false;
-        std::copy_n(reply.begin(), chunk, table.begin() + offset);
-    }
+    if (!read.ok())
+        return false;
     on_ProgressChange(0, 0);
     showStatus(successMessage, 2000);
 
@@ -152,31 +121,18 @@ bool MainWindow::writeBoxEdid()
             return false;
     }
 
-    DeviceLink &link = *m_services.link;
-    Reply reply {};
-    for (int i = 0; i < EDID_WRITE_CHUNKS; ++i) {
-        on_ProgressChange(i, EDID_WRITE_CHUNKS);
-        quint8 request[4 + EDID_WRITE_CHUNK]
-            = { FRAME_WRITE, EDID_WRITE_CHUNK, CODE_EDID_DATA, quint8(i * EDID_WRITE_CHUNK) };
-        std::copy_n(image.begin() + i * EDID_WRITE_CHUNK, EDID_WRITE_CHUNK, request + 4);
-        reply.fill(0);
-        if (!link.transact(reply, request, 2, sizeof request) || reply[0] != CODE_EDID_DATA) {
-            // Committing now would make the box keep a half-written table: stop here, and the
-            // box goes on using the table it had.
-            showStatus(tr("Error Writing EDID values."), 2000);
-            on_ProgressChange(0, 0);
-            return false;
-        }
-        m_services.clock->sleepMs(CHUNK_WRITE_PAUSE_MS);
+    const auto written = m_box->writeEdid(
+        image, [this](int done, int total) { on_ProgressChange(done, total); });
+    if (written.failedChunk >= 0) {
+        // The client stopped before the commit, so the box goes on using the table it had.
+        showStatus(tr("Error Writing EDID values."), 2000);
+        on_ProgressChange(0, 0);
+        return false;
     }
-
-    const quint8 commit[] = { FRAME_WRITE, EDID_WRITE_CHUNK, CODE_EDID_COMMIT };
-    reply.fill(0);
-    const bool ok = link.transact(reply, commit, 2, sizeof commit);
-    if (ok && reply[0] == CODE_EDID_COMMIT)
+    if (written.result.ok())
         showStatus(tr("EDID values written..."), 2000);
     else
         showStatus(tr("Error Populating EDID values."), 2000);
     on_ProgressChange(0, 0);
-    return ok;
+    return written.result.delivered();
 }

@@ -1,34 +1,35 @@
 #include "MainWindow.h"
 
+#include "BoxClient.h"
 #include "DeviceLink.h"
 
 // The four frame operations that report their own failures on the status bar.
 
 bool MainWindow::readRegisters(quint8 block, Reply &reply, quint8 count)
 {
-    const quint8 request[] = {FRAME_READ, count, CODE_REGISTERS, block};
-    if (m_services.link->transact(reply, request, count, sizeof request)
-        && reply[0] == CODE_REGISTERS)
+    if (m_box->readBlock(block, count, reply).ok())
         return true;
     showStatus(tr("..."), 2000);
     return false;
 }
 
+// True when the frame went out and a reply came, whatever its code; a wrong code is reported all
+// the same.
 bool MainWindow::writeRegister(quint8 index, quint8 value)
 {
-    Reply reply{};
-    const quint8 request[] = {FRAME_WRITE, 0x04, CODE_REGISTERS, index, value};
-    const bool ok = m_services.link->transact(reply, request, 2, sizeof request);
-    if (!ok || reply[0] != CODE_REGISTERS)
+    const BoxResult r = m_box->writeRegister(index, value);
+    if (!r.ok())
         showStatus(tr("Error Writing values"), 4000);
-    return ok;
+    return r.delivered();
 }
 
 bool MainWindow::readStatus(Reply &reply, quint8 count)
 {
-    const quint8 request[] = {FRAME_READ, count, CODE_STATUS};
-    if (m_services.link->transact(reply, request, count, sizeof request)
-        && reply[0] == CODE_STATUS)
+    BoxClient::Status status;
+    status.reply = reply;
+    const BoxResult r = m_box->readStatus(status, count);
+    reply = status.reply;
+    if (r.ok())
         return true;
     showStatus(tr("Error Reading values"), 4000);
     return false;
@@ -36,11 +37,8 @@ bool MainWindow::readStatus(Reply &reply, quint8 count)
 
 bool MainWindow::writeAllRegisters(const RegisterImage &image)
 {
-    Reply reply{};
-    quint8 request[3 + STATUS_BLOCK_LEN] = {FRAME_WRITE, STATUS_BLOCK_LEN, CODE_REGISTER_BLOCK};
-    std::copy(image.begin(), image.end(), request + 3);
-    const bool ok = m_services.link->transact(reply, request, 2, sizeof request);
-    if (!ok || reply[0] != CODE_REGISTER_BLOCK)
+    const BoxResult r = m_box->writeAllRegisters(image);
+    if (!r.ok())
         showStatus(tr("Error Writing values"), 4000);
-    return ok;
+    return r.delivered();
 }

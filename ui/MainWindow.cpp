@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "BoxClient.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "ui_ZelvarinForm.h"
@@ -26,6 +27,7 @@ void endEventLoop()
 MainWindow::MainWindow(AppServices &services, QWidget *parent)
     : QMainWindow(parent, Qt::WindowFlags())
     , m_services(services)
+    , m_box(std::make_unique<BoxClient>(*services.link, *services.clock))
     , ui(new Ui::ZelvarinForm)
 {
     ui->setupUi(this);

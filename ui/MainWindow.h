@@ -3,9 +3,14 @@
 #include "AppServices.h"
 #include "EdidImage.h"
 #include "Frames.h"
+#include "SettingsTable.h"
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
+
+class BoxClient;
+struct BoxResult;
 
 class QCloseEvent;
 class QProgressBar;
@@ -100,14 +105,15 @@ private:
     void describeSignal();
 
     // Settings (Settings.cpp).
-    void writeOnOff(bool on, quint8 reg, int position);
-    void writeListIndex(int index, quint8 reg);
+    void writeSetting(Settings::Id id, quint8 value);
+    void writeOnOff(bool on, Settings::Id id);
+    void writeListIndex(int index, Settings::Id id);
 
     // EDID (EdidTransfers.cpp, EdidFiles.cpp).
     void ensureProgressBar();
     bool readBoxEdid();
     bool readTvEdid(bool outputB);
-    bool readEdidTable(quint8 fetchCode, const QString &successMessage);
+    bool readEdidTable(int source, const QString &successMessage);
     bool writeBoxEdid();
     int parseEdidText(EdidImage &image);
     void showEdidImage(const EdidImage &image);
@@ -118,6 +124,8 @@ private:
     bool sendHdrInfoFrame();
 
     AppServices &m_services;
+    // Every frame the window sends goes through this client; the slots only present its results.
+    std::unique_ptr<BoxClient> m_box;
     Ui::ZelvarinForm *ui = nullptr;
     QProgressBar *progressBar = nullptr;
 

@@ -1,94 +1,44 @@
 #include "MainWindow.h"
 
 #include "DeviceLink.h"
+#include "SettingsTable.h"
 #include "ui_ZelvarinForm.h"
 
 // The settings controls: each slot reads its controls, writes one register and records the value
 // in the settings image at the register's place in the status block. The image is corrected by
 // the next status reflection whatever the write's outcome.
 
-namespace {
-// Positions in the status block (and in registerMirror) of the settings the slots write.
-constexpr int POS_AUDIO = 1;
-constexpr int POS_EDID_MODE = 2;
-constexpr int POS_HDCP = 3;
-constexpr int POS_420 = 4;
-constexpr int POS_CEC = 5;
-constexpr int POS_AUTO_SWITCH = 6;
-constexpr int POS_2CH = 13;
-constexpr int POS_51 = 14;
-constexpr int POS_NO_3D = 15;
-constexpr int POS_HDR_EDID = 16;
-constexpr int POS_FULL_AUDIO = 17;
-constexpr int POS_PRIORITY = 18;
-constexpr int POS_HDR_HOTKEY = 21;
-constexpr int POS_FORCE_HDR = 22;
-constexpr int POS_HDR_MODE = 24;
-constexpr int POS_GREEN_LED = 26;
-constexpr int POS_BLUE_LED = 27;
-constexpr int POS_BT2020 = 28;
-constexpr int POS_YUV = 29;
-constexpr int POS_AVR = 31;
-constexpr int POS_REPLACE_AVI = 33;
+using Settings::Id;
 
-// Register numbers.
-constexpr quint8 REG_INPUT = 0;
-constexpr quint8 REG_AUTO_SWITCH = 1;
-constexpr quint8 REG_AUDIO = 2;
-constexpr quint8 REG_HDCP = 3;
-constexpr quint8 REG_420 = 4;
-constexpr quint8 REG_EDID_MODE = 5;
-constexpr quint8 REG_2CH = 8;
-constexpr quint8 REG_51 = 9;
-constexpr quint8 REG_NO_3D = 10;
-constexpr quint8 REG_HDR_EDID = 11;
-constexpr quint8 REG_FULL_AUDIO = 12;
-constexpr quint8 REG_PRIORITY = 13;
-constexpr quint8 REG_CUSTOM_EDID = 14;
-constexpr quint8 REG_HDR_HOTKEY = 16;
-constexpr quint8 REG_FORCE_HDR = 17;
-constexpr quint8 REG_HDR_MODE = 19;
-constexpr quint8 REG_GREEN_LED = 22;
-constexpr quint8 REG_BLUE_LED = 23;
-constexpr quint8 REG_BT2020 = 24;
-constexpr quint8 REG_FACTORY_RESET = 25;
-constexpr quint8 REG_YUV = 26;
-constexpr quint8 REG_CEC = 27;
-constexpr quint8 REG_CEC_TYPE = 28;
-constexpr quint8 REG_AVR = 29;
-constexpr quint8 REG_AUTOMIX_ALGO = 32;
-constexpr quint8 REG_REPLACE_AVI = 33;
-
-// Register 25's values.
-constexpr quint8 RESET_EDID = 1;
-constexpr quint8 RESET_SETTINGS = 2;
-constexpr quint8 RESET_BOTH = 3;
-} // namespace
-
-void MainWindow::writeOnOff(bool on, quint8 reg, int position)
+void MainWindow::writeSetting(Settings::Id id, quint8 value)
 {
-    const quint8 value = on ? 1 : 0;
-    writeRegister(reg, value);
-    m_services.link->registerMirror[position] = value;
+    const Settings::Setting &s = Settings::setting(id);
+    writeRegister(s.reg, value);
+    m_services.link->registerMirror[s.position] = value;
+}
+
+void MainWindow::writeOnOff(bool on, Settings::Id id)
+{
+    writeSetting(id, on ? 1 : 0);
 }
 
 // Filling the lists at start-up moves their current index; only a connected window writes it.
 // An index of -1 (no current item) goes out as 0xFF, as the byte it is.
-void MainWindow::writeListIndex(int index, quint8 reg)
+void MainWindow::writeListIndex(int index, Settings::Id id)
 {
     if (boxConnected)
-        writeRegister(reg, quint8(index));
+        writeRegister(Settings::setting(id).reg, quint8(index));
 }
 
 void MainWindow::SetActivePort()
 {
     // The box numbers its inputs from 1, so "no item" becomes 0.
-    writeListIndex(ui->cmbInputSel->currentIndex() + 1, REG_INPUT);
+    writeListIndex(ui->cmbInputSel->currentIndex() + 1, Id::Input);
 }
 
 void MainWindow::SetAutoSwitch()
 {
-    writeOnOff(ui->autoSwEn->isChecked(), REG_AUTO_SWITCH, POS_AUTO_SWITCH);
+    writeOnOff(ui->autoSwEn->isChecked(), Id::AutoSwitch);
 }
 
 void MainWindow::SetAudioSource()
@@ -100,8 +50,7 @@ void MainWindow::SetAudioSource()
         value = 3;
     else
         return;
-    writeRegister(REG_AUDIO, value);
-    m_services.link->registerMirror[POS_AUDIO] = value;
+    writeSetting(Id::AudioSource, value);
 }
 
 void MainWindow::SetHDCP_Version()
@@ -113,29 +62,27 @@ void MainWindow::SetHDCP_Version()
         value = 3;
     else
         return;
-    writeRegister(REG_HDCP, value);
-    m_services.link->registerMirror[POS_HDCP] = value;
+    writeSetting(Id::Hdcp, value);
 }
 
 void MainWindow::SetOut_420()
 {
-    writeOnOff(ui->enable420->isChecked(), REG_420, POS_420);
+    writeOnOff(ui->enable420->isChecked(), Id::Output420);
 }
 
 void MainWindow::SetEDID_Mode()
 {
     quint8 mode = 0;
     if (ui->automixEDID->isChecked())
-        mode = 1;
+        mode = Settings::EDID_MODE_AUTOMIX;
     else if (ui->fixedEDID->isChecked())
-        mode = 2;
+        mode = Settings::EDID_MODE_FIXED;
     else if (ui->customEDID->isChecked())
-        mode = 3;
+        mode = Settings::EDID_MODE_CUSTOM;
     if (mode != 0) {
-        writeRegister(REG_EDID_MODE, mode);
-        m_services.link->registerMirror[POS_EDID_MODE] = mode;
+        writeSetting(Id::EdidMode, mode);
         // Only a custom table is the user's to edit.
-        ui->EDIDtext->setEnabled(mode == 3);
+        ui->EDIDtext->setEnabled(mode == Settings::EDID_MODE_CUSTOM);
     }
     // The box now rebuilds its EDID; the status tick reads it back once the box is idle again.
     showStatus(tr("EDID Writing Busy"), 2000);
@@ -144,37 +91,37 @@ void MainWindow::SetEDID_Mode()
 
 void MainWindow::force2c()
 {
-    writeOnOff(ui->cb2cForce->isChecked(), REG_2CH, POS_2CH);
+    writeOnOff(ui->cb2cForce->isChecked(), Id::Edid2ch);
 }
 
 void MainWindow::force51()
 {
-    writeOnOff(ui->cb51->isChecked(), REG_51, POS_51);
+    writeOnOff(ui->cb51->isChecked(), Id::Edid51);
 }
 
 void MainWindow::forceHdr()
 {
-    writeOnOff(ui->cbHdr->isChecked(), REG_HDR_EDID, POS_HDR_EDID);
+    writeOnOff(ui->cbHdr->isChecked(), Id::EdidHdr);
 }
 
 void MainWindow::forceFullAudio()
 {
-    writeOnOff(ui->cbFull->isChecked(), REG_FULL_AUDIO, POS_FULL_AUDIO);
+    writeOnOff(ui->cbFull->isChecked(), Id::EdidFullAudio);
 }
 
 void MainWindow::setSwPriority()
 {
-    writeOnOff(ui->pPrioForce->isChecked(), REG_PRIORITY, POS_PRIORITY);
+    writeOnOff(ui->pPrioForce->isChecked(), Id::SwitchPriority);
 }
 
 void MainWindow::changeCustomEdid()
 {
-    writeListIndex(ui->cmBEdid->currentIndex(), REG_CUSTOM_EDID);
+    writeListIndex(ui->cmBEdid->currentIndex(), Id::CustomEdid);
 }
 
 void MainWindow::CecLpRepurp()
 {
-    writeOnOff(ui->bHdrRepurpEn->isChecked(), REG_HDR_HOTKEY, POS_HDR_HOTKEY);
+    writeOnOff(ui->bHdrRepurpEn->isChecked(), Id::HdrHotkey);
 }
 
 void MainWindow::hdrForceActivate()
@@ -183,57 +130,57 @@ void MainWindow::hdrForceActivate()
     // Forcing HDR needs an InfoFrame in the box; the register is written whatever the load did.
     if (on)
         sendHdrInfoFrame();
-    writeOnOff(on, REG_FORCE_HDR, POS_FORCE_HDR);
+    writeOnOff(on, Id::ForceHdr);
 }
 
 void MainWindow::hdrSamsung()
 {
-    writeOnOff(ui->bSamHdr->isChecked(), REG_HDR_MODE, POS_HDR_MODE);
+    writeOnOff(ui->bSamHdr->isChecked(), Id::HdrMode);
 }
 
 void MainWindow::setLogoLed()
 {
-    writeOnOff(ui->enableLed->isChecked(), REG_GREEN_LED, POS_GREEN_LED);
+    writeOnOff(ui->enableLed->isChecked(), Id::GreenLed);
 }
 
 void MainWindow::setBt2020()
 {
-    writeOnOff(ui->cbBt2020->isChecked(), REG_BT2020, POS_BT2020);
+    writeOnOff(ui->cbBt2020->isChecked(), Id::EdidBt2020);
 }
 
 void MainWindow::setBlueLed()
 {
-    writeOnOff(ui->enableBLed->isChecked(), REG_BLUE_LED, POS_BLUE_LED);
+    writeOnOff(ui->enableBLed->isChecked(), Id::BlueLeds);
 }
 
 void MainWindow::setYUV()
 {
-    writeOnOff(ui->cbYUV->isChecked(), REG_YUV, POS_YUV);
+    writeOnOff(ui->cbYUV->isChecked(), Id::EdidYcbcr);
 }
 
 void MainWindow::setCEC()
 {
-    writeOnOff(ui->cbCec->isChecked(), REG_CEC, POS_CEC);
+    writeOnOff(ui->cbCec->isChecked(), Id::Cec);
 }
 
 void MainWindow::setCecLa()
 {
-    writeListIndex(ui->cmbLa->currentIndex(), REG_CEC_TYPE);
+    writeListIndex(ui->cmbLa->currentIndex(), Id::CecDeviceType);
 }
 
 void MainWindow::setAVR()
 {
-    writeOnOff(ui->enableAVR->isChecked(), REG_AVR, POS_AVR);
+    writeOnOff(ui->enableAVR->isChecked(), Id::AvrAudio);
 }
 
 void MainWindow::set3D()
 {
-    writeOnOff(ui->cb3D->isChecked(), REG_NO_3D, POS_NO_3D);
+    writeOnOff(ui->cb3D->isChecked(), Id::EdidNo3d);
 }
 
 void MainWindow::setEdidAlgo()
 {
-    writeListIndex(ui->cmbEdidAlgo->currentIndex(), REG_AUTOMIX_ALGO);
+    writeListIndex(ui->cmbEdidAlgo->currentIndex(), Id::AutomixAlgorithm);
 }
 
 void MainWindow::setAviPers()
@@ -243,7 +190,7 @@ void MainWindow::setAviPers()
     // the register write.
     if (on)
         sendAVI();
-    writeOnOff(on, REG_REPLACE_AVI, POS_REPLACE_AVI);
+    writeOnOff(on, Id::ReplaceAvi);
 }
 
 void MainWindow::factoryReset()
@@ -256,11 +203,11 @@ void MainWindow::factoryReset()
     const bool settings = ui->cbClearSettings->isChecked();
     const bool edid = ui->cbClearEdid->isChecked();
     if (settings && edid)
-        writeRegister(REG_FACTORY_RESET, RESET_BOTH);
+        writeRegister(Settings::REG_FACTORY_RESET, quint8(Settings::Reset::Both));
     else if (settings)
-        writeRegister(REG_FACTORY_RESET, RESET_SETTINGS);
+        writeRegister(Settings::REG_FACTORY_RESET, quint8(Settings::Reset::Settings));
     else if (edid)
-        writeRegister(REG_FACTORY_RESET, RESET_EDID);
+        writeRegister(Settings::REG_FACTORY_RESET, quint8(Settings::Reset::Edid));
     else
         showStatus(tr("Choose the reset from the checkboxes"), 2000);
 

@@ -1,6 +1,9 @@
 #include "MainWindow.h"
 
+#include "BoxClient.h"
+#include "Blocks.h"
 #include "DeviceLink.h"
+#include "SettingsTable.h"
 #include "SignalDescription.h"
 #include "ui_ZelvarinForm.h"
 
@@ -11,16 +14,12 @@
 // incoming signal.
 
 namespace {
-constexpr quint8 BLOCK_SIGNAL = 6;
-constexpr quint8 BLOCK_SPD = 21;
-constexpr quint8 BLOCK_HDR_INFOFRAME = 30;
-constexpr quint8 BLOCK_UNUSED = 31;
-constexpr quint8 SIGNAL_REFLECT_LEN = 14;
-constexpr quint8 SIGNAL_DESCRIBE_LEN = 15;
-constexpr quint8 NAMES_LEN = 31;
+using Settings::Id;
 
-// The status block starts at reply byte 2.
-constexpr int STATUS_OFFSET = 2;
+int statusPos(Id id)
+{
+    return Settings::setting(id).position;
+}
 
 // Both buttons of a pair are set, in this order; unchecking the checked button of an exclusive
 // group does nothing, which keeps the group's last choice when neither value applies.
@@ -62,11 +61,11 @@ void MainWindow::followEdidRefresh()
 {
     if (!edidRefreshPending)
         return;
-    Reply reply {};
+    BoxClient::Status status;
     // A failed read tells nothing about the box's state: ask again at the next tick.
-    if (!readStatus(reply, STATUS_LEN))
+    if (!readStatus(status.reply, STATUS_LEN))
         return;
-    if (reply[1] & STATUS_FLAG_BUSY)
+    if (status.busy())
         return;
     edidRefreshPending = false;
     ReadEDID();
@@ -74,25 +73,25 @@ void MainWindow::followEdidRefresh()
 
 void MainWindow::reflectSettings()
 {
-    Reply status {};
+    BoxClient::Status status;
     Reply signal {};
-    const bool statusOk = readStatus(status, STATUS_LEN);
-    const bool signalOk = readRegisters(BLOCK_SIGNAL, signal, SIGNAL_REFLECT_LEN);
-    if (!statusOk || (status[1] & STATUS_FLAG_BUSY) || !signalOk)
+    const bool statusOk = readStatus(status.reply, STATUS_LEN);
+    const bool signalOk = readRegisters(Block::SIGNAL, signal, Block::SIGNAL_REFLECT_LEN);
+    if (!statusOk || status.busy() || !signalOk)
         return;
 
     RegisterImage &mirror = m_services.link->registerMirror;
-    std::copy_n(status.begin() + STATUS_OFFSET, STATUS_BLOCK_LEN, mirror.begin());
+    mirror = status.settings();
     // The controls below may run their slots, which store into the mirror: read a copy.
     const RegisterImage p = mirror;
 
     // The lists: a value past the end (or input 0) leaves no current item.
-    ui->cmbInputSel->setCurrentIndex(int(p[0]) - 1);
-    ui->cmBEdid->setCurrentIndex(p[19]);
-    ui->cmbLa->setCurrentIndex(p[30]);
-    ui->cmbEdidAlgo->setCurrentIndex(p[32]);
+    ui->cmbInputSel->setCurrentIndex(int(p[statusPos(Id::Input)]) - 1);
+    ui->cmBEdid->setCurrentIndex(p[statusPos(Id::CustomEdid)]);
+    ui->cmbLa->setCurrentIndex(p[statusPos(Id::CecDeviceType)]);
+    ui->cmbEdidAlgo->setCurrentIndex(p[statusPos(Id::AutomixAlgorithm)]);
 
-    switch (p[1]) { // audio source; 2 is a source the window cannot choose
+    switch (p[statusPos(Id::AudioSource)]) { // audio source; 2 is a source the window cannot choose
     case 1:
         setPair(ui->audioHdmi, ui->audioJack, true);
         break;
@@ -107,7 +106,7 @@ void MainWindow::reflectSettings()
         break;
     }
 
-    switch (p[2]) { // EDID mode; only a custom table may be edited
+    switch (p[statusPos(Id::EdidMode)]) { // EDID mode; only a custom table may be edited
     case 1:
         ui->automixEDID->setChecked(true);
         ui->customEDID->setChecked(false);
@@ -130,7 +129,7 @@ void MainWindow::reflectSettings()
         break;
     }
 
-    switch (p[3]) { // HDCP; 1 is a version the window cannot choose
+    switch (p[statusPos(Id::Hdcp)]) { // HDCP; 1 is a version the window cannot choose
     case 1:
         ui->hdcp14->setChecked(false);
         ui->hdcp22->setChecked(false);
@@ -145,7 +144,7 @@ void MainWindow::reflectSettings()
         break;
     }
 
-    switch (p[4]) { // 4:2:0 output
+    switch (p[statusPos(Id::Output420)]) { // 4:2:0 output
     case 0:
         setPair(ui->disable420, ui->enable420, true);
         break;
@@ -156,7 +155,7 @@ void MainWindow::reflectSettings()
         break;
     }
 
-    switch (p[6]) { // automatic switching; the priority only matters while it is on
+    switch (p[statusPos(Id::AutoSwitch)]) { // automatic switching; the priority only matters while it is on
     case 0:
         setPair(ui->autoSwDis, ui->autoSwEn, true);
         ui->pPrioForce->setEnabled(false);
@@ -172,52 +171,53 @@ void MainWindow::reflectSettings()
     }
 
     // What the box lets the user change right now.
-    const bool audioFree = p[11] == 1;
+    const bool audioFree = p[Settings::POS_AUDIO_FREE] == 1;
     ui->audioHdmi->setEnabled(audioFree);
     ui->audioJack->setEnabled(audioFree);
-    const bool hdcpFree = p[10] == 1;
+    const bool hdcpFree = p[Settings::POS_HDCP_FREE] == 1;
     ui->hdcp22->setEnabled(hdcpFree);
     ui->hdcp14->setEnabled(hdcpFree);
-    const bool edidFree = p[9] == 1;
+    const bool edidFree = p[Settings::POS_EDID_MODE_FREE] == 1;
     ui->automixEDID->setEnabled(edidFree);
     ui->customEDID->setEnabled(edidFree);
     ui->fixedEDID->setEnabled(edidFree);
     if (!edidFree)
         ui->EDIDtext->setEnabled(false);
 
-    ui->cb2cForce->setChecked(p[13] == 1);
-    ui->cb51->setChecked(p[14] == 1);
-    ui->cbFull->setChecked(p[17] == 1);
-    ui->cb3D->setChecked(p[15] == 1);
-    ui->cbHdr->setChecked(p[16] == 1);
+    ui->cb2cForce->setChecked(p[statusPos(Id::Edid2ch)] == 1);
+    ui->cb51->setChecked(p[statusPos(Id::Edid51)] == 1);
+    ui->cbFull->setChecked(p[statusPos(Id::EdidFullAudio)] == 1);
+    ui->cb3D->setChecked(p[statusPos(Id::EdidNo3d)] == 1);
+    ui->cbHdr->setChecked(p[statusPos(Id::EdidHdr)] == 1);
 
-    setPair(ui->pPrioForce, ui->bPrioNorm, p[18] == 1);
-    setPair(ui->bHdrRepurpEn, ui->bHdrRepurpDis, p[21] == 1);
-    setPair(ui->bSamHdr, ui->bFullHdr, p[24] == 1);
-    ui->cbHdrForceMode->setChecked(p[22] == 1);
-    setPair(ui->enableLed, ui->disableLed, p[26] == 1);
-    setPair(ui->enableBLed, ui->disableBLed, p[27] == 1);
+    setPair(ui->pPrioForce, ui->bPrioNorm, p[statusPos(Id::SwitchPriority)] == 1);
+    setPair(ui->bHdrRepurpEn, ui->bHdrRepurpDis, p[statusPos(Id::HdrHotkey)] == 1);
+    setPair(ui->bSamHdr, ui->bFullHdr, p[statusPos(Id::HdrMode)] == 1);
+    ui->cbHdrForceMode->setChecked(p[statusPos(Id::ForceHdr)] == 1);
+    setPair(ui->enableLed, ui->disableLed, p[statusPos(Id::GreenLed)] == 1);
+    setPair(ui->enableBLed, ui->disableBLed, p[statusPos(Id::BlueLeds)] == 1);
 
-    ui->cbCec->setChecked(p[5] == 1);
-    ui->cbYUV->setChecked(p[29] == 1);
-    ui->cbBt2020->setChecked(p[28] == 1);
+    ui->cbCec->setChecked(p[statusPos(Id::Cec)] == 1);
+    ui->cbYUV->setChecked(p[statusPos(Id::EdidYcbcr)] == 1);
+    ui->cbBt2020->setChecked(p[statusPos(Id::EdidBt2020)] == 1);
 
-    setPair(ui->enableAVR, ui->disableAVR, p[31] == 1);
-    ui->cbAviPersistent->setChecked(p[33] == 1);
+    setPair(ui->enableAVR, ui->disableAVR, p[statusPos(Id::AvrAudio)] == 1);
+    ui->cbAviPersistent->setChecked(p[statusPos(Id::ReplaceAvi)] == 1);
 }
 
 void MainWindow::describeSignal()
 {
-    // All four blocks are read every time, so the box sees the same conversation on every tick.
-    Reply signal {}, names {}, hdr {}, unused {};
-    const bool signalOk = readRegisters(BLOCK_SIGNAL, signal, SIGNAL_DESCRIBE_LEN);
-    const bool namesOk = readRegisters(BLOCK_SPD, names, NAMES_LEN);
-    const bool hdrOk = readRegisters(BLOCK_HDR_INFOFRAME, hdr, NAMES_LEN);
-    const bool unusedOk = readRegisters(BLOCK_UNUSED, unused, NAMES_LEN);
-    if (!signalOk || !namesOk || !hdrOk || !unusedOk)
+    // The client reads all four blocks every time, so the box sees the same conversation on
+    // every tick; each failed read says so, as any block read does.
+    const BoxClient::SignalRead read = m_box->readSignal();
+    for (const BoxResult &r : read.results) {
+        if (!r.ok())
+            showStatus(tr("..."), 2000);
+    }
+    if (!read.ok())
         return;
 
-    const SignalDescription d = SignalDescription::fromBlocks(signal, names, hdr);
+    const SignalDescription d = SignalDescription::describe(read.decode());
     ui->label_video_format->setText(d.videoLine);
     ui->lblCsc->setText(d.colourLine);
     // The names come from whatever source is plugged in: never let them be taken for markup.

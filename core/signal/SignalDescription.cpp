@@ -46,41 +46,10 @@ const char *const videoFormatNames[] = {
 // clang-format on
 static_assert(std::size(videoFormatNames) == 108, "one name per code 0 to 107");
 
-// Block 6: the signal's video parameters.
-constexpr int VIC = 2;
-constexpr int LINK_FLAGS = 3;
-constexpr int LINK_MODE = 4;
-constexpr int OUTPUTS = 5;
-constexpr int HDMI_VSDB = 9;
-constexpr int AVI_1 = 10;
-constexpr int AVI_2 = 11;
-constexpr int AVI_3 = 12;
-constexpr int HDMI_FORMAT = 14;
-
-// Block 21: the source's SPD InfoFrame names.
-constexpr int VENDOR = 4;
-constexpr int VENDOR_LEN = 8;
-constexpr int PRODUCT = 12;
-constexpr int PRODUCT_LEN = 16;
-
-// Block 30: the captured HDR InfoFrame.
-constexpr int IF_TYPE = 2;
-constexpr int IF_LENGTH = 3;
-constexpr int IF_DATA = 4;
-constexpr quint8 HDR_INFOFRAME = 0x87;
-
-QString fieldText(const Reply &reply, int offset, int width)
+QString inputPiece(const SignalInfo &s, const QString &format, const QString &link)
 {
-    int length = 0;
-    while (length < width && reply[offset + length] != 0)
-        ++length;
-    return QString::fromLatin1(reinterpret_cast<const char *>(reply.data() + offset), length);
-}
-
-QString inputPiece(const Reply &b6, const QString &format, const QString &link)
-{
-    if (b6[HDMI_FORMAT] == 0x20) { // extended resolution: the HDMI VIC names the format
-        switch (b6[HDMI_VSDB]) {
+    if (s.hdmiFormat == SignalInfo::HdmiFormat::ExtendedResolution) { // the HDMI VIC names it
+        switch (s.hdmiVsdb) {
         case 1:
             return tr("Input : 3840x2160p30 300MHz %1,").arg(link);
         case 2:
@@ -92,8 +61,8 @@ QString inputPiece(const Reply &b6, const QString &format, const QString &link)
         default:
             break; // an HDMI VIC the box should not send: describe it like any other signal
         }
-    } else if (b6[HDMI_FORMAT] == 0x40) { // 3D: the structure follows the format name
-        switch (b6[HDMI_VSDB]) {
+    } else if (s.hdmiFormat == SignalInfo::HdmiFormat::ThreeD) { // the structure follows
+        switch (s.hdmiVsdb) {
         case 0x00:
             return tr("Input : %1 Frame Packed 3D,").arg(format);
         case 0x60:
@@ -108,77 +77,74 @@ QString inputPiece(const Reply &b6, const QString &format, const QString &link)
     return tr("Input : %1 %2,").arg(format, link);
 }
 
-QString linkModePiece(const Reply &b6)
+QString linkModePiece(const SignalInfo &s)
 {
-    if (b6[LINK_MODE] == 2)
+    if (s.linkMode == 2)
         return tr(" [600MHz],");
-    if (b6[LINK_MODE] == 1)
+    if (s.linkMode == 1)
         return tr(" [4:2:0 10-bit],");
-    if (b6[VIC] == 97 && b6[LINK_MODE] == 0)
+    if (s.vic == 97 && s.linkMode == 0)
         return tr(" [4:2:0 300MHz],");
     return QString();
 }
 
-QString outputsPiece(const Reply &b6)
+QString outputsPiece(const SignalInfo &s)
 {
-    switch (b6[OUTPUTS] & 0x60) {
-    case 0x60:
+    if (s.onOutputA && s.onOutputB)
         return tr(" TX A, TX B");
-    case 0x20:
+    if (s.onOutputA)
         return tr(" TX A");
-    case 0x40:
+    if (s.onOutputB)
         return tr(" TX B");
-    default:
-        return tr(" none");
-    }
+    return tr(" none");
 }
 
-QString colourText(const Reply &b6)
+QString colourText(const SignalInfo &s)
 {
     QString line;
-    switch (b6[AVI_1] & 0x60) {
-    case 0x00:
+    switch (s.colourFormat) {
+    case SignalInfo::ColourFormat::Rgb:
         line = tr("Color Space: RGB");
         break;
-    case 0x20:
+    case SignalInfo::ColourFormat::YCbCr422:
         line = tr("Color Space: YCbCr 4:2:2");
         break;
-    case 0x40:
+    case SignalInfo::ColourFormat::YCbCr444:
         line = tr("Color Space: YCbCr 4:4:4");
         break;
-    default:
+    case SignalInfo::ColourFormat::YCbCr420:
         line = tr("Color Space: YCbCr 4:2:0");
         break;
     }
-    switch (b6[AVI_2] & 0xC0) {
-    case 0x40:
+    switch (s.colorimetry) {
+    case 1:
         line += tr(", SMPTE 170M");
         break;
-    case 0x80:
+    case 2:
         line += tr(", ITU-R BT.709");
         break;
-    case 0xC0:
+    case 3:
         line += tr(", Extended:");
-        switch (b6[AVI_3] & 0x70) {
-        case 0x00:
+        switch (s.extendedColorimetry) {
+        case 0:
             line += tr(" xvYCC601");
             break;
-        case 0x10:
+        case 1:
             line += tr(" xvYCC709");
             break;
-        case 0x20:
+        case 2:
             line += tr(" sYCC601");
             break;
-        case 0x30:
+        case 3:
             line += tr(" AdobeYCC601");
             break;
-        case 0x40:
+        case 4:
             line += tr(" AdobeRGB");
             break;
-        case 0x50:
+        case 5:
             line += tr(" ITU-R BT.2020 YcCbcCrc");
             break;
-        case 0x60:
+        case 6:
             line += tr(" ITU-R BT.2020 RGB");
             break;
         default:
@@ -191,10 +157,10 @@ QString colourText(const Reply &b6)
     return line;
 }
 
-QString hdrText(const Reply &b30)
+QString hdrText(const SignalInfo &s)
 {
     QString line = tr("HDR input: ");
-    switch (b30[IF_DATA]) { // the EOTF, whatever the type byte says
+    switch (s.hdrEotf) { // whatever the type byte says
     case 0:
         line += tr(" Not Active");
         break;
@@ -230,25 +196,24 @@ QString SignalDescription::hexList(const quint8 *bytes, int count)
     return text;
 }
 
+SignalDescription SignalDescription::describe(const SignalInfo &s)
+{
+    SignalDescription d;
+    const QString format = videoFormatName(s.vic);
+    const QString link = s.hdmi ? tr("HDMI") : tr("non-HDMI");
+
+    d.videoLine = inputPiece(s, format, link) + linkModePiece(s) + tr(" Output:") + outputsPiece(s);
+    d.colourLine = colourText(s);
+    d.sourceLine = tr("Source Info: %1 %2").arg(s.sourceVendor, s.sourceProduct);
+    d.hdrLine = hdrText(s);
+    if (s.hasHdrInfoFrame())
+        d.hdrCapture = hexList(
+            reinterpret_cast<const quint8 *>(s.hdrInfoFrame.constData()), int(s.hdrInfoFrame.size()));
+    return d;
+}
+
 SignalDescription SignalDescription::fromBlocks(
     const Reply &block6, const Reply &block21, const Reply &block30)
 {
-    SignalDescription d;
-    const QString format = videoFormatName(block6[VIC]);
-    const QString link = (block6[LINK_FLAGS] & 0x10) ? tr("HDMI") : tr("non-HDMI");
-
-    d.videoLine = inputPiece(block6, format, link) + linkModePiece(block6) + tr(" Output:")
-        + outputsPiece(block6);
-    d.colourLine = colourText(block6);
-    d.sourceLine = tr("Source Info: %1 %2")
-                       .arg(fieldText(block21, VENDOR, VENDOR_LEN),
-                           fieldText(block21, PRODUCT, PRODUCT_LEN));
-    d.hdrLine = hdrText(block30);
-
-    // A length byte larger than the reply can carry shows what the reply holds, no more.
-    if (block30[IF_TYPE] == HDR_INFOFRAME && block30[IF_LENGTH] >= 1) {
-        const int count = qMin(int(block30[IF_LENGTH]), MAX_CAPTURE_BYTES);
-        d.hdrCapture = hexList(block30.data() + IF_DATA, count);
-    }
-    return d;
+    return describe(SignalInfo::decode(block6, block21, block30));
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "Blocks.h"
 #include "Frames.h"
+#include "SignalInfo.h"
 
 #include <QString>
 
-// What the box reports about its incoming HDMI signal, turned into the four header lines and the
-// captured HDR InfoFrame. Pure text work on the raw block replies, so it can be tested without a
-// window or a box.
+// The window's words for the incoming signal: the four header lines and the captured HDR
+// InfoFrame. Pure text work on the decoded signal, so it can be tested without a window or a box.
 struct SignalDescription
 {
     QString videoLine; // format, link mode and the outputs that carry it
@@ -15,7 +16,9 @@ struct SignalDescription
     QString hdrLine; // EOTF of the HDR InfoFrame
     QString hdrCapture; // the HDR InfoFrame's data bytes as hex; empty when there is none
 
-    // Builds the texts from the replies of block 6 (15 bytes), block 21 (31 bytes) and
+    static SignalDescription describe(const SignalInfo &signal);
+
+    // Decodes and describes the replies of block 6 (15 bytes), block 21 (31 bytes) and
     // block 30 (31 bytes); each reply starts with the code byte.
     static SignalDescription fromBlocks(
         const Reply &block6, const Reply &block21, const Reply &block30);
@@ -26,6 +29,6 @@ struct SignalDescription
     // Bytes as two-digit lower-case hex joined by colons ("0a:87:01").
     static QString hexList(const quint8 *bytes, int count);
 
-    // Reply bytes 4 to 30 of block 30: the most data bytes its 31-byte reply can carry.
-    static constexpr int MAX_CAPTURE_BYTES = 27;
+    // The most data bytes of a captured InfoFrame the box's reply can carry.
+    static constexpr int MAX_CAPTURE_BYTES = Block::Capture::MAX_DATA;
 };

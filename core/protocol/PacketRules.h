@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QtGlobal>
+
+// What the CEC and InfoFrame load frames accept, counted on the prepared text (characters plus the
+// closing carriage return, see HexBytes.h): five characters is the shortest text of two bytes
+// ("50:04"), 3 * bytes - 1 characters the longest.
+namespace PacketRules {
+
+constexpr int MIN_PREPARED = 6;
+constexpr int MAX_PREPARED_31_BYTES = 93; // CEC send, HDR InfoFrame
+constexpr int MAX_PREPARED_13_BYTES = 39; // AVI
+// The stored CEC text travels as characters and must fit the 67-byte store frame.
+constexpr int MAX_PREPARED_STORE = 60;
+
+// The box takes an activate frame only after it has had time to take the load in.
+constexpr quint32 ACTIVATE_DELAY_MS = 100;
+
+inline bool fitsCecSend(int prepared)
+{
+    return prepared >= MIN_PREPARED && prepared <= MAX_PREPARED_31_BYTES;
+}
+inline bool fitsCecStore(int prepared)
+{
+    return prepared >= MIN_PREPARED && prepared <= MAX_PREPARED_STORE;
+}
+inline bool fitsHdrInfoFrame(int prepared)
+{
+    return prepared >= MIN_PREPARED && prepared <= MAX_PREPARED_31_BYTES;
+}
+inline bool fitsAvi(int prepared)
+{
+    return prepared >= MIN_PREPARED && prepared <= MAX_PREPARED_13_BYTES;
+}
+
+} // namespace PacketRules
