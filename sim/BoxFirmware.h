@@ -30,7 +30,8 @@ public:
     QByteArray lastCecMessage() const { return m_lastCec; }
     QByteArray infoFrame() const { return m_infoFrame; }
     QByteArray aviInfoFrame() const { return m_aviFrame; }
-    const QList<quint8> &activations() const { return m_activations; }
+    const QList<quint8> &activations() const { return m_activations.list; }
+    void setRecording(bool on) { m_activations.recording = on; } // off: activations are not kept
     int statusReadCount() const { return m_statusReads; }
     void setFirmwareVersion(quint8 a, quint8 b, quint8 c, quint8 d);
 
@@ -75,7 +76,16 @@ private:
     QByteArray m_lastCec;
     QByteArray m_infoFrame;
     QByteArray m_aviFrame;
-    QList<quint8> m_activations;
+    struct Record
+    {
+        QList<quint8> list;
+        bool recording = false;
+        void append(quint8 v)
+        {
+            if (recording)
+                list.append(v);
+        }
+    } m_activations;
     quint8 m_firmware[4] = { 2, 1, 0, 17 };
     int m_busyReads = 0;
     int m_fetchBusyReads = 3;

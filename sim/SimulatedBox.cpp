@@ -142,7 +142,8 @@ quint32 SimulatedBox::write(
     if (!handleValid(handle))
         return UsbStatus::InvalidHandle;
     const QByteArray frame(reinterpret_cast<const char *>(buffer), int(length));
-    m_frames.append(frame);
+    if (m_recording)
+        m_frames.append(frame);
     *written = length;
     m_pending.append(m_firmware.answer(frame));
     return UsbStatus::Success;
@@ -161,7 +162,8 @@ quint32 SimulatedBox::getTimeouts(quint32 *readMs, quint32 *writeMs)
 
 quint32 SimulatedBox::setTimeouts(quint32 readMs, quint32 writeMs)
 {
-    log(QStringLiteral("SetTimeouts %1 %2").arg(readMs).arg(writeMs));
+    if (m_recording) // the entry is formatted, so build it only when it is kept
+        log(QStringLiteral("SetTimeouts %1 %2").arg(readMs).arg(writeMs));
     quint32 status;
     if (injectedFailure(Operation::SetTimeouts, &status))
         return status;

@@ -106,6 +106,15 @@ public:
     QByteArray lastCecMessage() const { return m_firmware.lastCecMessage(); }
     QByteArray infoFrame() const { return m_firmware.infoFrame(); }
     QByteArray aviInfoFrame() const { return m_firmware.aviInfoFrame(); }
+    // The records below (activations, call log, received frames) are kept only while recording
+    // is on. It is off by default: --simulate polls the box for hours and would otherwise keep
+    // every call and frame. Tests turn it on before the first call.
+    void setRecording(bool on)
+    {
+        m_recording = on;
+        m_firmware.setRecording(on);
+    }
+    bool isRecording() const { return m_recording; }
     // Activation selectors in the order received.
     const QList<quint8> &activations() const { return m_firmware.activations(); }
     // Operation names in call order, e.g. "Flush", "Write", "SetTimeouts 4000 0".
@@ -126,7 +135,11 @@ public:
 private:
     bool injectedFailure(Operation op, quint32 *status);
     bool handleValid(UsbHandle handle) const;
-    void log(const QString &entry) { m_callLog.append(entry); }
+    void log(const QString &entry)
+    {
+        if (m_recording)
+            m_callLog.append(entry);
+    }
 
     Clock &m_clock;
     BoxFirmware m_firmware;
@@ -138,6 +151,7 @@ private:
     quint32 m_readTimeout = kInfiniteTimeout;
     quint32 m_writeTimeout = kInfiniteTimeout;
     QByteArray m_pending;
+    bool m_recording = false;
     QList<QByteArray> m_frames;
     QStringList m_callLog;
 

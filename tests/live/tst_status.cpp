@@ -263,6 +263,7 @@ void TestStatus::tickInsideATransactionDoesNothing()
 {
     VirtualClock clock;
     SimulatedBox box(clock);
+    box.setRecording(true);
     TickingWarnings warnings;
     DeviceLink link(box, clock, warnings);
     ScriptedDialogs dialogs;

@@ -84,6 +84,7 @@ private slots:
     {
         clock = VirtualClock();
         box = std::make_unique<SimulatedBox>(clock);
+        box->setRecording(true);
         QCOMPARE(box->open(0, &handle), quint32(UsbStatus::Success));
     }
 
@@ -354,6 +355,28 @@ private slots:
         QCOMPARE(exchange(bytes({ 0x11, 15, 0xE0, 36 })).mid(2),
             bytes({ 0x60, 0xC8, 0x60, 0x61, 0 }) + QByteArray(8, '\0'));
         QCOMPARE(box->activations(), (QList<quint8> { 0x10, 0x20, 0x80 }));
+    }
+
+    // Off (as --simulate runs it), the box answers exactly as before but keeps no call, frame or
+    // activation, so hours of polling do not add up; on again, it records from there.
+    void recordingOffKeepsNothing()
+    {
+        box->setRecording(false);
+        box->clearCallLog(); // the open of init()
+        const QByteArray status = statusRead();
+        QCOMPARE(status.size(), 42);
+        QCOMPARE(exchange(bytes({ 0x10, 3, 0xB3, 0x10 })).size(), 2);
+        box->setTimeouts(4000, 0);
+        QVERIFY(box->callLog().isEmpty());
+        QVERIFY(box->receivedFrames().isEmpty());
+        QVERIFY(box->activations().isEmpty());
+
+        box->setRecording(true);
+        QCOMPARE(statusRead(), status);
+        QCOMPARE(box->receivedFrames(), QList<QByteArray> { bytes({ 0x11, 42, 0xE1 }) });
+        QCOMPARE(box->callLog(),
+            (QStringList { QStringLiteral("Flush"), QStringLiteral("Write"),
+                QStringLiteral("CheckRxQueue"), QStringLiteral("Read") }));
     }
 
     void replyMisbehaviour()

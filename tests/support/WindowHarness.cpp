@@ -7,6 +7,8 @@
 
 WindowHarness::WindowHarness()
 {
+    // The tests look at the frames and calls the box received.
+    box.setRecording(true);
     services.link = &link;
     services.dialogs = &dialogs;
     services.clock = &clock;
