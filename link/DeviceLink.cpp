@@ -52,6 +52,7 @@ bool DeviceLink::findDevice(QByteArray serial, quint32 &index)
 
 bool DeviceLink::open(quint32 index)
 {
+    m_queueWarningShown = false;
     if (m_usb.open(index, &m_deviceHandle) != UsbStatus::Success) {
         m_warnings.deviceWarning(tr("Usb device open error!"));
         m_deviceHandle = kClosedHandle;
@@ -124,18 +125,20 @@ bool DeviceLink::transact(Reply &reply, const quint8 *request, quint32 minReplyL
     if (writeStatus != UsbStatus::Success)
         return finish(Outcome::WriteFailed, writeStatus, nullptr, 0);
 
+    // A queue that cannot be checked will not answer the next check either (the box is usually
+    // gone): the first failure ends the transaction, and one warning stands for the whole
+    // disconnection rather than one per check.
     quint32 waiting = 0;
-    quint32 queueFailure = UsbStatus::Success;
     while (waiting == 0 && quint32(m_clock.tickMs() - t0) < TRANSACTION_TIMEOUT_MS) {
         quint32 queueStatus = 0;
         const quint32 status = m_usb.checkRxQueue(m_deviceHandle, &waiting, &queueStatus);
         if (status != UsbStatus::Success) {
-            m_warnings.deviceWarning(tr("Error Checking RX Queue"));
-            queueFailure = status;
+            if (!m_queueWarningShown)
+                m_warnings.deviceWarning(tr("Error Checking RX Queue"));
+            m_queueWarningShown = true;
+            return finish(Outcome::QueueFailed, status, nullptr, 0);
         }
     }
-    if (queueFailure != UsbStatus::Success)
-        return finish(Outcome::QueueFailed, queueFailure, nullptr, 0);
     if (waiting == 0)
         return finish(Outcome::NoReply, UsbStatus::Success, nullptr, 0); // the box stayed silent
 
@@ -158,6 +161,8 @@ bool DeviceLink::finish(Outcome::Kind kind, quint32 usbStatus, const quint8 *rep
     m_outcome.usbStatus = usbStatus;
     m_outcome.replyLength = length;
     const bool ok = kind == Outcome::Ok;
+    if (ok)
+        m_queueWarningShown = false; // the box answers again: a new loss deserves a new warning
     traceReply(reply, length, ok);
     m_transactionBusy = false;
     return ok;

@@ -68,5 +68,6 @@ private:
     UsbHandle m_deviceHandle = kClosedHandle;
     bool m_transactionBusy = false;
     Outcome m_outcome;
+    bool m_queueWarningShown = false;
     QIODevice *m_trace = nullptr;
 };
