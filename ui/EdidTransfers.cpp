@@ -67,9 +67,6 @@ bool MainWindow::readEdidTable(int source, const QString &successMessage)
 {
     ensureProgressBar();
     BoxClient::EdidReadEvents events;
-    events.fetchFailed = [this](const BoxResult &) {
-        showStatus(tr("Error Writing values"), 4000);
-    };
     events.statusReadFailed = [this](const BoxResult &) {
         showStatus(tr("Error Reading values"), 4000);
     };
@@ -78,9 +75,12 @@ bool MainWindow::readEdidTable(int source, const QString &successMessage)
     EdidImage table{};
     const auto read = m_box->readEdid(BoxClient::EdidSource(source), table, events);
     clearTextBuffer();
-    if (!read.ok())
-        return false;
     on_ProgressChange(0, 0);
+    if (!read.ok()) {
+        // An unanswered fetch or chunk must not pass for a read: the user keeps the table shown.
+        showStatus(tr("Error Reading EDID values."), 2000);
+        return false;
+    }
     showStatus(successMessage, 2000);
 
     const QByteArray text = EdidText::canonical(table).toLatin1();

@@ -137,9 +137,11 @@ BoxClient::EdidReadResult BoxClient::readEdid(EdidSource source, EdidImage &tabl
 
     Reply reply{};
     const quint8 fetch[] = {FRAME_WRITE, 0x01, code};
-    const BoxResult fetched = transact(reply, fetch, sizeof fetch, ACK_LEN, code);
-    if (!fetched.ok() && events.fetchFailed)
-        events.fetchFailed(fetched);
+    out.result = transact(reply, fetch, sizeof fetch, ACK_LEN, code);
+    if (!out.result.ok()) {
+        out.fetchFailed = true;
+        return out;
+    }
     m_clock.sleepMs(FETCH_SETTLE_MS);
 
     // A failed poll leaves a cleared buffer, which reads as "not busy".

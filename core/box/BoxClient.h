@@ -49,17 +49,17 @@ public:
         SignalInfo decode() const { return SignalInfo::decode(signal, names, hdr); }
     };
 
-    // What an EDID read reports on its way: failures it survives (an unacknowledged fetch, a
-    // failed busy poll) and the chunks read so far.
+    // What an EDID read reports on its way: failed busy polls, which it survives, and the chunks
+    // read so far.
     struct EdidReadEvents
     {
-        std::function<void(const BoxResult &)> fetchFailed;
         std::function<void(const BoxResult &)> statusReadFailed;
         Progress progress; // before each chunk: offset of 255
     };
     struct EdidReadResult
     {
-        BoxResult result; // of the chunk that failed, or of the last one
+        BoxResult result; // of the fetch or chunk that failed, or of the last chunk
+        bool fetchFailed = false; // nothing was read after it
         int failedChunk = -1;
         bool stayedBusy = false; // the busy wait ran out and the table was read all the same
         bool ok() const { return result.ok(); }
@@ -95,7 +95,8 @@ public:
     // --- several frames --------------------------------------------------------------------------
     SignalRead readSignal();
     // Fetch, wait while the box is busy, then read the table chunk by chunk. `table` is written
-    // only when every chunk came; no frame follows a failed chunk.
+    // only when every chunk came; no frame follows a failed fetch or chunk, since what the box
+    // would hand out then is an earlier table.
     EdidReadResult readEdid(EdidSource source, EdidImage &table, const EdidReadEvents &events = {});
     // Chunk writes, paced, then the commit; a failed chunk ends the upload without a commit, so the
     // box keeps the table it had.
