@@ -32,7 +32,7 @@ bool DeviceLink::findDevice(QByteArray serial, quint32 &index)
 
     quint32 count = 0;
     if (m_usb.getNumDevices(&count) != UsbStatus::Success) {
-        m_warnings.deviceWarning(tr("ZELVARIN USB not connected!"));
+        warn(tr("ZELVARIN USB not connected!"));
         return false;
     }
     for (quint32 i = 0; i < count; ++i) {
@@ -46,15 +46,21 @@ bool DeviceLink::findDevice(QByteArray serial, quint32 &index)
             return true;
         }
     }
-    m_warnings.deviceWarning(tr("ZELVARIN USB not connected!"));
+    warn(tr("ZELVARIN USB not connected!"));
     return false;
+}
+
+void DeviceLink::warn(const QString &text)
+{
+    if (!m_quiet)
+        m_warnings.deviceWarning(text);
 }
 
 bool DeviceLink::open(quint32 index)
 {
     m_queueWarningShown = false;
     if (m_usb.open(index, &m_deviceHandle) != UsbStatus::Success) {
-        m_warnings.deviceWarning(tr("Usb device open error!"));
+        warn(tr("Usb device open error!"));
         m_deviceHandle = kClosedHandle;
         return false;
     }
@@ -65,7 +71,7 @@ void DeviceLink::close()
 {
     if (m_deviceHandle != kClosedHandle) {
         if (m_usb.close(m_deviceHandle) != UsbStatus::Success)
-            m_warnings.deviceWarning(tr("Unable to close device handle!"));
+            warn(tr("Unable to close device handle!"));
     }
     m_deviceHandle = kClosedHandle;
 }

@@ -48,6 +48,10 @@ public:
     bool transactionBusy() const { return m_transactionBusy; }
     const Outcome &lastOutcome() const { return m_outcome; }
 
+    // While quiet, finding, opening and closing report nothing (a background search for the box
+    // must not raise a warning box every time it finds none).
+    void setQuiet(bool on) { m_quiet = on; }
+
     // Log of the conversation (--trace): one line per request and one per reply.
     void setTrace(QIODevice *out) { m_trace = out; }
 
@@ -58,6 +62,7 @@ private:
     quint32 readWithTimeout(quint8 *buffer, quint32 length, quint32 &bytesRead, quint32 timeoutMs);
     quint32 writeWithTimeout(const quint8 *buffer, quint32 length, quint32 &bytesWritten,
                              quint32 timeoutMs);
+    void warn(const QString &text);
     bool finish(Outcome::Kind kind, quint32 usbStatus, const quint8 *reply, quint32 length);
     void traceRequest(const quint8 *request, quint8 length);
     void traceReply(const quint8 *reply, quint32 length, bool result);
@@ -69,5 +74,6 @@ private:
     bool m_transactionBusy = false;
     Outcome m_outcome;
     bool m_queueWarningShown = false;
+    bool m_quiet = false;
     QIODevice *m_trace = nullptr;
 };

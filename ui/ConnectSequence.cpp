@@ -9,18 +9,30 @@
 
 #include <QStringList>
 
-// Runs once, at the end of construction: find and open the box, show what it holds, start
-// polling it. There is no reconnect; without a box the window stays usable and every action
-// fails in the device link.
+// Runs at the end of construction: find and open the box, show what it holds, start polling it.
+// Without a box the window stays usable, every action fails in the device link, and the window
+// keeps looking for the box in the background (Connection.cpp).
 void MainWindow::connectBox()
 {
     quint32 index = 0;
-    if (!m_services.link->findDevice(DeviceLink::DEVICE_SERIAL, index))
-        return;
-    if (!m_services.link->open(index)) {
-        m_services.dialogs->warning(this, tr("ZELVARIN Utility"), tr("Hardware not found"));
+    if (!m_services.link->findDevice(DeviceLink::DEVICE_SERIAL, index)) {
+        startBoxSearch();
         return;
     }
+    if (!m_services.link->open(index)) {
+        m_services.dialogs->warning(this, tr("ZELVARIN Utility"), tr("Hardware not found"));
+        startBoxSearch();
+        return;
+    }
+    runConnectSequence();
+}
+
+// What the window learns from a newly opened box; run again when a lost box comes back.
+void MainWindow::runConnectSequence()
+{
+    // A box that comes back must not get the lists' refilling written to it.
+    boxConnected = false;
+    resetConnectionWatch();
 
     // The lists are still empty here; they take the box's values at the first tick.
     reflectSettings();
@@ -39,7 +51,11 @@ void MainWindow::connectBox()
     }
 
     // Filling moves each list's index from none to 0; boxConnected is still false, so the list
-    // slots write nothing.
+    // slots write nothing. A second run (the box came back) starts from empty lists.
+    ui->cmbInputSel->clear();
+    ui->cmBEdid->clear();
+    ui->cmbLa->clear();
+    ui->cmbEdidAlgo->clear();
     ui->cmbInputSel->addItems({ QStringLiteral("PORT A [TOP]"), QStringLiteral("PORT B [BOT]"),
         QStringLiteral("MATRIX THRU"), QStringLiteral("MATRIX SWAP") });
     ui->cmBEdid->addItems({ QStringLiteral("Custom Uploaded/Default EDID"),
@@ -56,16 +72,19 @@ void MainWindow::connectBox()
             QStringLiteral("TOP Output Priority"), QStringLiteral("Max Audio, Max Video") });
 
     // The custom InfoFrames the box holds, shown whatever their reads returned (a failed read
-    // leaves zeros).
-    ui->IFtext->setText(SignalDescription::hexList(
-        infoFrame.data() + Block::BLOCK_DATA, Block::CUSTOM_INFOFRAME_SHOWN));
-    ui->AVItext->setText(
-        SignalDescription::hexList(avi.data() + Block::BLOCK_DATA, Block::CUSTOM_AVI_SHOWN));
-    ui->CECtext->setPlainText(tr("50:04"));
+    // leaves zeros). When the box comes back, what the user typed meanwhile is kept.
+    if (!connectedOnce) {
+        ui->IFtext->setText(SignalDescription::hexList(
+            infoFrame.data() + Block::BLOCK_DATA, Block::CUSTOM_INFOFRAME_SHOWN));
+        ui->AVItext->setText(
+            SignalDescription::hexList(avi.data() + Block::BLOCK_DATA, Block::CUSTOM_AVI_SHOWN));
+        ui->CECtext->setPlainText(tr("50:04"));
+    }
 
     startStatusTimer(STATUS_PERIOD_MS);
     describeSignal();
     ReadEDID();
     ui->CECtext->setEnabled(true);
     boxConnected = true;
+    connectedOnce = true;
 }

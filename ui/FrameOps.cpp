@@ -5,8 +5,11 @@
 
 // The four frame operations that report their own failures on the status bar.
 
+// Reads of a status tick cut short by a silent box send nothing (Connection.cpp).
 bool MainWindow::readRegisters(quint8 block, Reply &reply, quint8 count)
 {
+    if (tickAbandoned)
+        return false;
     if (m_box->readBlock(block, count, reply).ok())
         return true;
     showStatus(tr("..."), 2000);
@@ -25,6 +28,8 @@ bool MainWindow::writeRegister(quint8 index, quint8 value)
 
 bool MainWindow::readStatus(Reply &reply, quint8 count)
 {
+    if (tickAbandoned)
+        return false;
     BoxClient::Status status;
     status.reply = reply;
     const BoxResult r = m_box->readStatus(status, count);

@@ -31,6 +31,8 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     , ui(new Ui::ZelvarinForm)
 {
     ui->setupUi(this);
+    baseTitle = windowTitle();
+    installConnectionMenu();
     m_services.link->markClosed();
     connectBox();
 }
@@ -47,6 +49,7 @@ void MainWindow::teardown()
     releaseForm();
     m_services.link->close();
     stopStatusTimer();
+    stopBoxSearch();
     endEventLoop();
 }
 

@@ -86,6 +86,7 @@ private:
 
     // Shell and connect sequence (MainWindow.cpp, ConnectSequence.cpp).
     void connectBox();
+    void runConnectSequence();
     void releaseForm();
     void teardown();
     void showStatus(const QString &text, int timeoutMs);
@@ -96,6 +97,19 @@ private:
     bool writeRegister(quint8 index, quint8 value);
     bool readStatus(Reply &reply, quint8 count);
     bool writeAllRegisters(const RegisterImage &image);
+
+    // Watching the connection (Connection.cpp).
+    void installConnectionMenu();
+    void resetConnectionWatch();
+    void noteResult(const BoxResult &result);
+    void beginTick();
+    void endTick();
+    void noteBusyTick(bool busy);
+    void boxLost();
+    void startBoxSearch();
+    void stopBoxSearch();
+    void searchForBox(bool asked);
+    bool isSearchTimer(const QTimerEvent *event) const;
 
     // Status polling and signal description (StatusMonitor.cpp).
     void startStatusTimer(int periodMs);
@@ -130,6 +144,17 @@ private:
     QProgressBar *progressBar = nullptr;
 
     bool boxConnected = false;
+    bool connectedOnce = false;
+    // Connection watch: see Connection.cpp.
+    QString baseTitle;
+    int searchTimerId = 0;
+    int searchPeriodMs = 2000;
+    int linkErrorsInARow = 0;
+    int silentTicks = 0;
+    int busyTicks = 0;
+    bool inTick = false;
+    int tickTransactions = 0;
+    bool tickAbandoned = false;
     bool edidRefreshPending = true;
     bool statusTimerRunning = false;
     int statusTimerId = 0;

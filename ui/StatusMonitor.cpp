@@ -46,15 +46,21 @@ void MainWindow::stopStatusTimer()
     killTimer(statusTimerId);
 }
 
-void MainWindow::timerEvent(QTimerEvent *)
+void MainWindow::timerEvent(QTimerEvent *event)
 {
     // A tick delivered from a message loop opened inside a transaction (a warning box) must not
     // start a second one; and after the close handling there is no form left to reflect into.
     if (m_services.link->transactionBusy() || !ui)
         return;
+    if (isSearchTimer(event)) {
+        searchForBox(false);
+        return;
+    }
+    beginTick();
     followEdidRefresh();
     reflectSettings();
     describeSignal();
+    endTick();
 }
 
 void MainWindow::followEdidRefresh()
@@ -65,6 +71,7 @@ void MainWindow::followEdidRefresh()
     // A failed read tells nothing about the box's state: ask again at the next tick.
     if (!readStatus(status.reply, STATUS_LEN))
         return;
+    noteBusyTick(status.busy());
     if (status.busy())
         return;
     edidRefreshPending = false;
@@ -209,6 +216,8 @@ void MainWindow::describeSignal()
 {
     // The client reads all four blocks every time, so the box sees the same conversation on
     // every tick; each failed read says so, as any block read does.
+    if (tickAbandoned)
+        return;
     const BoxClient::SignalRead read = m_box->readSignal();
     for (const BoxResult &r : read.results) {
         if (!r.ok())

@@ -58,7 +58,10 @@ BoxResult BoxClient::transact(Reply &reply, const quint8 *request, quint8 length
                               quint32 minReply, quint8 expectedCode)
 {
     const bool ok = m_link.transact(reply, request, minReply, length);
-    return BoxResult::fromLink(m_link, ok, expectedCode, reply[0]);
+    const BoxResult result = BoxResult::fromLink(m_link, ok, expectedCode, reply[0]);
+    if (m_observer)
+        m_observer(result);
+    return result;
 }
 
 BoxResult BoxClient::transact(Reply &reply, const QByteArray &frame, quint32 minReply,

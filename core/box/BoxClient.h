@@ -82,6 +82,11 @@ public:
     BoxClient(DeviceLink &link, Clock &clock);
 
     DeviceLink &link() { return m_link; }
+    // Told of every exchange's result as it happens (a front end watching for a lost box).
+    void setObserver(std::function<void(const BoxResult &)> observer)
+    {
+        m_observer = std::move(observer);
+    }
 
     // --- single frames ---------------------------------------------------------------------------
     BoxResult readStatus(Status &status, quint8 length = STATUS_LEN);
@@ -124,4 +129,5 @@ private:
 
     DeviceLink &m_link;
     Clock &m_clock;
+    std::function<void(const BoxResult &)> m_observer;
 };
