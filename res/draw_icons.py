@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the program's artwork: a blue rounded tile with a white "Z" whose diagonal is an
 HDMI-like connector outline. Writes Zelvarin.png (512, RGB), Zelvarin_48/32/16.png (RGBA) and
 Zelvarin.ico (16, 32, 48, 64, 128, 256; 32-bit PNG images). Pure Python, no imaging library."""

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Sourced by the set-up scripts: makes sure the Debian packages the build needs are installed.
 # As root it installs what is missing (running apt-get update first); otherwise it prints the one
 # apt-get line to run and stops.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the utility and starts it on the built-in simulated box. Extra arguments go to the
 # program (for example --trace).
 set -euo pipefail
