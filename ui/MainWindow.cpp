@@ -74,8 +74,9 @@ void MainWindow::FileExit()
 void MainWindow::FileAbout()
 {
     m_services.dialogs->about(this, tr("About ZELVARIN Utility"),
-        tr("<h2>ZELVARIN Utility Version 1.8</h2>150% DPI Display Version"
-           "<p>Configures the ZELVARIN 4K HDMI matrix over USB.</p>"));
+        tr("<h2>ZELVARIN Utility Version %1</h2>150% DPI Display Version"
+           "<p>Configures the ZELVARIN 4K HDMI matrix over USB.</p>")
+            .arg(QStringLiteral(ZELVARIN_VERSION)));
 }
 
 void MainWindow::SetEPState()

@@ -315,8 +315,9 @@ void TestWindowShell::about()
     QCOMPARE(box.kind, QStringLiteral("about"));
     QCOMPARE(box.title, QStringLiteral("About ZELVARIN Utility"));
     QVERIFY(box.hasParent);
-    const QString head
-        = QStringLiteral("<h2>ZELVARIN Utility Version 1.8</h2>150% DPI Display Version<p>");
+    const QString head = QStringLiteral("<h2>ZELVARIN Utility Version %1</h2>150% DPI Display "
+                                        "Version<p>")
+                             .arg(QStringLiteral(ZELVARIN_VERSION));
     QVERIFY2(box.text.startsWith(head), qPrintable(box.text));
     QVERIFY(box.text.size() > head.size() + 10);
 }
