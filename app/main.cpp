@@ -13,12 +13,14 @@
 #endif
 #include "MainWindow.h"
 #include "NoUsb.h"
+#include "ScreenFit.h"
 #include "Screenshots.h"
 #include "SimulatedBox.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -195,6 +197,9 @@ int main(int argc, char **argv)
     auto *window = new MainWindow(services);
     services.displayScale = measureDisplayScale();
     app.setStyleSheet(QStringLiteral("QTextEdit#EDIDtext { font: 11px }"));
+    // The pictures show the form as it is; on the screen the form scrolls if the screen is short.
+    if (!parser.isSet(screenshotOption))
+        ScreenFit::fitInto(*window, window->screen()->availableGeometry());
     window->show();
 
     if (parser.isSet(exitAfterShowOption)) {

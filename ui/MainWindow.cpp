@@ -1,7 +1,9 @@
 #include "MainWindow.h"
 
+#include "AccessibleForm.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
+#include "HelpMenu.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QCloseEvent>
@@ -29,6 +31,8 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     , ui(new Ui::ZelvarinForm)
 {
     ui->setupUi(this);
+    AccessibleForm::apply(*this);
+    new HelpMenu(*this, *m_services.dialogs, ui->menuHelp, ui->actionAbout);
     m_services.link->markClosed();
     connectBox();
 }
