@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // The screen's horizontal logical pixels per inch divided by 96 (1.0 at 96, 1.5 at 144).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "AppServices.h"
 #include "Clock.h"
 #include "DeviceLink.h"
@@ -10,12 +13,14 @@
 #endif
 #include "MainWindow.h"
 #include "NoUsb.h"
+#include "ScreenFit.h"
 #include "Screenshots.h"
 #include "SimulatedBox.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QScreen>
 #include <QTextEdit>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +28,22 @@
 #include <memory>
 
 namespace {
+
+// The exit codes, the same for every program of the utility (and in the man pages).
+enum ExitCode {
+    ExitOk = 0,
+    ExitBox = 1, // the box could not be reached or refused a request
+    ExitUsage = 2, // a wrong command line
+    ExitBadData = 3, // a file or value the program was given cannot be used
+};
+
+int usageError(const QString &message)
+{
+    const QString sentence
+        = message.endsWith(QLatin1Char('.')) ? message : message + QLatin1Char('.');
+    std::fprintf(stderr, "zelvarin: %s See zelvarin --help.\n", qPrintable(sentence));
+    return ExitUsage;
+}
 
 bool hasArgument(int argc, char **argv, const char *name)
 {
@@ -38,8 +59,8 @@ bool hasArgument(int argc, char **argv, const char *name)
 void chooseOffscreenWithoutDisplay(int argc, char **argv)
 {
 #if defined(Q_OS_LINUX) || defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool noDisplay
+        = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     const bool headlessUse = hasArgument(argc, argv, "--screenshot")
         || hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")
         || hasArgument(argc, argv, "--version") || hasArgument(argc, argv, "-v");
@@ -64,11 +85,11 @@ QStringList normalisedArguments(const QStringList &args)
 
 int main(int argc, char **argv)
 {
-    chooseOffscreenWithoutDisplay(argc, argv);
-    QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ZELVARIN Utility"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZELVARIN_VERSION));
 
+    // The command line is checked before the application object exists, so that a mistake in it
+    // is reported even where no display can be opened.
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Configures the ZELVARIN 4K HDMI matrix box over USB."));
@@ -76,37 +97,61 @@ int main(int argc, char **argv)
     parser.addVersionOption();
     const QCommandLineOption simulateOption(
         QStringLiteral("simulate"), QStringLiteral("Run against the built-in simulated box."));
-    const QCommandLineOption traceOption(
-        QStringLiteral("trace"),
+    const QCommandLineOption traceOption(QStringLiteral("trace"),
         QStringLiteral("Log every request and reply to FILE (standard error with a bare --trace)."),
         QStringLiteral("FILE"));
-    const QCommandLineOption screenshotOption(
-        QStringLiteral("screenshot"),
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
         QStringLiteral("Render the window once per tab to PREFIX-<tab>.png and exit."),
         QStringLiteral("PREFIX"));
     parser.addOption(simulateOption);
     parser.addOption(traceOption);
     parser.addOption(screenshotOption);
     // For the start-up benchmark: say "shown" once the window is up, then leave.
-    QCommandLineOption exitAfterShowOption(QStringLiteral("exit-after-show"),
-                                           QStringLiteral("Exit once the window is shown."));
+    QCommandLineOption exitAfterShowOption(
+        QStringLiteral("exit-after-show"), QStringLiteral("Exit once the window is shown."));
     exitAfterShowOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(exitAfterShowOption);
 #ifdef ZELVARIN_HAVE_LIBUSB
-    const QCommandLineOption usbIdOption(
-        QStringLiteral("usb-id"),
+    const QCommandLineOption usbIdOption(QStringLiteral("usb-id"),
         QStringLiteral("Also look for the box at USB vendor:product VID:PID (hexadecimal; "
                        "repeatable; 10c4:ea61 is always looked at)."),
         QStringLiteral("VID:PID"));
-    const QCommandLineOption usbOptionOption(
-        QStringLiteral("usb-option"),
+    const QCommandLineOption usbOptionOption(QStringLiteral("usb-option"),
         QStringLiteral("Change a USB control request value, NAME=VALUE (repeatable; see "
                        "docs/hardware.md)."),
         QStringLiteral("NAME=VALUE"));
     parser.addOption(usbIdOption);
     parser.addOption(usbOptionOption);
 #endif
-    parser.process(normalisedArguments(QCoreApplication::arguments()));
+    // parse() rather than process(): process() ends a wrong command line with 1, which here
+    // means trouble with the box.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(normalisedArguments(arguments)))
+        return usageError(parser.errorText());
+    // The window takes no file or other plain argument; one given is a mistake, perhaps a
+    // misspelt option.
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(
+            QStringLiteral("Unexpected argument '%1'; the program takes options only.")
+                .arg(parser.positionalArguments().constFirst()));
+#if defined(ZELVARIN_HAVE_LIBUSB)
+    UsbSettings usbSettings;
+    QString usbError;
+    if (!usbSettings.addIds(parser.values(usbIdOption), &usbError)
+        || !usbSettings.applyOptions(parser.values(usbOptionOption), &usbError))
+        return usageError(usbError);
+#endif
+
+    chooseOffscreenWithoutDisplay(argc, argv);
+    QApplication app(argc, argv);
+    // Desktops match the window to its desktop entry, and so to its icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zelvarin.Utility"));
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(ExitOk);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
 
     SystemClock clock;
     WidgetDialogs dialogs;
@@ -119,13 +164,6 @@ int main(int argc, char **argv)
         usb = std::move(box);
     } else {
 #if defined(ZELVARIN_HAVE_LIBUSB)
-        UsbSettings usbSettings;
-        QString usbError;
-        if (!usbSettings.addIds(parser.values(usbIdOption), &usbError)
-            || !usbSettings.applyOptions(parser.values(usbOptionOption), &usbError)) {
-            std::fprintf(stderr, "%s\n", qPrintable(usbError));
-            return 2;
-        }
         usb = std::make_unique<LibUsbBackend>(usbSettings);
 #elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
         usb = std::make_unique<VendorLibrary>();
@@ -141,11 +179,11 @@ int main(int argc, char **argv)
         const bool ok = target == QLatin1String("-")
             ? traceFile.open(stderr, QIODevice::WriteOnly | QIODevice::Text)
             : (traceFile.setFileName(target),
-               traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
+                traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
         if (!ok) {
             std::fprintf(stderr, "Cannot write the trace to %s: %s\n", qPrintable(target),
-                         qPrintable(traceFile.errorString()));
-            return 2;
+                qPrintable(traceFile.errorString()));
+            return ExitBadData;
         }
         link.setTrace(&traceFile);
     }
@@ -167,6 +205,9 @@ int main(int argc, char **argv)
         font.setPixelSize(11);
         edidText->setFont(font);
     }
+    // The pictures show the form as it is; on the screen the form scrolls if the screen is short.
+    if (!parser.isSet(screenshotOption))
+        ScreenFit::fitInto(*window, window->screen()->availableGeometry());
     window->show();
 
     if (parser.isSet(exitAfterShowOption)) {
@@ -176,7 +217,7 @@ int main(int argc, char **argv)
         return 0;
     }
     if (parser.isSet(screenshotOption))
-        return saveScreenshots(*window, parser.value(screenshotOption)) ? 0 : 1;
+        return saveScreenshots(*window, parser.value(screenshotOption)) ? ExitOk : ExitBadData;
 
     return app.exec();
 }

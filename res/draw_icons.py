@@ -1,7 +1,12 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the program's artwork: a blue rounded tile with a white "Z" whose diagonal is an
 HDMI-like connector outline. Writes Zelvarin.png (512, RGB), Zelvarin_48/32/16.png (RGBA) and
-Zelvarin.ico (16, 32, 48, 64, 128, 256; 32-bit PNG images). Pure Python, no imaging library."""
+Zelvarin.ico (16, 32, 48, 64, 128, 256; 32-bit PNG images) for the window, and the desktop icons
+for the hicolor theme: icons/io.github.zelvarin.Utility_SIZE.png (RGBA, 16 to 512) and
+icons/io.github.zelvarin.Utility.svg, the same shapes as a scalable image. Pure Python, no
+imaging library."""
 import struct, zlib, sys, os
 
 def inside_poly(x, y, poly):
@@ -63,6 +68,35 @@ def png(size, rows, rgba):
     ihdr = struct.pack('>IIBBBBB', size, size, 8, 6 if rgba else 2, 0, 0, 0)
     return b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', ihdr) + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b'')
 
+APP_ID = 'io.github.zelvarin.Utility'
+DESKTOP_SIZES = (16, 24, 32, 48, 64, 128, 256, 512)
+
+def svg():
+    # The same unit-square geometry as render(), scaled to a 512 canvas.
+    k = 512
+    pts = lambda poly: ' '.join('%g,%g' % (x * k, y * k) for x, y in poly)
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<svg xmlns="http://www.w3.org/2000/svg" width="512" height="512" viewBox="0 0 512 512">\n'
+            '  <defs>\n'
+            '    <linearGradient id="tile" x1="0" y1="0" x2="0" y2="1">\n'
+            '      <stop offset="0" stop-color="#1446aa"/>\n'
+            '      <stop offset="1" stop-color="#3282e6"/>\n'
+            '    </linearGradient>\n'
+            '  </defs>\n'
+            '  <rect width="512" height="512" rx="%g" fill="url(#tile)"/>\n'
+            '  <polygon points="%s" fill="#fafafa"/>\n'
+            '  <polygon points="%s" fill="#fafafa"/>\n'
+            '</svg>\n') % (0.18 * k, pts(Z), pts(PLUG))
+
+def desktop_icons(out):
+    folder = os.path.join(out, 'icons')
+    os.makedirs(folder, exist_ok=True)
+    for s in DESKTOP_SIZES:
+        with open(os.path.join(folder, '%s_%d.png' % (APP_ID, s)), 'wb') as f:
+            f.write(png(s, render(s, True), True))
+    with open(os.path.join(folder, APP_ID + '.svg'), 'w') as f:
+        f.write(svg())
+
 def main(out):
     os.makedirs(out, exist_ok=True)
     with open(os.path.join(out, 'Zelvarin.png'), 'wb') as f:
@@ -83,6 +117,7 @@ def main(out):
         data += d
     with open(os.path.join(out, 'Zelvarin.ico'), 'wb') as f:
         f.write(header + entries + data)
+    desktop_icons(out)
 
 if __name__ == '__main__':
     main(sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__)))

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Sourced by the set-up scripts: makes sure the Debian packages the build needs are installed.
 # As root it installs what is missing (running apt-get update first); otherwise it prints the one
 # apt-get line to run and stops.
@@ -7,9 +10,13 @@ ZELVARIN_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libusb-1.0-0-dev
     fontconfig fonts-dejavu-core
+    scdoc
 )
-# Only the test command needs these: the emulated USB device and the fuzzing compiler.
-ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev clang libclang-rt-14-dev)
+# The test command needs these too: the emulated USB device for the libusb tests.
+ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev)
+# Only CI needs these: the fuzzing compiler with libFuzzer, and the packaging checks.
+ZELVARIN_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+ZELVARIN_PACKAGING_PACKAGES=(reuse appstream desktop-file-utils lintian dpkg-dev file gzip)
 
 ensure_packages() {
     local missing=() p

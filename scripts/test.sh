@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds everything and runs every test, headless.
 set -euo pipefail
 cd "$(dirname "$0")/.."

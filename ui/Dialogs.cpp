@@ -1,6 +1,11 @@
 #include "Dialogs.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -42,6 +47,26 @@ QMessageBox::StandardButton WidgetDialogs::question(QWidget *parent, const QStri
 void WidgetDialogs::about(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::about(parent, title, text);
+}
+
+void WidgetDialogs::showText(QWidget *parent, const QString &title, const QString &text)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    auto *view = new QPlainTextEdit(text);
+    view->setReadOnly(true);
+    view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setAccessibleName(title);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(view);
+    layout->addWidget(buttons);
+    // Wide enough for the 100-column text, as tall as the window usually is.
+    const QFontMetrics metrics(view->font());
+    dialog.resize(metrics.horizontalAdvance(QLatin1Char('M')) * 104, metrics.height() * 40);
+    dialog.exec();
 }
 
 QString WidgetDialogs::openFileName(QWidget *parent, const QString &caption, const QString &dir,

@@ -22,6 +22,8 @@ public:
                                                  const QString &text,
                                                  const QString &informativeText) = 0;
     virtual void about(QWidget *parent, const QString &title, const QString &text) = 0;
+    // A longer plain text to read (help, notices), with a Close button.
+    virtual void showText(QWidget *parent, const QString &title, const QString &text) = 0;
     // Empty result: the dialog was cancelled.
     virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                                  const QString &filter) = 0;
@@ -39,6 +41,7 @@ public:
                                          const QString &text,
                                          const QString &informativeText) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
+    void showText(QWidget *parent, const QString &title, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &name,

@@ -4,6 +4,7 @@
 #include "EdidChecksum.h"
 #include "EdidFile.h"
 #include "EdidText.h"
+#include "TextColours.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QFile>
@@ -66,7 +67,8 @@ void MainWindow::LoadEDIDfromFile()
         showEdidImage(EdidFile::tableFromBinary(data));
     } else {
         // Text from a file is shown in blue, so it is clear it has not come from a box yet.
-        ui->EDIDtext->setTextColor(QColor(0, 0, 255, 255));
+        ui->EDIDtext->setTextColor(
+            TextColours::forText(ui->EDIDtext->palette(), QColor(0, 0, 255, 255)));
         ui->EDIDtext->setFontWeight(QFont::Bold);
         ui->EDIDtext->setText(QString::fromLatin1(EdidFile::hexTextFromFile(data)));
     }

@@ -1,8 +1,10 @@
 #include "MainWindow.h"
 
 #include "BoxClient.h"
+#include "AccessibleForm.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
+#include "HelpMenu.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QCloseEvent>
@@ -33,6 +35,8 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     ui->setupUi(this);
     baseTitle = windowTitle();
     installConnectionMenu();
+    AccessibleForm::apply(*this);
+    new HelpMenu(*this, *m_services.dialogs, ui->menuHelp, ui->actionAbout);
     m_services.link->markClosed();
     connectBox();
 }
@@ -79,8 +83,9 @@ void MainWindow::FileExit()
 void MainWindow::FileAbout()
 {
     m_services.dialogs->about(this, tr("About ZELVARIN Utility"),
-        tr("<h2>ZELVARIN Utility Version 1.8</h2>150% DPI Display Version"
-           "<p>Configures the ZELVARIN 4K HDMI matrix over USB.</p>"));
+        tr("<h2>ZELVARIN Utility Version %1</h2>150% DPI Display Version"
+           "<p>Configures the ZELVARIN 4K HDMI matrix over USB.</p>")
+            .arg(QStringLiteral(ZELVARIN_VERSION)));
 }
 
 void MainWindow::SetEPState()

@@ -23,6 +23,11 @@ void ScriptedDialogs::about(QWidget *parent, const QString &title, const QString
     shown.append({QStringLiteral("about"), title, text, {}, parent != nullptr});
 }
 
+void ScriptedDialogs::showText(QWidget *parent, const QString &title, const QString &text)
+{
+    shown.append({QStringLiteral("text"), title, text, {}, parent != nullptr});
+}
+
 QString ScriptedDialogs::openFileName(QWidget *parent, const QString &caption, const QString &dir,
                                       const QString &filter)
 {

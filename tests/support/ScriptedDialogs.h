@@ -11,7 +11,7 @@ class ScriptedDialogs final : public Dialogs
 public:
     struct Shown
     {
-        QString kind; // "device", "warning", "question", "about", "open", "save"
+        QString kind; // "device", "warning", "question", "about", "text", "open", "save"
         QString title;
         QString text;
         QString informativeText;
@@ -24,6 +24,7 @@ public:
                                          const QString &text,
                                          const QString &informativeText) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
+    void showText(QWidget *parent, const QString &title, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &name,

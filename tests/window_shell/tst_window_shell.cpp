@@ -175,6 +175,29 @@ void TestWindowShell::formWiring()
     for (QObject *sender : std::as_const(senders))
         QVERIFY2(
             !QObject::disconnect(sender, nullptr, &w, nullptr), qPrintable(sender->objectName()));
+
+    // Beyond the form's wiring only the Help menu's new entries are connected: each once more than
+    // About now has (the menu's own bookkeeping), and not to the window. Nothing else reaches it.
+    const int aboutReceivers = ReceiverCount::of(
+        w.findChild<QAction *>(QStringLiteral("actionAbout")), SIGNAL(triggered(bool)));
+    for (const char *entry : { "actionHelp", "actionThirdPartyNotices" }) {
+        auto *action = w.findChild<QAction *>(QLatin1String(entry));
+        QVERIFY2(action, entry);
+        QCOMPARE(ReceiverCount::of(action, SIGNAL(triggered(bool))), aboutReceivers + 1);
+        QVERIFY2(!QObject::disconnect(action, nullptr, &w, nullptr), entry);
+    }
+    // The window's own menu additions reach it, each through one connection.
+    for (const char *entry : { "actionConnect" }) {
+        auto *action = w.findChild<QAction *>(QLatin1String(entry));
+        QVERIFY2(action, entry);
+        QVERIFY2(QObject::disconnect(action, nullptr, &w, nullptr), entry);
+        QVERIFY2(!QObject::disconnect(action, nullptr, &w, nullptr), entry);
+    }
+    const QList<QObject *> others = w.findChildren<QObject *>();
+    for (QObject *other : others)
+        QVERIFY2(!QObject::disconnect(other, nullptr, &w, nullptr),
+            qPrintable(QStringLiteral("%1 (%2)").arg(
+                other->objectName(), QLatin1String(other->metaObject()->className()))));
 }
 
 void TestWindowShell::slotTable()
@@ -315,8 +338,9 @@ void TestWindowShell::about()
     QCOMPARE(box.kind, QStringLiteral("about"));
     QCOMPARE(box.title, QStringLiteral("About ZELVARIN Utility"));
     QVERIFY(box.hasParent);
-    const QString head
-        = QStringLiteral("<h2>ZELVARIN Utility Version 1.8</h2>150% DPI Display Version<p>");
+    const QString head = QStringLiteral("<h2>ZELVARIN Utility Version %1</h2>150% DPI Display "
+                                        "Version<p>")
+                             .arg(QStringLiteral(ZELVARIN_VERSION));
     QVERIFY2(box.text.startsWith(head), qPrintable(box.text));
     QVERIFY(box.text.size() > head.size() + 10);
 }

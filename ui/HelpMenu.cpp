@@ -1,0 +1,83 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "HelpMenu.h"
+
+#include "Dialogs.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMainWindow>
+#include <QMenu>
+#include <QRegularExpression>
+
+namespace {
+
+QString resourceText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+HelpMenu::HelpMenu(QMainWindow &window, Dialogs &dialogs, QMenu *menu, QAction *about)
+    : QObject(&window)
+    , m_window(window)
+    , m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("helpMenu"));
+    auto *help = new QAction(tr("&Help"), menu);
+    help->setObjectName(QStringLiteral("actionHelp"));
+    help->setShortcut(QKeySequence::HelpContents); // F1
+    help->setShortcutContext(Qt::WindowShortcut);
+    menu->insertAction(about, help);
+    // The menu bar is hidden from the window's shortcut map until the menu opens.
+    window.addAction(help);
+    connect(help, &QAction::triggered, this, &HelpMenu::showManual);
+
+    auto *notices = new QAction(tr("&Third-Party Notices..."), menu);
+    notices->setObjectName(QStringLiteral("actionThirdPartyNotices"));
+    menu->addAction(notices);
+    connect(notices, &QAction::triggered, this, &HelpMenu::showNotices);
+
+    if (about) {
+        help->setFont(about->font());
+        notices->setFont(about->font());
+    }
+}
+
+QString HelpMenu::plainTextFromScdoc(const QString &source)
+{
+    static const QRegularExpression bold(QStringLiteral("\\*([^*\\n]+)\\*"));
+    static const QRegularExpression underline(
+        QStringLiteral("(?<![A-Za-z0-9])_([^_\\n]+)_(?![A-Za-z0-9])"));
+    static const QRegularExpression heading(QStringLiteral("^#+ +"));
+    QStringList out;
+    const QStringList lines = source.split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        if (line.startsWith(QLatin1Char(';')))
+            continue; // a comment
+        line.replace(heading, QString());
+        line.replace(bold, QStringLiteral("\\1"));
+        line.replace(underline, QStringLiteral("\\1"));
+        line.replace(QLatin1Char('\t'), QStringLiteral("    "));
+        out << line;
+    }
+    // The comments leave runs of empty lines behind.
+    return out.join(QLatin1Char('\n'))
+        .replace(QRegularExpression(QStringLiteral("\\n{3,}")), QStringLiteral("\n\n"))
+        .trimmed();
+}
+
+void HelpMenu::showManual()
+{
+    m_dialogs.showText(&m_window, tr("ZELVARIN Utility Help"),
+        plainTextFromScdoc(resourceText(QStringLiteral(":/help/zelvarin.1.scd"))));
+}
+
+void HelpMenu::showNotices()
+{
+    m_dialogs.showText(&m_window, tr("Third-Party Notices"),
+        resourceText(QStringLiteral(":/help/THIRD-PARTY-NOTICES.md")));
+}
