@@ -69,6 +69,10 @@ void MainWindow::beginTick()
 void MainWindow::endTick()
 {
     inTick = false;
+    if (!m_services.link->isOpen()) {
+        tickAbandoned = false;
+        return;
+    }
     if (!tickAbandoned) {
         silentTicks = 0;
         return;
@@ -76,6 +80,12 @@ void MainWindow::endTick()
     tickAbandoned = false;
     if (++silentTicks >= LOST_AFTER_SILENT_TICKS)
         boxLost();
+}
+
+// A tick that has just lost the box leaves the status bar to the news of it.
+bool MainWindow::lostDuringTick() const
+{
+    return inTick && !m_services.link->isOpen();
 }
 
 void MainWindow::noteBusyTick(bool busy)
@@ -93,6 +103,9 @@ void MainWindow::boxLost()
     if (!m_services.link->isOpen())
         return;
     stopStatusTimer();
+    // The rest of a running tick has nothing to ask; its reads must not bury the news.
+    if (inTick)
+        tickAbandoned = true;
     // The handle of a vanished box may not close cleanly; that is no news to the user.
     m_services.link->setQuiet(true);
     m_services.link->close();

@@ -12,7 +12,8 @@ bool MainWindow::readRegisters(quint8 block, Reply &reply, quint8 count)
         return false;
     if (m_box->readBlock(block, count, reply).ok())
         return true;
-    showStatus(tr("..."), 2000);
+    if (!lostDuringTick())
+        showStatus(tr("..."), 2000);
     return false;
 }
 
@@ -36,7 +37,8 @@ bool MainWindow::readStatus(Reply &reply, quint8 count)
     reply = status.reply;
     if (r.ok())
         return true;
-    showStatus(tr("Error Reading values"), 4000);
+    if (!lostDuringTick())
+        showStatus(tr("Error Reading values"), 4000);
     return false;
 }
 

@@ -105,6 +105,7 @@ private:
     void beginTick();
     void endTick();
     void noteBusyTick(bool busy);
+    bool lostDuringTick() const;
     void boxLost();
     void startBoxSearch();
     void stopBoxSearch();

@@ -25,6 +25,12 @@ public:
         QTimerEvent event(w.statusTimerId);
         QCoreApplication::sendEvent(&w, &event);
     }
+    static bool searching(MainWindow &w) { return w.searchTimerId != 0; }
+    static void searchTick(MainWindow &w)
+    {
+        QTimerEvent event(w.searchTimerId);
+        QCoreApplication::sendEvent(&w, &event);
+    }
     static void reflectSettings(MainWindow &w) { w.reflectSettings(); }
     static void describeSignal(MainWindow &w) { w.describeSignal(); }
     static bool readRegisters(MainWindow &w, quint8 block, Reply &r, quint8 n)

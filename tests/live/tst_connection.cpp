@@ -1,0 +1,244 @@
+// A box that misbehaves or goes away: every operation returns, says its failure without a flood
+// of dialogs and without a success text, the window stops polling a lost box, and everything
+// works again once the box is back.
+#include "DeviceLink.h"
+#include "EdidText.h"
+#include "MainWindow.h"
+#include "WindowHarness.h"
+#include "WindowTestAccess.h"
+
+#include <QAction>
+#include <QProgressBar>
+#include <QtTest>
+
+namespace {
+
+enum class Fault { Silent, WrongCode, ShortReply, Unplugged };
+
+void inject(SimulatedBox &box, Fault fault)
+{
+    switch (fault) {
+    case Fault::Silent:
+        box.setSilent(true);
+        break;
+    case Fault::WrongCode:
+        box.setWrongCodeNext(1000);
+        break;
+    case Fault::ShortReply:
+        box.setShortReplyNext(1);
+        break;
+    case Fault::Unplugged:
+        box.setDevices({});
+        box.failAlways(SimulatedBox::Operation::Write, UsbStatus::DeviceNotFound);
+        box.failAlways(SimulatedBox::Operation::CheckRxQueue, UsbStatus::DeviceNotFound);
+        break;
+    }
+}
+
+void heal(SimulatedBox &box)
+{
+    box.resetMisbehaviour();
+    box.setDevices({"2023"});
+    box.failAlways(SimulatedBox::Operation::Write, UsbStatus::Success);
+    box.failAlways(SimulatedBox::Operation::CheckRxQueue, UsbStatus::Success);
+}
+
+} // namespace
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<WindowHarness> h;
+    MainWindow &w() { return h->window(); }
+    Ui::ZelvarinForm *form() { return WindowTestAccess::form(w()); }
+
+    // Runs one user operation; its success text, or an empty string for those without one.
+    QString run(const QString &op)
+    {
+        if (op == "tick") {
+            h->tick();
+            return QString();
+        }
+        if (op == "setting") {
+            form()->autoSwEn->click();
+            return QString();
+        }
+        if (op == "edid read") {
+            QMetaObject::invokeMethod(&w(), "ReadEDID");
+            return "EDID values read.";
+        }
+        if (op == "edid write") {
+            WindowTestAccess::writeBoxEdid(w());
+            return "EDID values written...";
+        }
+        if (op == "cec") {
+            QMetaObject::invokeMethod(&w(), "WriteCEC");
+            return "CEC values written...";
+        }
+        if (op == "infoframe") {
+            QMetaObject::invokeMethod(&w(), "WriteIF");
+            return "Infoframe values written...";
+        }
+        if (op == "avi") {
+            QMetaObject::invokeMethod(&w(), "sendAVI");
+            return "AVI values written...";
+        }
+        form()->leReset->setText("RESET");
+        form()->cbClearSettings->setChecked(true);
+        QMetaObject::invokeMethod(&w(), "factoryReset");
+        return QString();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        h = std::make_unique<WindowHarness>();
+        h->create();
+        QVERIFY(WindowTestAccess::boxConnected(w()));
+        h->dialogs.clear();
+        h->clearFrames();
+    }
+    void cleanup() { h.reset(); }
+
+    void faultMatrix_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<int>("fault");
+        const char *ops[] = {"tick", "setting", "edid read", "edid write", "cec", "infoframe",
+                             "avi", "reset"};
+        const char *faults[] = {"silent", "wrong code", "short reply", "unplugged"};
+        for (const char *op : ops)
+            for (int f = 0; f < 4; ++f)
+                QTest::addRow("%s, %s", op, faults[f]) << QString(op) << f;
+    }
+
+    void faultMatrix()
+    {
+        QFETCH(QString, op);
+        QFETCH(int, fault);
+        const QString edidBefore = form()->EDIDtext->toPlainText();
+        const EdidImage boxEdidBefore = h->box.boxEdid();
+        inject(h->box, Fault(fault));
+
+        const QString success = run(op);
+        if (!success.isEmpty())
+            QVERIFY2(h->statusMessage() != success, qPrintable(h->statusMessage()));
+        QVERIFY(h->dialogs.shown.size() <= 1);
+        if (op == "edid read")
+            QCOMPARE(form()->EDIDtext->toPlainText(), edidBefore);
+        if (op == "edid write" && Fault(fault) != Fault::ShortReply)
+            QCOMPARE(h->box.boxEdid(), boxEdidBefore);
+        QVERIFY(!WindowTestAccess::progressBar(w()) || WindowTestAccess::progressBar(w())->isHidden());
+
+        // A few more ticks of the fault: still at most one dialog, and a lost box is left alone.
+        for (int i = 0; i < 4; ++i)
+            h->tick();
+        QVERIFY(h->dialogs.shown.size() <= 1);
+
+        heal(h->box);
+        if (WindowTestAccess::searching(w()))
+            WindowTestAccess::searchTick(w());
+        QVERIFY(h->link.isOpen());
+        QVERIFY(WindowTestAccess::statusTimerRunning(w()));
+        const QString again = run(op);
+        if (!again.isEmpty())
+            QCOMPARE(h->statusMessage(), again);
+    }
+
+    void unpluggedBoxIsSaidOnceAndFoundAgain()
+    {
+        const QStringList startUp = [this] {
+            WindowHarness fresh;
+            fresh.create();
+            return fresh.framesHex();
+        }();
+        inject(h->box, Fault::Unplugged);
+        h->tick();
+        QVERIFY(!h->link.isOpen());
+        QVERIFY(!WindowTestAccess::statusTimerRunning(w()));
+        QVERIFY(WindowTestAccess::searching(w()));
+        QVERIFY(w().windowTitle().contains("[USB disconnected]"));
+        QCOMPARE(h->statusMessage(), QString("ZELVARIN USB disconnected!"));
+        QVERIFY(h->dialogs.shown.size() <= 1);
+
+        // Searching while it is away says nothing.
+        const int dialogs = h->dialogs.shown.size();
+        h->clearFrames();
+        WindowTestAccess::searchTick(w());
+        WindowTestAccess::searchTick(w());
+        QCOMPARE(h->dialogs.shown.size(), dialogs);
+        QVERIFY(h->framesHex().isEmpty());
+
+        heal(h->box);
+        WindowTestAccess::searchTick(w());
+        QVERIFY(h->link.isOpen());
+        QVERIFY(!WindowTestAccess::searching(w()));
+        QCOMPARE(w().windowTitle(), QString("ZELVARIN UTILITY"));
+        // The connect sequence again, after the one probe of the search.
+        QStringList frames = h->framesHex();
+        QCOMPARE(frames.takeFirst(), QString("11 2A E1"));
+        QCOMPARE(frames, startUp);
+        QCOMPARE(form()->cmbInputSel->count(), 4);
+    }
+
+    void silentBoxCostsOneWaitPerTickAndIsLostAfterThree()
+    {
+        h->box.setSilent(true);
+        for (int tick = 1; tick <= 3; ++tick) {
+            const quint32 t0 = h->clock.tickMs();
+            h->clearFrames();
+            h->tick();
+            QCOMPARE(h->framesHex().size(), 1);
+            QCOMPARE(h->clock.tickMs() - t0, DeviceLink::TRANSACTION_TIMEOUT_MS);
+            QCOMPARE(WindowTestAccess::statusTimerRunning(w()), tick < 3);
+        }
+        QVERIFY(w().windowTitle().contains("[USB disconnected]"));
+
+        // Still silent: one probe per search, then the search waits longer.
+        h->clearFrames();
+        WindowTestAccess::searchTick(w());
+        QCOMPARE(h->framesHex(), QStringList{"11 2A E1"});
+        QVERIFY(WindowTestAccess::searching(w()));
+
+        h->box.setSilent(false);
+        WindowTestAccess::searchTick(w());
+        QVERIFY(WindowTestAccess::boxConnected(w()));
+        QVERIFY(WindowTestAccess::statusTimerRunning(w()));
+    }
+
+    void busyForeverIsSaidAfterTenTicks()
+    {
+        h->box.setBusyForever(true);
+        WindowTestAccess::setEdidRefreshPending(w(), true);
+        for (int i = 0; i < 9; ++i)
+            h->tick();
+        QVERIFY(h->statusMessage() != "The box stays busy: EDID values not read.");
+        h->tick();
+        QCOMPARE(h->statusMessage(), QString("The box stays busy: EDID values not read."));
+        QVERIFY(WindowTestAccess::edidRefreshPending(w()));
+    }
+
+    void noBoxAtStartUpIsFoundLater()
+    {
+        WindowHarness late;
+        late.box.setDevices({});
+        MainWindow &window = late.create();
+        QCOMPARE(late.dialogs.texts("device"), QStringList{"ZELVARIN USB not connected!"});
+        QVERIFY(WindowTestAccess::searching(window));
+        WindowTestAccess::searchTick(window);
+        QCOMPARE(late.dialogs.shown.size(), 1);
+
+        // File > Connect asks aloud.
+        window.findChild<QAction *>("actionConnect")->trigger();
+        QCOMPARE(late.dialogs.shown.size(), 2);
+
+        late.box.setDevices({"2023"});
+        WindowTestAccess::searchTick(window);
+        QVERIFY(WindowTestAccess::boxConnected(window));
+        QCOMPARE(late.dialogs.shown.size(), 2);
+    }
+};
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"
