@@ -3,15 +3,10 @@
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "DisplayScale.h"
-#if defined(ZELVARIN_HAVE_LIBUSB)
-#include "LibUsbBackend.h"
-#elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
-#include "VendorLibrary.h"
-#endif
+#include "ExitCodes.h"
+#include "LinkSetup.h"
 #include "MainWindow.h"
-#include "NoUsb.h"
 #include "Screenshots.h"
-#include "SimulatedBox.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -38,8 +33,8 @@ bool hasArgument(int argc, char **argv, const char *name)
 void chooseOffscreenWithoutDisplay(int argc, char **argv)
 {
 #if defined(Q_OS_LINUX) || defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool noDisplay
+        = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     const bool headlessUse = hasArgument(argc, argv, "--screenshot")
         || hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")
         || hasArgument(argc, argv, "--version") || hasArgument(argc, argv, "-v");
@@ -49,15 +44,6 @@ void chooseOffscreenWithoutDisplay(int argc, char **argv)
     Q_UNUSED(argc);
     Q_UNUSED(argv);
 #endif
-}
-
-// QCommandLineParser has no optional values: a bare --trace means "to standard error".
-QStringList normalisedArguments(const QStringList &args)
-{
-    QStringList out;
-    for (const QString &a : args)
-        out << (a == QLatin1String("--trace") ? QStringLiteral("--trace=-") : a);
-    return out;
 }
 
 } // namespace
@@ -76,78 +62,59 @@ int main(int argc, char **argv)
     parser.addVersionOption();
     const QCommandLineOption simulateOption(
         QStringLiteral("simulate"), QStringLiteral("Run against the built-in simulated box."));
-    const QCommandLineOption traceOption(
-        QStringLiteral("trace"),
+    const QCommandLineOption traceOption(QStringLiteral("trace"),
         QStringLiteral("Log every request and reply to FILE (standard error with a bare --trace)."),
         QStringLiteral("FILE"));
-    const QCommandLineOption screenshotOption(
-        QStringLiteral("screenshot"),
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
         QStringLiteral("Render the window once per tab to PREFIX-<tab>.png and exit."),
         QStringLiteral("PREFIX"));
     parser.addOption(simulateOption);
     parser.addOption(traceOption);
     parser.addOption(screenshotOption);
     // For the start-up benchmark: say "shown" once the window is up, then leave.
-    QCommandLineOption exitAfterShowOption(QStringLiteral("exit-after-show"),
-                                           QStringLiteral("Exit once the window is shown."));
+    QCommandLineOption exitAfterShowOption(
+        QStringLiteral("exit-after-show"), QStringLiteral("Exit once the window is shown."));
     exitAfterShowOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(exitAfterShowOption);
 #ifdef ZELVARIN_HAVE_LIBUSB
-    const QCommandLineOption usbIdOption(
-        QStringLiteral("usb-id"),
+    const QCommandLineOption usbIdOption(QStringLiteral("usb-id"),
         QStringLiteral("Also look for the box at USB vendor:product VID:PID (hexadecimal; "
                        "repeatable; 10c4:ea61 is always looked at)."),
         QStringLiteral("VID:PID"));
-    const QCommandLineOption usbOptionOption(
-        QStringLiteral("usb-option"),
+    const QCommandLineOption usbOptionOption(QStringLiteral("usb-option"),
         QStringLiteral("Change a USB control request value, NAME=VALUE (repeatable; see "
                        "docs/hardware.md)."),
         QStringLiteral("NAME=VALUE"));
     parser.addOption(usbIdOption);
     parser.addOption(usbOptionOption);
 #endif
-    parser.process(normalisedArguments(QCoreApplication::arguments()));
+    parser.process(LinkSetup::normalisedArguments(QCoreApplication::arguments()));
 
     SystemClock clock;
     WidgetDialogs dialogs;
-    std::unique_ptr<UsbXpress> usb;
-    if (parser.isSet(simulateOption)) {
-        auto box = std::make_unique<SimulatedBox>(clock);
-        // A person trying the program should see the window follow a box that changes by
-        // itself; a screenshot wants the box as it starts.
-        box->setLively(!parser.isSet(screenshotOption));
-        usb = std::move(box);
-    } else {
-#if defined(ZELVARIN_HAVE_LIBUSB)
-        UsbSettings usbSettings;
-        QString usbError;
-        if (!usbSettings.addIds(parser.values(usbIdOption), &usbError)
-            || !usbSettings.applyOptions(parser.values(usbOptionOption), &usbError)) {
-            std::fprintf(stderr, "%s\n", qPrintable(usbError));
-            return 2;
-        }
-        usb = std::make_unique<LibUsbBackend>(usbSettings);
-#elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
-        usb = std::make_unique<VendorLibrary>();
-#else
-        usb = std::make_unique<NoUsb>();
+    LinkSetup::Options linkOptions;
+    linkOptions.simulate = parser.isSet(simulateOption);
+    // A person trying the program should see the window follow a box that changes by itself; a
+    // screenshot wants the box as it starts.
+    linkOptions.lively = !parser.isSet(screenshotOption);
+    linkOptions.trace = parser.isSet(traceOption);
+    linkOptions.traceTarget = parser.value(traceOption);
+#ifdef ZELVARIN_HAVE_LIBUSB
+    linkOptions.usbIds = parser.values(usbIdOption);
+    linkOptions.usbOptions = parser.values(usbOptionOption);
 #endif
+    LinkSetup linkSetup;
+    QString linkError;
+    std::unique_ptr<UsbXpress> usb = linkSetup.createBackend(linkOptions, clock, &linkError);
+    if (!usb) {
+        std::fprintf(stderr, "%s\n", qPrintable(linkError));
+        return ExitCode::Usage;
     }
 
     DeviceLink link(*usb, clock, dialogs);
-    QFile traceFile;
-    if (parser.isSet(traceOption)) {
-        const QString target = parser.value(traceOption);
-        const bool ok = target == QLatin1String("-")
-            ? traceFile.open(stderr, QIODevice::WriteOnly | QIODevice::Text)
-            : (traceFile.setFileName(target),
-               traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
-        if (!ok) {
-            std::fprintf(stderr, "Cannot write the trace to %s: %s\n", qPrintable(target),
-                         qPrintable(traceFile.errorString()));
-            return 2;
-        }
-        link.setTrace(&traceFile);
+    if (!linkSetup.startTrace(linkOptions, link, &linkError)) {
+        std::fprintf(stderr, "%s\n", qPrintable(linkError));
+        return ExitCode::Usage;
     }
 
     AppServices services;
