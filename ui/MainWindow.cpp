@@ -31,6 +31,7 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     , ui(new Ui::ZelvarinForm)
 {
     ui->setupUi(this);
+    addSettingsPresetActions();
     m_services.link->markClosed();
     connectBox();
 }
