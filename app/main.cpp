@@ -6,16 +6,11 @@
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "DisplayScale.h"
-#if defined(ZELVARIN_HAVE_LIBUSB)
-#include "LibUsbBackend.h"
-#elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
-#include "VendorLibrary.h"
-#endif
+#include "ExitCodes.h"
+#include "LinkSetup.h"
 #include "MainWindow.h"
-#include "NoUsb.h"
 #include "ScreenFit.h"
 #include "Screenshots.h"
-#include "SimulatedBox.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -29,20 +24,12 @@
 
 namespace {
 
-// The exit codes, the same for every program of the utility (and in the man pages).
-enum ExitCode {
-    ExitOk = 0,
-    ExitBox = 1, // the box could not be reached or refused a request
-    ExitUsage = 2, // a wrong command line
-    ExitBadData = 3, // a file or value the program was given cannot be used
-};
-
 int usageError(const QString &message)
 {
     const QString sentence
         = message.endsWith(QLatin1Char('.')) ? message : message + QLatin1Char('.');
     std::fprintf(stderr, "zelvarin: %s See zelvarin --help.\n", qPrintable(sentence));
-    return ExitUsage;
+    return ExitCode::Usage;
 }
 
 bool hasArgument(int argc, char **argv, const char *name)
@@ -70,15 +57,6 @@ void chooseOffscreenWithoutDisplay(int argc, char **argv)
     Q_UNUSED(argc);
     Q_UNUSED(argv);
 #endif
-}
-
-// QCommandLineParser has no optional values: a bare --trace means "to standard error".
-QStringList normalisedArguments(const QStringList &args)
-{
-    QStringList out;
-    for (const QString &a : args)
-        out << (a == QLatin1String("--trace") ? QStringLiteral("--trace=-") : a);
-    return out;
 }
 
 } // namespace
@@ -128,7 +106,7 @@ int main(int argc, char **argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (!parser.parse(normalisedArguments(arguments)))
+    if (!parser.parse(LinkSetup::normalisedArguments(arguments)))
         return usageError(parser.errorText());
     // The window takes no file or other plain argument; one given is a mistake, perhaps a
     // misspelt option.
@@ -136,12 +114,16 @@ int main(int argc, char **argv)
         return usageError(
             QStringLiteral("Unexpected argument '%1'; the program takes options only.")
                 .arg(parser.positionalArguments().constFirst()));
-#if defined(ZELVARIN_HAVE_LIBUSB)
-    UsbSettings usbSettings;
-    QString usbError;
-    if (!usbSettings.addIds(parser.values(usbIdOption), &usbError)
-        || !usbSettings.applyOptions(parser.values(usbOptionOption), &usbError))
-        return usageError(usbError);
+    LinkSetup::Options linkOptions;
+    linkOptions.simulate = parser.isSet(simulateOption);
+    // A person trying the program should see the window follow a box that changes by itself; a
+    // screenshot wants the box as it starts.
+    linkOptions.lively = !parser.isSet(screenshotOption);
+    linkOptions.trace = parser.isSet(traceOption);
+    linkOptions.traceTarget = parser.value(traceOption);
+#ifdef ZELVARIN_HAVE_LIBUSB
+    linkOptions.usbIds = parser.values(usbIdOption);
+    linkOptions.usbOptions = parser.values(usbOptionOption);
 #endif
 
     chooseOffscreenWithoutDisplay(argc, argv);
@@ -149,43 +131,23 @@ int main(int argc, char **argv)
     // Desktops match the window to its desktop entry, and so to its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zelvarin.Utility"));
     if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(ExitOk);
+        parser.showHelp(ExitCode::Ok);
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
 
     SystemClock clock;
     WidgetDialogs dialogs;
-    std::unique_ptr<UsbXpress> usb;
-    if (parser.isSet(simulateOption)) {
-        auto box = std::make_unique<SimulatedBox>(clock);
-        // A person trying the program should see the window follow a box that changes by
-        // itself; a screenshot wants the box as it starts.
-        box->setLively(!parser.isSet(screenshotOption));
-        usb = std::move(box);
-    } else {
-#if defined(ZELVARIN_HAVE_LIBUSB)
-        usb = std::make_unique<LibUsbBackend>(usbSettings);
-#elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
-        usb = std::make_unique<VendorLibrary>();
-#else
-        usb = std::make_unique<NoUsb>();
-#endif
-    }
+    LinkSetup linkSetup;
+    QString linkError;
+    std::unique_ptr<UsbXpress> usb = linkSetup.createBackend(linkOptions, clock, &linkError);
+    if (!usb)
+        return usageError(linkError);
 
     DeviceLink link(*usb, clock, dialogs);
-    QFile traceFile;
-    if (parser.isSet(traceOption)) {
-        const QString target = parser.value(traceOption);
-        const bool ok = target == QLatin1String("-")
-            ? traceFile.open(stderr, QIODevice::WriteOnly | QIODevice::Text)
-            : (traceFile.setFileName(target),
-                traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
-        if (!ok) {
-            std::fprintf(stderr, "Cannot write the trace to %s: %s\n", qPrintable(target),
-                qPrintable(traceFile.errorString()));
-            return ExitBadData;
-        }
-        link.setTrace(&traceFile);
+    if (!linkSetup.startTrace(linkOptions, link, &linkError)) {
+        // The trace is asked for on the command line: one that cannot be written is a usage error.
+        std::fprintf(stderr, "zelvarin: %s\n", qPrintable(linkError));
+        return ExitCode::Usage;
     }
 
     AppServices services;
@@ -217,7 +179,7 @@ int main(int argc, char **argv)
         return 0;
     }
     if (parser.isSet(screenshotOption))
-        return saveScreenshots(*window, parser.value(screenshotOption)) ? ExitOk : ExitBadData;
+        return saveScreenshots(*window, parser.value(screenshotOption)) ? ExitCode::Ok : ExitCode::BadData;
 
     return app.exec();
 }

@@ -37,6 +37,7 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     installConnectionMenu();
     AccessibleForm::apply(*this);
     new HelpMenu(*this, *m_services.dialogs, ui->menuHelp, ui->actionAbout);
+    addSettingsPresetActions();
     m_services.link->markClosed();
     connectBox();
 }

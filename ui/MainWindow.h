@@ -133,6 +133,11 @@ private:
     int parseEdidText(EdidImage &image);
     void showEdidImage(const EdidImage &image);
 
+    // File > Save Settings... / Load Settings... (SettingsPresets.cpp).
+    void addSettingsPresetActions();
+    bool saveSettingsPreset();
+    bool loadSettingsPreset();
+
     // Packet injection (PacketInjection.cpp).
     bool sendCecCommand(quint8 code);
     bool storeCecCommand(quint8 code);

@@ -14,7 +14,7 @@ set(cases
     "--simulate stray.bin|2|stderr:Unexpected argument 'stray.bin'"
     "--no-such-option|2|stderr:^zelvarin: Unknown option 'no-such-option'"
     "--screenshot|2|stderr:Missing value after '--screenshot'"
-    "--simulate --trace=${missing_dir}/trace.txt|3|stderr:Cannot write the trace"
+    "--simulate --trace=${missing_dir}/trace.txt|2|stderr:Cannot write the trace"
     "--simulate --screenshot ${missing_dir}/shot|3|stderr:."
 )
 if(WITH_USB)

@@ -187,7 +187,7 @@ void TestWindowShell::formWiring()
         QVERIFY2(!QObject::disconnect(action, nullptr, &w, nullptr), entry);
     }
     // The window's own menu additions reach it, each through one connection.
-    for (const char *entry : { "actionConnect" }) {
+    for (const char *entry : { "actionConnect", "actionSaveSettings", "actionLoadSettings" }) {
         auto *action = w.findChild<QAction *>(QLatin1String(entry));
         QVERIFY2(action, entry);
         QVERIFY2(QObject::disconnect(action, nullptr, &w, nullptr), entry);

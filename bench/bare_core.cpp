@@ -1,0 +1,8 @@
+// The yardstick of the command-line benchmark: the least a QtCore program does, start and quit.
+#include <QCoreApplication>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    return 0;
+}

@@ -1,0 +1,72 @@
+#include "CliSession.h"
+
+#include "CliOutput.h"
+#include "ExitCodes.h"
+
+CliSession::CliSession(const Globals &globals)
+    : m_globals(globals)
+{
+}
+
+CliSession::~CliSession()
+{
+    if (m_link)
+        m_link->close();
+}
+
+int CliSession::start()
+{
+    if (m_link)
+        return ExitCode::Ok;
+    QString error;
+    m_usb = m_setup.createBackend(m_globals.link, m_clock, &error);
+    if (!m_usb)
+        return CliOutput::fail(ExitCode::Usage, error);
+    DeviceWarnings &warnings = *this;
+    m_link = std::make_unique<DeviceLink>(*m_usb, m_clock, warnings);
+    if (!m_setup.startTrace(m_globals.link, *m_link, &error)) {
+        m_link.reset();
+        return CliOutput::fail(ExitCode::Usage, error);
+    }
+    m_box = std::make_unique<BoxClient>(*m_link, m_clock);
+    return ExitCode::Ok;
+}
+
+int CliSession::connect()
+{
+    if (const int started = start(); started != ExitCode::Ok)
+        return started;
+    const QByteArray serial
+        = m_globals.serial.isEmpty() ? QByteArray(DeviceLink::DEVICE_SERIAL) : m_globals.serial;
+    quint32 index = 0;
+    // The link's "not connected" box says less than the line below.
+    m_quietWarnings = true;
+    const bool found = m_link->findDevice(serial, index);
+    m_quietWarnings = false;
+    if (!found) {
+        return CliOutput::fail(ExitCode::BoxFailed,
+            m_globals.serial.isEmpty() ? QStringLiteral("no box found on the USB bus")
+                                       : QStringLiteral("no box with serial number %1 found")
+                                             .arg(QString::fromLatin1(m_globals.serial)));
+    }
+    m_quietWarnings = true;
+    const bool opened = m_link->open(index);
+    m_quietWarnings = false;
+    if (!opened) {
+        return CliOutput::fail(ExitCode::BoxFailed,
+            QStringLiteral("cannot open the box (device %1): %2").arg(index).arg(m_lastWarning));
+    }
+    return ExitCode::Ok;
+}
+
+int CliSession::boxFailure(const QString &what, const BoxResult &result)
+{
+    return CliOutput::fail(ExitCode::BoxFailed, what + QStringLiteral(": ") + result.describe());
+}
+
+void CliSession::deviceWarning(const QString &text)
+{
+    m_lastWarning = text;
+    if (!m_quietWarnings)
+        CliOutput::warn(text);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "BoxClient.h"
+#include "Clock.h"
+#include "DeviceLink.h"
+#include "DeviceWarnings.h"
+#include "LinkSetup.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// One run of zelvarinctl against one box: the global options, the device layer and trace they
+// ask for, the link and the box client every command talks through.
+class CliSession : private DeviceWarnings
+{
+public:
+    struct Globals
+    {
+        LinkSetup::Options link;
+        QByteArray serial; // empty: the first box, as the window picks it
+        bool json = false;
+    };
+
+    explicit CliSession(const Globals &globals);
+    ~CliSession() override;
+
+    const Globals &globals() const { return m_globals; }
+    bool json() const { return m_globals.json; }
+
+    // The device layer and the trace, without looking for a box (list). An exit code: Ok, or
+    // Usage for a bad USB value or an unwritable trace (already reported).
+    int start();
+    // start(), then find and open the box; BoxFailed (reported) when there is none.
+    int connect();
+
+    UsbXpress &usb() { return *m_usb; }
+    DeviceLink &link() { return *m_link; }
+    BoxClient &box() { return *m_box; }
+    Clock &clock() { return m_clock; }
+
+    // Reports "<what>: <the result's failure>" and returns ExitCode::BoxFailed.
+    static int boxFailure(const QString &what, const BoxResult &result);
+
+private:
+    // The link's own complaints, which the window shows in message boxes.
+    void deviceWarning(const QString &text) override;
+
+    Globals m_globals;
+    SystemClock m_clock;
+    LinkSetup m_setup;
+    std::unique_ptr<UsbXpress> m_usb;
+    std::unique_ptr<DeviceLink> m_link;
+    std::unique_ptr<BoxClient> m_box;
+    bool m_quietWarnings = false;
+    QString m_lastWarning;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+class CliSession;
+class CommandArgs;
+
+// The commands of zelvarinctl. Each checks all of its arguments before it connects, so nothing
+// reaches the box from a command line that has a mistake in it, and returns an exit code
+// (ExitCodes.h) after reporting any failure on standard error.
+namespace Commands {
+
+int list(CliSession &session, CommandArgs &args); // CommandsList.cpp
+int status(CliSession &session, CommandArgs &args); // CommandsSettings.cpp
+int get(CliSession &session, CommandArgs &args);
+int set(CliSession &session, CommandArgs &args);
+int settings(CliSession &session, CommandArgs &args); // CommandsPresets.cpp
+int watch(CliSession &session, CommandArgs &args); // CommandsWatch.cpp
+int edid(CliSession &session, CommandArgs &args); // CommandsEdid.cpp
+int cec(CliSession &session, CommandArgs &args); // CommandsPackets.cpp
+int infoframe(CliSession &session, CommandArgs &args);
+int reset(CliSession &session, CommandArgs &args);
+
+// "zelvarinctl: <command>: <message> (see 'zelvarinctl help <command>')"; returns ExitCode::Usage.
+int usage(const QString &command, const QString &message);
+// Usage error for a left-over option, or for more positionals than `maxPositionals`; Ok when
+// neither.
+int checkLeftovers(const QString &command, const CommandArgs &args, int maxPositionals);
+
+} // namespace Commands

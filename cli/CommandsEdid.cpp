@@ -1,0 +1,241 @@
+#include "CliOutput.h"
+#include "CliSession.h"
+#include "CommandArgs.h"
+#include "Commands.h"
+#include "EdidChecksum.h"
+#include "EdidFile.h"
+#include "EdidText.h"
+#include "ExitCodes.h"
+#include "SettingsTable.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSaveFile>
+
+// edid read / write / check / fix: the EDID tab's transfers and its file and checksum buttons.
+
+namespace {
+
+const QString kCommand = QStringLiteral("edid");
+
+bool isBinaryName(const QString &fileName)
+{
+    return fileName.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive);
+}
+
+// A table file as the window's Load button reads it: raw bytes, or hex text in either layout.
+int readTable(const QString &fileName, EdidImage &table, bool *binary = nullptr)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
+    const QByteArray data = file.read(EdidFile::READ_LIMIT);
+    // An empty file would pass for a table of zeros with good checksums.
+    if (data.isEmpty())
+        return CliOutput::fail(ExitCode::BadData, QStringLiteral("%1 is empty").arg(fileName));
+    const bool isBinary = EdidFile::isBinaryTable(data);
+    if (binary)
+        *binary = isBinary;
+    if (isBinary) {
+        table = EdidFile::tableFromBinary(data);
+        return ExitCode::Ok;
+    }
+    const int pairs = EdidText::parseLatin1(EdidFile::hexTextFromFile(data).toUpper(), table);
+    if (pairs <= 0)
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1 is neither an EDID table nor its hex text").arg(fileName));
+    return ExitCode::Ok;
+}
+
+int writeTable(const QString &fileName, const EdidImage &table, bool binary)
+{
+    const QByteArray data = binary
+        ? QByteArray(reinterpret_cast<const char *>(table.data()), EDID_SIZE)
+        : EdidText::canonical(table).toLatin1();
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
+    return ExitCode::Ok;
+}
+
+QString hex2(quint8 byte)
+{
+    return QStringLiteral("%1").arg(uint(byte), 2, 16, QLatin1Char('0')).toUpper();
+}
+
+struct Checksums
+{
+    quint8 stored[2];
+    quint8 computed[2];
+    bool ok() const { return stored[0] == computed[0] && stored[1] == computed[1]; }
+};
+
+Checksums checksums(const EdidImage &table)
+{
+    return { { table[127], table[255] },
+        { edidChecksum(table.data()), edidChecksum(table.data() + EDID_BLOCK_SIZE) } };
+}
+
+void report(const CliSession &session, const QString &fileName, const Checksums &c)
+{
+    if (session.json()) {
+        QJsonArray blocks;
+        for (int b = 0; b < 2; ++b) {
+            blocks.append(QJsonObject { { QStringLiteral("block"), b },
+                { QStringLiteral("stored"), c.stored[b] },
+                { QStringLiteral("computed"), c.computed[b] },
+                { QStringLiteral("ok"), c.stored[b] == c.computed[b] } });
+        }
+        CliOutput::json(QJsonObject { { QStringLiteral("file"), fileName },
+            { QStringLiteral("blocks"), blocks }, { QStringLiteral("ok"), c.ok() } });
+        return;
+    }
+    for (int b = 0; b < 2; ++b) {
+        CliOutput::line(c.stored[b] == c.computed[b]
+                ? QStringLiteral("block %1: checksum %2 correct").arg(b).arg(hex2(c.stored[b]))
+                : QStringLiteral("block %1: checksum %2 not correct, should be %3")
+                      .arg(b)
+                      .arg(hex2(c.stored[b]), hex2(c.computed[b])));
+    }
+}
+
+int read(CliSession &session, CommandArgs &args)
+{
+    bool missing = false;
+    const std::optional<QString> output = args.value(QStringLiteral("-o"), &missing);
+    if (missing)
+        return Commands::usage(kCommand, QStringLiteral("-o needs a FILE"));
+    if (const int bad = Commands::checkLeftovers(kCommand, args, 2))
+        return bad;
+    const QString sourceName = args.positionals().value(1, QStringLiteral("box"));
+    BoxClient::EdidSource source;
+    if (sourceName == QLatin1String("box"))
+        source = BoxClient::EdidSource::Box;
+    else if (sourceName == QLatin1String("tv-a"))
+        source = BoxClient::EdidSource::TvA;
+    else if (sourceName == QLatin1String("tv-b"))
+        source = BoxClient::EdidSource::TvB;
+    else
+        return Commands::usage(
+            kCommand, QStringLiteral("read box, tv-a or tv-b, not \"%1\"").arg(sourceName));
+    if (const int failed = session.connect())
+        return failed;
+
+    BoxClient::EdidReadEvents events;
+    events.progress = [](int done, int total) {
+        CliOutput::progress(QStringLiteral("reading EDID"), done, total);
+    };
+    EdidImage table {};
+    const BoxClient::EdidReadResult r = session.box().readEdid(source, table, events);
+    if (!r.ok())
+        return CliSession::boxFailure(
+            QStringLiteral("reading the EDID (chunk %1)").arg(r.failedChunk), r.result);
+    if (r.stayedBusy)
+        CliOutput::warn(QStringLiteral("the box stayed busy; the table was read all the same"));
+    if (output)
+        return writeTable(*output, table, isBinaryName(*output));
+    CliOutput::bytes(EdidText::canonical(table).toLatin1());
+    return ExitCode::Ok;
+}
+
+int write(CliSession &session, CommandArgs &args)
+{
+    const bool fix = args.flag(QStringLiteral("--fix-checksums"));
+    if (const int bad = Commands::checkLeftovers(kCommand, args, 2))
+        return bad;
+    if (args.positionals().size() != 2)
+        return Commands::usage(kCommand, QStringLiteral("expected 'edid write FILE'"));
+    const QString fileName = args.positionals().at(1);
+    EdidImage table {};
+    if (const int bad = readTable(fileName, table))
+        return bad;
+    const Checksums c = checksums(table);
+    if (!c.ok()) {
+        if (!fix)
+            return CliOutput::fail(ExitCode::BadData,
+                QStringLiteral("%1: the EDID checksum is not correct; "
+                               "'edid fix' corrects it, --fix-checksums "
+                               "uploads it corrected")
+                    .arg(fileName));
+        table[127] = c.computed[0];
+        table[255] = c.computed[1];
+    }
+    if (const int failed = session.connect())
+        return failed;
+    // The window uploads only in custom EDID mode: in the other modes the box builds its own.
+    BoxClient::Status status;
+    if (const BoxResult r = session.box().readStatus(status); !r.ok())
+        return CliSession::boxFailure(QStringLiteral("reading the status"), r);
+    const RegisterImage image = status.settings();
+    if (image[Settings::setting(Settings::Id::EdidMode).position] != Settings::EDID_MODE_CUSTOM
+        || image[Settings::setting(Settings::Id::CustomEdid).position] != 0)
+        return CliOutput::fail(ExitCode::BoxFailed,
+            QStringLiteral("the box is not in custom EDID mode; run "
+                           "'zelvarinctl set edid-mode=custom "
+                           "custom-edid=custom' first"));
+
+    const BoxClient::EdidWriteResult w = session.box().writeEdid(table, [](int done, int total) {
+        CliOutput::progress(QStringLiteral("writing EDID"), done, total);
+    });
+    if (w.failedChunk >= 0)
+        return CliSession::boxFailure(
+            QStringLiteral("writing the EDID (chunk %1; the box keeps its table)")
+                .arg(w.failedChunk),
+            w.result);
+    if (!w.result.ok())
+        return CliSession::boxFailure(QStringLiteral("committing the EDID"), w.result);
+    return ExitCode::Ok;
+}
+
+int check(CliSession &session, CommandArgs &args, bool fix)
+{
+    bool missing = false;
+    const std::optional<QString> output
+        = fix ? args.value(QStringLiteral("-o"), &missing) : std::nullopt;
+    if (missing)
+        return Commands::usage(kCommand, QStringLiteral("-o needs a FILE"));
+    if (const int bad = Commands::checkLeftovers(kCommand, args, 2))
+        return bad;
+    if (args.positionals().size() != 2)
+        return Commands::usage(kCommand,
+            fix ? QStringLiteral("expected 'edid fix FILE [-o OUT]'")
+                : QStringLiteral("expected 'edid check FILE'"));
+    const QString fileName = args.positionals().at(1);
+    EdidImage table {};
+    bool binary = false;
+    if (const int bad = readTable(fileName, table, &binary))
+        return bad;
+    const Checksums c = checksums(table);
+    report(session, fileName, c);
+    if (!fix)
+        return c.ok() ? ExitCode::Ok : ExitCode::BadData;
+    table[127] = c.computed[0];
+    table[255] = c.computed[1];
+    if (output)
+        return writeTable(*output, table, isBinaryName(*output));
+    // In place, in the form it came in.
+    return writeTable(fileName, table, binary);
+}
+
+} // namespace
+
+namespace Commands {
+
+int edid(CliSession &session, CommandArgs &args)
+{
+    const QString sub = args.positionals().value(0);
+    if (sub == QLatin1String("read"))
+        return read(session, args);
+    if (sub == QLatin1String("write"))
+        return write(session, args);
+    if (sub == QLatin1String("check"))
+        return check(session, args, false);
+    if (sub == QLatin1String("fix"))
+        return check(session, args, true);
+    return usage(kCommand, QStringLiteral("expected read, write, check or fix"));
+}
+
+} // namespace Commands

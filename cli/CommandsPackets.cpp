@@ -1,0 +1,175 @@
+#include "CliOutput.h"
+#include "CliSession.h"
+#include "CommandArgs.h"
+#include "Commands.h"
+#include "ExitCodes.h"
+#include "HexBytes.h"
+#include "PacketRules.h"
+#include "SettingsTable.h"
+
+#include <QRegularExpression>
+
+// cec, infoframe and reset: the frames the window's CEC, HDR / IF and reset controls send.
+
+namespace {
+
+// The box's own conversion takes anything (HexBytes.h); a script deserves to hear about a typo
+// instead of sending whatever bytes it happens to make.
+bool strictHex(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2})*$"));
+    return pattern.match(text).hasMatch();
+}
+
+// The prepared text of `hex`, or an exit code when it does not parse or does not fit.
+int prepare(const QString &command, const QString &hex, bool (*fits)(int), int maxBytes,
+    QByteArray &prepared)
+{
+    if (!strictHex(hex))
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1: \"%2\" is not hex bytes joined by colons "
+                           "(such as 50:04)")
+                .arg(command, hex));
+    prepared = prepareHexText(hex);
+    if (!fits(int(prepared.size())))
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1: %2 bytes; it takes at least 2 and at most %3")
+                .arg(command)
+                .arg((hex.size() + 1) / 3)
+                .arg(maxBytes));
+    return ExitCode::Ok;
+}
+
+int packetOutcome(const QString &what, const BoxClient::PacketResult &r)
+{
+    if (!r.load.ok())
+        return CliSession::boxFailure(what + QStringLiteral(" (load)"), r.load);
+    if (r.activateSent && !r.activate.ok())
+        return CliSession::boxFailure(what + QStringLiteral(" (activate)"), r.activate);
+    return ExitCode::Ok;
+}
+
+} // namespace
+
+namespace Commands {
+
+int cec(CliSession &session, CommandArgs &args)
+{
+    const QString command = QStringLiteral("cec");
+    if (const int bad = checkLeftovers(command, args, 3))
+        return bad;
+    const QStringList &w = args.positionals();
+    QByteArray prepared;
+    if (w.size() == 2 && w.at(0) == QLatin1String("send")) {
+        const int maxBytes = PacketRules::MAX_PREPARED_31_BYTES / 3;
+        if (const int bad = prepare(
+                QStringLiteral("cec send"), w.at(1), PacketRules::fitsCecSend, maxBytes, prepared))
+            return bad;
+        if (const int failed = session.connect())
+            return failed;
+        return packetOutcome(
+            QStringLiteral("sending the CEC command"), session.box().sendCec(prepared));
+    }
+    if (w.size() == 3 && w.at(0) == QLatin1String("store")) {
+        if (w.at(1) != QLatin1String("1") && w.at(1) != QLatin1String("2"))
+            return usage(
+                command, QStringLiteral("the store slot is 1 or 2, not \"%1\"").arg(w.at(1)));
+        const int maxBytes = PacketRules::MAX_PREPARED_STORE / 3;
+        if (const int bad = prepare(QStringLiteral("cec store"), w.at(2), PacketRules::fitsCecStore,
+                maxBytes, prepared))
+            return bad;
+        if (const int failed = session.connect())
+            return failed;
+        const BoxResult r = session.box().storeCec(w.at(1).toInt(), prepared);
+        return r.ok() ? ExitCode::Ok
+                      : CliSession::boxFailure(QStringLiteral("storing the CEC command"), r);
+    }
+    return usage(command, QStringLiteral("expected 'cec send HEX' or 'cec store 1|2 HEX'"));
+}
+
+int infoframe(CliSession &session, CommandArgs &args)
+{
+    const QString command = QStringLiteral("infoframe");
+    const bool activate = args.flag(QStringLiteral("--activate"));
+    const bool replace = args.flag(QStringLiteral("--replace"));
+    if (const int bad = checkLeftovers(command, args, 2))
+        return bad;
+    const QStringList &w = args.positionals();
+    if (w.size() != 2 || (w.at(0) != QLatin1String("hdr") && w.at(0) != QLatin1String("avi")))
+        return usage(
+            command, QStringLiteral("expected 'infoframe hdr HEX' or 'infoframe avi HEX'"));
+    const bool hdr = w.at(0) == QLatin1String("hdr");
+    if (hdr && replace)
+        return usage(command, QStringLiteral("--replace goes with 'infoframe avi'"));
+    if (!hdr && activate)
+        return usage(command, QStringLiteral("--activate goes with 'infoframe hdr'"));
+
+    QByteArray prepared;
+    if (hdr) {
+        if (const int bad = prepare(QStringLiteral("infoframe hdr"), w.at(1),
+                PacketRules::fitsHdrInfoFrame, PacketRules::MAX_PREPARED_31_BYTES / 3, prepared))
+            return bad;
+    } else if (const int bad = prepare(QStringLiteral("infoframe avi"), w.at(1),
+                   PacketRules::fitsAvi, PacketRules::MAX_PREPARED_13_BYTES / 3, prepared)) {
+        return bad;
+    }
+    if (const int failed = session.connect())
+        return failed;
+    BoxClient &box = session.box();
+
+    if (hdr) {
+        int outcome = packetOutcome(
+            QStringLiteral("loading the HDR InfoFrame"), box.loadHdrInfoFrame(prepared));
+        // As the window's force-HDR box: the register is written whatever the load did.
+        if (activate) {
+            const BoxResult r = box.writeSetting(Settings::Id::ForceHdr, 1);
+            if (!r.ok() && outcome == ExitCode::Ok)
+                outcome = CliSession::boxFailure(QStringLiteral("setting force-hdr=on"), r);
+        }
+        return outcome;
+    }
+
+    // The window writes replace-avi after every AVI load that went through, from its
+    // "persistent" box; ticking that box then writes it once more whatever the load did.
+    int outcome = packetOutcome(QStringLiteral("loading the AVI InfoFrame"), box.loadAvi(prepared));
+    const quint8 persistent = replace ? 1 : 0;
+    if (outcome == ExitCode::Ok) {
+        const BoxResult r = box.writeSetting(Settings::Id::ReplaceAvi, persistent);
+        if (!r.ok())
+            outcome = CliSession::boxFailure(QStringLiteral("setting replace-avi"), r);
+    }
+    if (replace) {
+        const BoxResult r = box.writeSetting(Settings::Id::ReplaceAvi, persistent);
+        if (!r.ok() && outcome == ExitCode::Ok)
+            outcome = CliSession::boxFailure(QStringLiteral("setting replace-avi=on"), r);
+    }
+    return outcome;
+}
+
+int reset(CliSession &session, CommandArgs &args)
+{
+    const QString command = QStringLiteral("reset");
+    const bool yes = args.flag(QStringLiteral("--yes"));
+    if (const int bad = checkLeftovers(command, args, 1))
+        return bad;
+    const QStringList &w = args.positionals();
+    const QString what = w.value(0);
+    Settings::Reset reset;
+    if (what == QLatin1String("settings"))
+        reset = Settings::Reset::Settings;
+    else if (what == QLatin1String("edid"))
+        reset = Settings::Reset::Edid;
+    else if (what == QLatin1String("all"))
+        reset = Settings::Reset::Both;
+    else
+        return usage(command, QStringLiteral("expected 'reset settings|edid|all --yes'"));
+    if (!yes)
+        return usage(
+            command, QStringLiteral("a factory reset cannot be undone; add --yes to do it"));
+    if (const int failed = session.connect())
+        return failed;
+    const BoxResult r = session.box().factoryReset(reset);
+    return r.ok() ? ExitCode::Ok : CliSession::boxFailure(QStringLiteral("factory reset"), r);
+}
+
+} // namespace Commands

@@ -1,0 +1,88 @@
+#include "CliOutput.h"
+#include "CliSession.h"
+#include "CommandArgs.h"
+#include "Commands.h"
+#include "ExitCodes.h"
+#include "SettingsPreset.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+// settings save / settings load: every setting in a preset file (SettingsPreset.h).
+
+namespace {
+
+int save(CliSession &session, const QString &fileName)
+{
+    if (const int failed = session.connect())
+        return failed;
+    BoxClient::FirmwareVersion version;
+    if (const BoxResult r = session.box().identify(version); !r.ok())
+        return CliSession::boxFailure(QStringLiteral("reading the firmware version"), r);
+    BoxClient::Status status;
+    if (const BoxResult r = session.box().readStatus(status); !r.ok())
+        return CliSession::boxFailure(QStringLiteral("reading the status"), r);
+
+    const QByteArray json = SettingsPreset::fromImage(status.settings(), version.dotted()).toJson();
+    // Renamed over the old file only when complete, so a failed save leaves no half preset.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
+    return ExitCode::Ok;
+}
+
+int load(CliSession &session, const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
+    SettingsPreset preset;
+    QString why;
+    // The whole file is checked before the box is even looked for.
+    if (!SettingsPreset::fromJson(file.readAll(), preset, &why))
+        return CliOutput::fail(ExitCode::BadData, QStringLiteral("%1: %2").arg(fileName, why));
+
+    if (const int failed = session.connect())
+        return failed;
+    BoxClient::Status status;
+    if (const BoxResult r = session.box().readStatus(status); !r.ok())
+        return CliSession::boxFailure(QStringLiteral("reading the status"), r);
+    const RegisterImage current = status.settings();
+    // Only what differs is written: an unchanged EDID mode would still make the box rebuild its
+    // EDID, and an unchanged input would still make it switch.
+    for (const SettingsPreset::Entry &e : preset.entries) {
+        const Settings::Setting &s = Settings::setting(e.id);
+        if (current[s.position] == e.value)
+            continue;
+        const BoxResult r = session.box().writeSetting(e.id, e.value);
+        if (!r.ok())
+            return CliSession::boxFailure(
+                QStringLiteral("setting %1=%2")
+                    .arg(QLatin1String(s.name), Settings::valueName(s, e.value)),
+                r);
+        session.link().registerMirror[s.position] = e.value;
+    }
+    return ExitCode::Ok;
+}
+
+} // namespace
+
+namespace Commands {
+
+int settings(CliSession &session, CommandArgs &args)
+{
+    const QString command = QStringLiteral("settings");
+    if (const int bad = checkLeftovers(command, args, 2))
+        return bad;
+    const QStringList &words = args.positionals();
+    if (words.size() < 2
+        || (words.at(0) != QLatin1String("save") && words.at(0) != QLatin1String("load")))
+        return usage(
+            command, QStringLiteral("expected 'settings save FILE' or 'settings load FILE'"));
+    return words.at(0) == QLatin1String("save") ? save(session, words.at(1))
+                                                : load(session, words.at(1));
+}
+
+} // namespace Commands

@@ -1,0 +1,155 @@
+#include "Help.h"
+
+#include "SettingsTable.h"
+
+#include <QStringList>
+
+namespace Help {
+
+QString general()
+{
+    return QStringLiteral(
+        "Usage: zelvarinctl [OPTIONS] COMMAND [ARGUMENTS]\n"
+        "\n"
+        "Configures the ZELVARIN 4K HDMI matrix box over USB, from scripts and terminals.\n"
+        "\n"
+        "Options (before the command):\n"
+        "  --simulate            talk to the built-in simulated box instead of USB\n"
+        "  --trace[=FILE]        log every request and reply to FILE (standard error with a\n"
+        "                        bare --trace), in the window's format\n"
+        "  --usb-id VID:PID      also look for the box at this USB vendor:product (hex;\n"
+        "                        repeatable; 10c4:ea61 is always looked at)\n"
+        "  --usb-option NAME=VALUE  change a USB control request value (repeatable)\n"
+        "  --serial SERIAL       use the box with this serial number (default: the first box)\n"
+        "  --json                machine-readable output on standard output\n"
+        "  -h, --help            this text; 'zelvarinctl help COMMAND' explains a command\n"
+        "  -v, --version         the program's version\n"
+        "\n"
+        "Commands:\n"
+        "  status                firmware, every setting and the incoming signal\n"
+        "  get NAME...           the value of settings\n"
+        "  set NAME=VALUE...     change settings, in order, stopping at the first failure\n"
+        "  settings save FILE    every setting to a preset file\n"
+        "  settings load FILE    a preset file's settings to the box\n"
+        "  edid read|write|check|fix  EDID tables of the box and the TVs\n"
+        "  cec send|store        HDMI-CEC commands\n"
+        "  infoframe hdr|avi     inject HDR and AVI InfoFrames\n"
+        "  reset settings|edid|all --yes  factory reset\n"
+        "  list                  the boxes on the USB bus\n"
+        "  watch                 print the status whenever it changes\n"
+        "  help COMMAND          explain a command\n"
+        "\n"
+        "Exit status: 0 success; 1 the box failed or was not found; 2 usage error;\n"
+        "3 bad data (hex that does not parse, a wrong length, an unreadable or invalid file).\n"
+        "Every message goes to standard error as one line starting with 'zelvarinctl:'.\n");
+}
+
+namespace {
+
+QString settingsTable()
+{
+    QString text;
+    for (const Settings::Setting &s : Settings::all()) {
+        text += QStringLiteral("  %1%2\n      %3\n")
+                    .arg(QString::fromLatin1(s.name).leftJustified(20))
+                    .arg(Settings::valueNames(s))
+                    .arg(QLatin1String(s.summary));
+    }
+    return text;
+}
+
+} // namespace
+
+QString command(const QString &name)
+{
+    if (name == QLatin1String("status"))
+        return QStringLiteral(
+            "Usage: zelvarinctl [--json] status\n\n"
+            "Reads the firmware version, the status block and the signal blocks, and prints the\n"
+            "firmware version, whether the box is busy, every setting by name with its value, and\n"
+            "the incoming signal: source, video timing, colour, HDR and the captured HDR\n"
+            "InfoFrame in hex. A value the box reports but no command writes (audio source 2,\n"
+            "HDCP 1) is shown as its number.\n\n"
+            "With --json: an object with the keys firmware (dotted four-part version), settings\n"
+            "(all 25 by name), signal (source, video, colour, hdr, hdr_infoframe) and busy.\n");
+    if (name == QLatin1String("get"))
+        return QStringLiteral("Usage: zelvarinctl [--json] get NAME...\n\n"
+                              "Prints the value of each setting named, one per line in the order "
+                              "given (with --json: one object, name to value).\n\nSettings:\n")
+            + settingsTable();
+    if (name == QLatin1String("set"))
+        return QStringLiteral(
+                   "Usage: zelvarinctl set NAME=VALUE...\n\n"
+                   "Writes each setting to the box with the register frame the window writes for "
+                   "the\nsame choice, in the order given; the first failure ends the command. "
+                   "Every\nassignment is checked before the first is written.\n\n"
+                   "Example: zelvarinctl set input=port-b auto-switch=off\n\nSettings:\n")
+            + settingsTable();
+    if (name == QLatin1String("settings"))
+        return QStringLiteral(
+            "Usage: zelvarinctl settings save FILE\n"
+            "       zelvarinctl settings load FILE\n\n"
+            "save writes every setting by name to FILE, a small JSON preset that also holds the\n"
+            "box's firmware version and the preset format version. load checks every name and\n"
+            "value in FILE first and refuses the whole file at the first bad entry, saying which\n"
+            "and why (exit status 3); then it writes the settings that differ from the box's.\n"
+            "The window offers the same as File > Save Settings... and Load Settings...\n");
+    if (name == QLatin1String("edid"))
+        return QStringLiteral(
+            "Usage: zelvarinctl edid read [box|tv-a|tv-b] [-o FILE]\n"
+            "       zelvarinctl edid write [--fix-checksums] FILE\n"
+            "       zelvarinctl edid check FILE\n"
+            "       zelvarinctl edid fix FILE [-o OUT]\n\n"
+            "read   reads the box's own EDID table (box, the default) or the one of the TV on\n"
+            "       output A or B, as the window does. Without -o the table goes to standard\n"
+            "       output as hex text; FILE ending in .bin gets the 256 raw bytes, any other\n"
+            "       name hex text. Progress goes to standard error when it is a terminal.\n"
+            "write  uploads a table (raw or hex text, as the window's Load reads it) chunk by\n"
+            "       chunk and commits it. The box must be in custom EDID mode (edid-mode=custom,\n"
+            "       custom-edid=custom). A table with a wrong checksum is refused unless\n"
+            "       --fix-checksums, which uploads it with corrected checksums.\n"
+            "check  reports the checksum of both 128-byte blocks; exit status 3 when one is\n"
+            "       wrong.\n"
+            "fix    the same, then writes the table with corrected checksums to OUT (.bin: raw)\n"
+            "       or back to FILE in the form it came in.\n");
+    if (name == QLatin1String("cec"))
+        return QStringLiteral(
+            "Usage: zelvarinctl cec send HEX\n"
+            "       zelvarinctl cec store 1|2 HEX\n\n"
+            "HEX is bytes of two hex digits joined by colons, such as 50:04 (turn the TV on).\n"
+            "send loads the command and activates it, as the window's CEC send button: 2 to 31\n"
+            "bytes. store keeps it in slot 1 or 2 of the box: 2 to 20 bytes.\n");
+    if (name == QLatin1String("infoframe"))
+        return QStringLiteral(
+            "Usage: zelvarinctl infoframe hdr HEX [--activate]\n"
+            "       zelvarinctl infoframe avi HEX [--replace]\n\n"
+            "hdr loads a custom HDR InfoFrame (2 to 31 bytes) and activates it, as the window's\n"
+            "InfoFrame button; --activate then also sets force-hdr on, as ticking the window's\n"
+            "force box does.\n"
+            "avi loads a custom AVI InfoFrame (2 to 13 bytes), activates it once the box took\n"
+            "it and writes replace-avi: on with --replace, off without, as the window does from\n"
+            "its persistent box.\n");
+    if (name == QLatin1String("reset"))
+        return QStringLiteral(
+            "Usage: zelvarinctl reset settings|edid|all --yes\n\n"
+            "Factory reset of the box's settings, its EDID table or both. It cannot be undone,\n"
+            "so without --yes the command refuses (exit status 2) and the box is not touched.\n");
+    if (name == QLatin1String("list"))
+        return QStringLiteral(
+            "Usage: zelvarinctl [--json] list\n\n"
+            "Lists the devices on the USB bus: index, serial number, product string and the\n"
+            "firmware version of those that can be opened ('-' otherwise). Use the serial with\n"
+            "--serial to pick one box among several.\n");
+    if (name == QLatin1String("watch"))
+        return QStringLiteral(
+            "Usage: zelvarinctl [--json] watch [--interval MS]\n\n"
+            "Polls the box every 3000 ms (as the window does) or every MS milliseconds and\n"
+            "prints a line whenever the status changes: the time and each value that changed\n"
+            "(everything the first time), or with --json one status object per line with a\n"
+            "\"time\" key. Ends on Ctrl+C or SIGTERM.\n");
+    if (name == QLatin1String("help"))
+        return QStringLiteral("Usage: zelvarinctl help [COMMAND]\n\nExplains a command.\n");
+    return QString();
+}
+
+} // namespace Help

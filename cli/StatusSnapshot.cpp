@@ -1,0 +1,60 @@
+#include "StatusSnapshot.h"
+
+#include "BoxClient.h"
+#include "SettingsTable.h"
+#include "SignalDescription.h"
+
+BoxResult StatusSnapshot::read(BoxClient &box, StatusSnapshot &snapshot, QString *failedStep)
+{
+    const auto failed = [failedStep](const char *step, const BoxResult &r) {
+        if (failedStep)
+            *failedStep = QLatin1String(step);
+        return r;
+    };
+
+    // The same reads the window makes at connection and on every tick, in its order.
+    BoxClient::FirmwareVersion version;
+    if (const BoxResult r = box.identify(version); !r.ok())
+        return failed("reading the firmware version", r);
+    BoxClient::Status status;
+    if (const BoxResult r = box.readStatus(status); !r.ok())
+        return failed("reading the status", r);
+    const BoxClient::SignalRead signal = box.readSignal();
+    for (const BoxResult &r : signal.results) {
+        if (!r.ok())
+            return failed("reading the signal", r);
+    }
+
+    StatusSnapshot s;
+    const RegisterImage image = status.settings();
+    QJsonObject settings;
+    s.lines.append({ QStringLiteral("firmware"), version.dotted() });
+    s.lines.append(
+        { QStringLiteral("busy"), status.busy() ? QStringLiteral("yes") : QStringLiteral("no") });
+    for (const Settings::Setting &setting : Settings::all()) {
+        const QString value = Settings::valueName(setting, image[setting.position]);
+        settings.insert(QLatin1String(setting.name), value);
+        s.lines.append({ QLatin1String(setting.name), value });
+    }
+
+    const SignalDescription words = SignalDescription::describe(signal.decode());
+    QJsonObject signalJson;
+    signalJson.insert(QStringLiteral("source"), words.sourceLine);
+    signalJson.insert(QStringLiteral("video"), words.videoLine);
+    signalJson.insert(QStringLiteral("colour"), words.colourLine);
+    signalJson.insert(QStringLiteral("hdr"), words.hdrLine);
+    signalJson.insert(QStringLiteral("hdr_infoframe"), words.hdrCapture);
+    s.lines.append({ QStringLiteral("signal source"), words.sourceLine });
+    s.lines.append({ QStringLiteral("signal video"), words.videoLine });
+    s.lines.append({ QStringLiteral("signal colour"), words.colourLine });
+    s.lines.append({ QStringLiteral("signal hdr"), words.hdrLine });
+    s.lines.append({ QStringLiteral("signal hdr-infoframe"),
+        words.hdrCapture.isEmpty() ? QStringLiteral("none") : words.hdrCapture });
+
+    s.json.insert(QStringLiteral("firmware"), version.dotted());
+    s.json.insert(QStringLiteral("settings"), settings);
+    s.json.insert(QStringLiteral("signal"), signalJson);
+    s.json.insert(QStringLiteral("busy"), status.busy());
+    snapshot = s;
+    return BoxResult {};
+}
