@@ -135,11 +135,11 @@ QStringList CtaDescriber::lines(const CtaBlock &cta)
                .arg(cta.underscan ? "yes" : "no", cta.basicAudio ? "yes" : "no",
                    cta.ycbcr444 ? "yes" : "no", cta.ycbcr422 ? "yes" : "no")
                .arg(cta.nativeTimings);
+    // Plain concatenation: a table lists dozens of VICs and arg() parses its pattern each time.
     for (const CtaShortVideo &v : cta.videos)
-        out << QStringLiteral("  VIC %1: %2%3")
-                   .arg(v.vic)
-                   .arg(CtaVideoFormats::name(v.vic))
-                   .arg(v.native ? QStringLiteral(" (native)") : QString());
+        out << QLatin1String("  VIC ") + QString::number(v.vic) + QLatin1String(": ")
+                + CtaVideoFormats::name(v.vic)
+                + (v.native ? QLatin1String(" (native)") : QLatin1String());
     for (const CtaShortAudio &a : cta.audios)
         out << QStringLiteral("  Audio: %1").arg(audioText(a));
     if (cta.hasSpeakers)

@@ -1,5 +1,7 @@
 #include "CtaVideoFormats.h"
 
+#include <QVector>
+
 namespace {
 
 // Sorted by code, so find() can search by halves.
@@ -186,16 +188,31 @@ const CtaVideoFormat *CtaVideoFormats::find(int vic)
     return nullptr;
 }
 
+namespace {
+
+QString formatName(const CtaVideoFormat &f)
+{
+    return QStringLiteral("%1x%2%3 %4 Hz %5:%6")
+        .arg(f.width)
+        .arg(f.height)
+        .arg(f.interlaced ? QLatin1Char('i') : QLatin1Char('p'))
+        .arg(refreshText(f.refreshMilliHz))
+        .arg(f.aspectH)
+        .arg(f.aspectV);
+}
+
+} // namespace
+
 QString CtaVideoFormats::name(int vic)
 {
-    const CtaVideoFormat *f = find(vic);
-    if (!f)
+    // Describing a table names every VIC it lists; the names are made once.
+    static const QVector<QString> names = [] {
+        QVector<QString> all(256);
+        for (const CtaVideoFormat &f : kFormats)
+            all[f.vic] = formatName(f);
+        return all;
+    }();
+    if (vic < 0 || vic > 255 || names[vic].isEmpty())
         return QStringLiteral("reserved VIC %1").arg(vic);
-    return QStringLiteral("%1x%2%3 %4 Hz %5:%6")
-        .arg(f->width)
-        .arg(f->height)
-        .arg(f->interlaced ? QLatin1Char('i') : QLatin1Char('p'))
-        .arg(refreshText(f->refreshMilliHz))
-        .arg(f->aspectH)
-        .arg(f->aspectV);
+    return names[vic];
 }

@@ -106,11 +106,9 @@ QJsonArray timingsJson(const QVector<EdidDetailedTiming> &timings)
 
 QString EdidDescriber::timingText(const EdidDetailedTiming &t)
 {
-    return QStringLiteral("%1x%2%3 %4 Hz")
-        .arg(t.hActive)
-        .arg(t.frameHeight())
-        .arg(t.interlaced ? QStringLiteral("i") : QString())
-        .arg(t.refreshHz(), 0, 'f', 3);
+    return QString::number(t.hActive) + QLatin1Char('x') + QString::number(t.frameHeight())
+        + (t.interlaced ? QLatin1String("i ") : QLatin1String(" "))
+        + QString::number(t.refreshHz(), 'f', 3) + QLatin1String(" Hz");
 }
 
 QString EdidDescriber::physicalAddressText(quint16 a)
