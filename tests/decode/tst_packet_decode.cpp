@@ -1,6 +1,7 @@
 // InfoFrame and CEC decoders and the hex text they read, case by case from the CTA-861 and
 // HDMI-CEC tables. Every case gives hex text, goes through HexInput and checks the describer's
 // lines, so each row covers parse, decode and words together.
+#include "BoxFactory.h"
 #include "CecDecoder.h"
 #include "CecDescriber.h"
 #include "HexInput.h"
@@ -170,6 +171,34 @@ private Q_SLOTS:
         QCOMPARE(warningKinds(frame.warnings), warnings);
         QCOMPARE(InfoFrameDescriber::json(frame)[QStringLiteral("warnings")].toArray().size(),
             warnings.size());
+    }
+
+    // What the simulated box holds, read from its blocks as the window reads them.
+    void simulatedBoxInfoFrames_data()
+    {
+        QTest::addColumn<QByteArray>("block");
+        QTest::addColumn<QStringList>("expected");
+        const quint8 firmware[4] = { 1, 0, 0, 0 };
+        const QMap<quint8, QByteArray> blocks = BoxFactory::blocks(firmware);
+        QTest::newRow("hdr capture, block 30")
+            << blocks[BoxFactory::kBlockHdrCapture]
+            << QStringList { "captured, length 26", "EOTF: SMPTE ST 2084 (PQ)",
+                   "MaxCLL: 1000 cd/m2, MaxFALL: 400 cd/m2" };
+        QTest::newRow("custom hdr, block 35") << blocks[BoxFactory::kBlockCustomInfoFrame]
+                                              << QStringList { "version 1, length 26, checksum",
+                                                     "good", "White point: (0.31270, 0.32900)" };
+        QTest::newRow("custom avi, block 36")
+            << blocks[BoxFactory::kBlockCustomAvi].left(InfoFrameDecoder::AVI_PAYLOAD_MAX)
+            << QStringList { "AVI InfoFrame, payload of 13 bytes",
+                   "Colorimetry: BT.2020 RGB or YCC", "VIC 97: 3840x2160p 60 Hz 16:9" };
+    }
+    void simulatedBoxInfoFrames()
+    {
+        QFETCH(QByteArray, block);
+        QFETCH(QStringList, expected);
+        const InfoFrameDecoded frame = InfoFrameDecoder::decode(block);
+        verifyLines(InfoFrameDescriber::lines(frame), expected);
+        QVERIFY(frame.warnings.isEmpty());
     }
 
     void cecMessages_data()
