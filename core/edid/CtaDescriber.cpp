@@ -63,7 +63,7 @@ QString luminanceText(double cdm2)
     return QString::number(cdm2, 'f', 3) + QStringLiteral(" cd/m2");
 }
 
-void hdmiLines(const CtaHdmiVsdb &h, QStringList &out)
+QStringList hdmiFlags(const CtaHdmiVsdb &h)
 {
     QStringList flags;
     const bool bits[6] = { h.supportsAi, h.dc48, h.dc36, h.dc30, h.dcY444, h.dviDual };
@@ -72,6 +72,12 @@ void hdmiLines(const CtaHdmiVsdb &h, QStringList &out)
     for (int i = 0; i < 6; ++i)
         if (bits[i])
             flags << QString::fromLatin1(names[i]);
+    return flags;
+}
+
+void hdmiLines(const CtaHdmiVsdb &h, QStringList &out)
+{
+    const QStringList flags = hdmiFlags(h);
     out << QStringLiteral("  HDMI VSDB: physical address %1")
                .arg(EdidDescriber::physicalAddressText(h.physicalAddress));
     if (h.maxTmdsMHz)
@@ -216,8 +222,7 @@ QJsonObject CtaDescriber::json(const CtaBlock &cta)
             { QStringLiteral("physicalAddress"),
                 EdidDescriber::physicalAddressText(cta.hdmi.physicalAddress) },
             { QStringLiteral("maxTmdsMHz"), cta.hdmi.maxTmdsMHz },
-            { QStringLiteral("deepColour"),
-                QJsonArray { cta.hdmi.dc30, cta.hdmi.dc36, cta.hdmi.dc48 } },
+            { QStringLiteral("supports"), QJsonArray::fromStringList(hdmiFlags(cta.hdmi)) },
         };
     }
     if (cta.hasHdmiForum) {
