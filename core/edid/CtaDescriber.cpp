@@ -123,6 +123,21 @@ QJsonArray intArray(const QVector<int> &values)
     return a;
 }
 
+// A table lists dozens of VICs and building a JSON object costs more than decoding the whole
+// table, so each VIC's object is made once and shared.
+QJsonObject videoJson(const CtaShortVideo &v)
+{
+    static const QVector<QJsonObject> objects = [] {
+        QVector<QJsonObject> all(512);
+        for (int i = 0; i < 512; ++i)
+            all[i] = QJsonObject { { QStringLiteral("vic"), i / 2 },
+                { QStringLiteral("name"), CtaVideoFormats::name(i / 2) },
+                { QStringLiteral("native"), bool(i % 2) } };
+        return all;
+    }();
+    return objects[(v.vic & 0xFF) * 2 + (v.native ? 1 : 0)];
+}
+
 } // namespace
 
 QStringList CtaDescriber::eotfNames(quint8 eotfs)
@@ -206,9 +221,7 @@ QJsonObject CtaDescriber::json(const CtaBlock &cta)
     o[QStringLiteral("revision")] = cta.revision;
     QJsonArray videos;
     for (const CtaShortVideo &v : cta.videos)
-        videos.append(QJsonObject { { QStringLiteral("vic"), v.vic },
-            { QStringLiteral("name"), CtaVideoFormats::name(v.vic) },
-            { QStringLiteral("native"), v.native } });
+        videos.append(videoJson(v));
     o[QStringLiteral("videos")] = videos;
     QJsonArray audios;
     for (const CtaShortAudio &a : cta.audios)
