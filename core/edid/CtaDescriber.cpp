@@ -99,12 +99,18 @@ void forumLines(const CtaHdmiForum &f, QStringList &out)
     out << QStringLiteral("    Max FRL rate: %1").arg(frlText(f.maxFrlRate));
     if (f.allm)
         out << QStringLiteral("    Auto low-latency mode");
-    if (f.vrrMinHz || f.vrrMaxHz)
-        out << QStringLiteral("    VRR: %1 to %2 Hz").arg(f.vrrMinHz).arg(f.vrrMaxHz);
-    if (f.dsc12)
-        out << QStringLiteral("    DSC 1.2: max FRL %1, %2 slices code")
+    // A zero maximum means the sink gives none (it then follows the timing's own rate).
+    if (f.vrrMinHz)
+        out << QStringLiteral("    VRR minimum: %1 Hz").arg(f.vrrMinHz);
+    if (f.vrrMaxHz)
+        out << QStringLiteral("    VRR maximum: %1 Hz").arg(f.vrrMaxHz);
+    if (f.dsc12) {
+        // Slice counts by code; codes 4 and 5 differ in the pixel rate per slice (340 or 400 MHz).
+        static const int slices[8] = { 0, 1, 2, 4, 8, 8, 12, 16 };
+        out << QStringLiteral("    DSC 1.2: max FRL %1, up to %2 slices")
                    .arg(frlText(f.dscMaxFrlRate))
-                   .arg(f.dscMaxSlices);
+                   .arg(slices[f.dscMaxSlices & 7]);
+    }
 }
 
 QString vicList(const QVector<int> &vics)
