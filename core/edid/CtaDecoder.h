@@ -1,0 +1,10 @@
+#pragma once
+
+#include "EdidDecoded.h"
+
+// Reads one CTA-861 extension block (128 bytes, tag 0x02) into a CtaBlock.
+namespace CtaDecoder {
+
+CtaBlock decode(const quint8 *block, int blockIndex, DecodeWarnings &warnings);
+
+} // namespace CtaDecoder

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "CecDecoded.h"
+
+#include <QByteArray>
+
+// Turns the bytes of one CEC message (header, opcode, operands) into a CecDecoded.
+namespace CecDecoder {
+
+// A CEC frame holds at most 16 bytes; more are decoded, with a warning.
+constexpr int MAX_MESSAGE = 16;
+
+CecDecoded decode(const QByteArray &bytes);
+
+} // namespace CecDecoder

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "CecDecoded.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+// Puts a decoded CEC message into words: "Playback 1 to TV: Image View On".
+namespace CecDescriber {
+
+// The message on one line, then one line per warning.
+QStringList lines(const CecDecoded &message);
+// The first of those lines alone.
+QString summary(const CecDecoded &message);
+QJsonObject json(const CecDecoded &message);
+
+} // namespace CecDescriber

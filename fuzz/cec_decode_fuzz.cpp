@@ -1,0 +1,19 @@
+// clang-format off
+// FUZZ_SOURCES: core/packets/CecDecoder.cpp core/packets/CecDescriber.cpp core/packets/CecNames.cpp core/packets/HexInput.cpp core/edid/DecodeWarningText.cpp
+// clang-format on
+// A CEC message of any length and contents decodes and describes without reading past it.
+#include "CecDecoder.h"
+#include "CecDescriber.h"
+#include "HexInput.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
+{
+    const QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
+    const CecDecoded message = CecDecoder::decode(raw);
+    CecDescriber::lines(message);
+    CecDescriber::json(message);
+    const HexInput::Result text = HexInput::parse(QString::fromLatin1(raw));
+    if (text.ok)
+        CecDescriber::lines(CecDecoder::decode(text.bytes));
+    return 0;
+}

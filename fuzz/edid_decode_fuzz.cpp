@@ -1,0 +1,17 @@
+// clang-format off
+// FUZZ_SOURCES: core/edid/EdidDecoder.cpp core/edid/CtaDecoder.cpp core/edid/EdidDescriber.cpp core/edid/CtaDescriber.cpp core/edid/CtaVideoFormats.cpp core/edid/DecodeWarningText.cpp edid/EdidChecksum.cpp
+// clang-format on
+// Any file a user opens or pastes goes through the EDID decoder and its describer: neither may
+// read outside the table, whatever its size and contents.
+#include "EdidDecoder.h"
+#include "EdidDescriber.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
+{
+    // fromRawData: no terminating zero after the bytes to hide a read one past the end.
+    const QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
+    const EdidDecoded edid = EdidDecoder::decode(raw);
+    EdidDescriber::lines(edid);
+    EdidDescriber::json(edid);
+    return 0;
+}
