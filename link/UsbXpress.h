@@ -71,7 +71,9 @@ public:
     virtual quint32 getTimeouts(quint32 *readMs, quint32 *writeMs) = 0;
     virtual quint32 setTimeouts(quint32 readMs, quint32 writeMs) = 0;
     virtual quint32 flushBuffers(UsbHandle handle, quint8 flushTransmit, quint8 flushReceive) = 0;
-    // Reports the bytes waiting on the host side. A backend may wait briefly (about a millisecond)
-    // when nothing is queued, as a driver would, so that a caller polling it does not spin a core.
+    // Reports the bytes waiting on the host side. When nothing is queued a backend may wait a
+    // bounded while for bytes to arrive (the libusb backend sleeps until its read comes back, up
+    // to its queue-wait slice), returning as soon as they do, so that a caller polling it does
+    // not spin a core.
     virtual quint32 checkRxQueue(UsbHandle handle, quint32 *bytesInQueue, quint32 *queueStatus) = 0;
 };

@@ -44,6 +44,7 @@ BulkInReader::~BulkInReader()
 
 void BulkInReader::transferCompleted()
 {
+    m_completed = 1;
     m_pending = false;
     switch (m_transfer->status) {
     case LIBUSB_TRANSFER_COMPLETED:
@@ -81,8 +82,20 @@ void BulkInReader::keepReading()
 
 void BulkInReader::handleEvents(int waitUs)
 {
-    timeval tv { waitUs / 1000000, waitUs % 1000000 };
-    libusb_handle_events_timeout_completed(m_ctx, &tv, nullptr);
+    // One round of libusb's event handling returns on any event it saw, or when the wait is
+    // over; the loop carries on to the deadline unless it was our transfer that came back.
+    m_completed = 0;
+    const auto deadline = Clock::now() + std::chrono::microseconds(waitUs);
+    for (;;) {
+        const auto left
+            = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now())
+                  .count();
+        const long long us = std::max<long long>(left, 0);
+        timeval tv { time_t(us / 1000000), suseconds_t(us % 1000000) };
+        if (libusb_handle_events_timeout_completed(m_ctx, &tv, &m_completed) != LIBUSB_SUCCESS
+            || m_completed || us == 0)
+            return;
+    }
 }
 
 bool BulkInReader::waitForData(quint32 timeoutMs, bool infinite)

@@ -11,7 +11,9 @@ struct libusb_transfer;
 // The background read of an open device, as the vendor library keeps one: a bulk IN transfer
 // always pending, whose data collects in a host-side buffer that the receive-queue check reports
 // and reads take from. libusb completes the transfer while somebody handles its events; this
-// class does that in its waits, on the caller's thread.
+// class does that in its waits, on the caller's thread. A wait blocks in libusb's event handling
+// until the transfer comes back or the wait's deadline passes, so a reply (or an unplug) ends it
+// at once and a silent device costs no CPU.
 class BulkInReader
 {
 public:
@@ -29,7 +31,8 @@ public:
     // Submits the transfer again unless it is pending, the device is gone, the buffer is full or
     // the reader has stopped. A stalled endpoint is cleared first.
     void keepReading();
-    // Handles libusb's events, waiting at most `waitUs` for one (0: only what is there).
+    // Handles libusb's events until the transfer comes back (with data, an error or the news that
+    // the device is gone) or `waitUs` pass; 0 handles only what is there.
     void handleEvents(int waitUs);
     // Until bytes are buffered (true), or the time-out passes or nothing can come any more
     // (false). `infinite` waits for ever.
@@ -60,4 +63,7 @@ private:
     bool m_gone = false;
     bool m_stalled = false;
     bool m_stopped = false;
+    // Set by the completion callback, so that a wait knows its transfer came back and is not
+    // fooled into returning early by other events.
+    int m_completed = 0;
 };

@@ -36,10 +36,6 @@ namespace {
 constexpr quint32 kQueueEmpty = 0x00;
 constexpr quint32 kQueueReady = 0x02;
 
-// How long the receive-queue check waits for USB events when nothing is queued: the program polls
-// it in a loop while the box prepares its reply, and a short wait keeps that loop off the CPU.
-constexpr int kQueueWaitUs = 1000;
-
 quint32 openStatus(int error)
 {
     switch (error) {
@@ -455,7 +451,13 @@ quint32 LibUsbBackend::checkRxQueue(UsbHandle handle, quint32 *bytesInQueue, qui
         return UsbStatus::InvalidHandle;
     BulkInReader &in = *d->reader;
     in.keepReading();
-    in.handleEvents(in.buffered() == 0 && in.reading() ? kQueueWaitUs : 0);
+    // The program polls this in a loop while the box prepares its reply. With nothing queued the
+    // check sleeps in libusb until the pending read comes back, rather than waking every
+    // millisecond to look: a reply or an unplug ends the sleep at once, and only the slice bounds
+    // how late the caller sees its own deadline pass.
+    const bool idle = in.buffered() == 0 && in.reading();
+    in.handleEvents(
+        idle ? int(std::min<quint64>(quint64(m_settings.queueWaitMs) * 1000, INT_MAX)) : 0);
     in.keepReading();
     *bytesInQueue = quint32(in.buffered());
     if (queueStatus && in.buffered() > 0)

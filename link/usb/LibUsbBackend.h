@@ -18,7 +18,8 @@ struct libusb_device;
 // is in the settings; an open device keeps one bulk IN transfer pending, whose data collects in a
 // host-side buffer that the receive-queue check reports and read() takes from, as the vendor
 // library's background read does. Everything runs on the caller's thread: libusb's events are
-// handled inside the calls, never on a thread of our own.
+// handled inside the calls, never on a thread of our own. The receive-queue check sleeps in
+// libusb until that read comes back or UsbSettings::queueWaitMs pass.
 class LibUsbBackend final : public UsbXpress
 {
 public:

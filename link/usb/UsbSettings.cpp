@@ -71,8 +71,8 @@ QStringList UsbSettings::optionNames()
 {
     return { QStringLiteral("request-type"), QStringLiteral("request"), QStringLiteral("index"),
         QStringLiteral("open"), QStringLiteral("close"), QStringLiteral("purge"),
-        QStringLiteral("enable"), QStringLiteral("enable-request"),
-        QStringLiteral("enable-value") };
+        QStringLiteral("enable"), QStringLiteral("enable-request"), QStringLiteral("enable-value"),
+        QStringLiteral("queue-wait") };
 }
 
 bool UsbSettings::applyOptions(const QStringList &assignments, QString *error)
@@ -88,6 +88,12 @@ bool UsbSettings::applyOptions(const QStringList &assignments, QString *error)
             ok = false;
         } else if (name == QLatin1String("enable")) {
             ok = parseSwitch(value, &next.sendEnable);
+        } else if (name == QLatin1String("queue-wait")) {
+            // A time, so in decimal like every other time the user types.
+            const uint ms = value.trimmed().toUInt(&ok, 10);
+            ok = ok && ms >= 1 && ms <= kMaxQueueWaitMs;
+            if (ok)
+                next.queueWaitMs = ms;
         } else if (name == QLatin1String("request-type") || name == QLatin1String("request")
             || name == QLatin1String("enable-request")) {
             ok = parseHex(value, 2, &v);
@@ -110,8 +116,10 @@ bool UsbSettings::applyOptions(const QStringList &assignments, QString *error)
         }
         if (!ok) {
             *error = QStringLiteral("--usb-option: \"%1\" is not NAME=VALUE with NAME one of %2 "
-                                    "and VALUE hexadecimal (enable: on or off)")
-                         .arg(assignment, optionNames().join(QLatin1String(", ")));
+                                    "and VALUE hexadecimal (enable: on or off; queue-wait: 1 to %3 "
+                                    "milliseconds)")
+                         .arg(assignment, optionNames().join(QLatin1String(", ")))
+                         .arg(kMaxQueueWaitMs);
             return false;
         }
     }

@@ -44,6 +44,13 @@ public:
     quint8 enableRequest = 0x00;
     quint16 enableValue = 0xFFFF;
 
+    // The longest the receive-queue check blocks while nothing is queued, in milliseconds. The
+    // check returns the moment the pending read comes back, so this bounds only how late a caller
+    // polling it notices its own deadline (DeviceLink's four seconds) when the box stays silent.
+    // Short slices wake the program often for nothing; long ones let the deadline slip.
+    static constexpr quint32 kMaxQueueWaitMs = 1000;
+    quint32 queueWaitMs = 50;
+
     // "VID:PID" in hexadecimal, as lsusb prints it ("10c4:ea61"; a 0x prefix is allowed).
     static bool parseId(const QString &text, UsbId *id);
 
@@ -52,7 +59,8 @@ public:
     bool addIds(const QStringList &pairs, QString *error);
 
     // Applies "NAME=VALUE" assignments: request-type, request, index, open, close, purge,
-    // enable-request, enable-value (hexadecimal) and enable (on/off). All or nothing.
+    // enable-request, enable-value (hexadecimal), enable (on/off) and queue-wait (milliseconds,
+    // decimal, 1 to kMaxQueueWaitMs). All or nothing.
     bool applyOptions(const QStringList &assignments, QString *error);
 
     static QStringList optionNames();

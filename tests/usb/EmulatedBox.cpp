@@ -1,9 +1,13 @@
 #include "EmulatedBox.h"
 
+#include "UsbfsPoll.h"
+
 #include <umockdev.h>
 
 #include <linux/usbdevice_fs.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstddef>
@@ -84,11 +88,22 @@ EmulatedBox::EmulatedBox(UMockdevTestbed *testbed, Descriptor descriptor)
             m_testbed, m_devnode.toUtf8().constData(), m_handler, &error)) {
         qWarning("cannot attach the usbdevfs emulation: %s", error->message);
         g_error_free(error);
+        return;
     }
+    gchar *root = umockdev_testbed_get_root_dir(m_testbed);
+    m_nodeFile = QByteArray(root) + m_devnode.toUtf8();
+    g_free(root);
+    m_readyFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_readyFd >= 0)
+        UsbfsPoll::add(m_nodeFile, m_readyFd, &m_goneForPoll);
 }
 
 EmulatedBox::~EmulatedBox()
 {
+    if (m_readyFd >= 0) {
+        UsbfsPoll::remove(m_nodeFile);
+        ::close(m_readyFd);
+    }
     if (m_handler) {
         umockdev_testbed_detach_ioctl(m_testbed, m_devnode.toUtf8().constData(), nullptr);
         g_object_unref(m_handler);
@@ -121,6 +136,7 @@ void EmulatedBox::sendUnsolicited(const QByteArray &bytes)
     std::lock_guard<std::mutex> lock(m_mutex);
     queueReply(bytes);
     feedInUrbs();
+    updateReadiness();
 }
 
 void EmulatedBox::unplug()
@@ -128,6 +144,7 @@ void EmulatedBox::unplug()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         vanish();
+        updateReadiness();
     }
     const QByteArray path = m_syspath.toUtf8();
     umockdev_testbed_uevent(m_testbed, path.constData(), "remove");
@@ -187,7 +204,9 @@ int EmulatedBox::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, void 
 {
     auto *box = static_cast<EmulatedBox *>(self);
     std::lock_guard<std::mutex> lock(box->m_mutex);
-    return box->handle(client);
+    const bool handled = box->handle(client);
+    box->updateReadiness();
+    return handled;
 }
 
 bool EmulatedBox::handle(UMockdevIoctlClient *client)
@@ -403,6 +422,20 @@ void EmulatedBox::complete(Urb u, int status, int actualLength)
     urbOf(u.urb)->status = status;
     urbOf(u.urb)->actual_length = actualLength;
     m_done.push_back(u);
+}
+
+void EmulatedBox::updateReadiness()
+{
+    m_goneForPoll = m_gone;
+    const bool ready = !m_done.empty() || m_gone;
+    if (m_readyFd < 0 || ready == m_readySignalled)
+        return;
+    eventfd_t value = 0;
+    if (ready)
+        eventfd_write(m_readyFd, 1);
+    else
+        eventfd_read(m_readyFd, &value);
+    m_readySignalled = ready;
 }
 
 // The kernel ends every URB of a vanished device with -ENODEV and keeps them reapable.

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <deque>
 #include <mutex>
 
@@ -91,11 +92,13 @@ private:
     void feedInUrbs();
     void complete(Urb urb, int status, int actualLength);
     void vanish();
+    void updateReadiness();
 
     UMockdevTestbed *m_testbed;
     Descriptor m_descriptor;
     QString m_devnode;
     QString m_syspath;
+    QByteArray m_nodeFile; // the node's file in the testbed
     UMockdevIoctlBase *m_handler = nullptr;
 
     mutable std::mutex m_mutex;
@@ -113,4 +116,10 @@ private:
     std::deque<Urb> m_pendingIn;
     std::deque<Urb> m_pendingOut;
     std::deque<Urb> m_done;
+
+    // What polling the node reports (UsbfsPoll): readable while URBs wait in m_done or the device
+    // is gone, as the kernel makes a usbfs node writable and then errant.
+    int m_readyFd = -1;
+    bool m_readySignalled = false;
+    std::atomic<bool> m_goneForPoll { false };
 };

@@ -11,10 +11,13 @@
 #include <QTest>
 #include <umockdev.h>
 
+#include <chrono>
 #include <dlfcn.h>
+#include <functional>
 #include <linux/capability.h>
 #include <memory>
 #include <sys/syscall.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -94,6 +97,72 @@ struct LinkedBackend
     bool findAndOpen() { return find() && link.open(index); }
 };
 
+// Counts the receive-queue checks on their way to the backend.
+class CountingUsb final : public UsbXpress
+{
+public:
+    explicit CountingUsb(UsbXpress &inner)
+        : m_inner(inner)
+    {
+    }
+    int queueChecks = 0;
+
+    quint32 getNumDevices(quint32 *count) override { return m_inner.getNumDevices(count); }
+    quint32 getProductString(quint32 index, char *buffer, quint32 kind) override
+    {
+        return m_inner.getProductString(index, buffer, kind);
+    }
+    quint32 open(quint32 index, UsbHandle *handle) override { return m_inner.open(index, handle); }
+    quint32 close(UsbHandle handle) override { return m_inner.close(handle); }
+    quint32 read(UsbHandle handle, quint8 *buffer, quint32 wanted, quint32 *got) override
+    {
+        return m_inner.read(handle, buffer, wanted, got);
+    }
+    quint32 write(UsbHandle handle, const quint8 *buffer, quint32 length, quint32 *written) override
+    {
+        return m_inner.write(handle, buffer, length, written);
+    }
+    quint32 getTimeouts(quint32 *readMs, quint32 *writeMs) override
+    {
+        return m_inner.getTimeouts(readMs, writeMs);
+    }
+    quint32 setTimeouts(quint32 readMs, quint32 writeMs) override
+    {
+        return m_inner.setTimeouts(readMs, writeMs);
+    }
+    quint32 flushBuffers(UsbHandle handle, quint8 flushTransmit, quint8 flushReceive) override
+    {
+        return m_inner.flushBuffers(handle, flushTransmit, flushReceive);
+    }
+    quint32 checkRxQueue(UsbHandle handle, quint32 *bytesInQueue, quint32 *queueStatus) override
+    {
+        ++queueChecks;
+        return m_inner.checkRxQueue(handle, bytesInQueue, queueStatus);
+    }
+
+private:
+    UsbXpress &m_inner;
+};
+
+// A queue-check slice far longer than CTest lets the test run: a check that sat its slice out
+// instead of returning when the read came back would never finish, and the time-out fails it.
+UsbSettings endlessQueueWait()
+{
+    UsbSettings settings;
+    settings.queueWaitMs = 10 * 60 * 1000;
+    return settings;
+}
+
+// Runs `action` on a thread of its own once the test's thread has had a moment to start waiting.
+// Should it come before the wait after all, the test checks less, but still nothing false.
+std::thread meanwhile(std::function<void()> action)
+{
+    return std::thread([action = std::move(action)] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        action();
+    });
+}
+
 // Lists the devices and opens the first one directly, below the device link.
 UsbHandle openFirst(LibUsbBackend &usb)
 {
@@ -144,6 +213,8 @@ private Q_SLOTS:
     void settingsParsing_data();
     void settingsParsing();
     void vendorTimeoutsForLibusb();
+    void queueWaitOption_data();
+    void queueWaitOption();
 
     void noBoxAttached();
     void enumerationAndSerialMatching();
@@ -159,6 +230,9 @@ private Q_SLOTS:
     void flushDropsWhatCameUnasked();
     void silentDeviceTimesOut();
     void unplugMidTransactionFailsWithoutCrashing();
+    void replyArrivingDuringTheQueueWaitIsSeenAtOnce();
+    void unplugDuringTheQueueWaitFailsAtOnce();
+    void silentBoxIsWaitedForInSlicesUntilTheDeadline();
 
 private:
     bool m_emulated = false;
@@ -257,6 +331,37 @@ void TestUsb::vendorTimeoutsForLibusb()
     QCOMPARE(LibUsbBackend::libusbTimeout(kInfiniteTimeout), 0u); // libusb's "for ever"
     QCOMPARE(LibUsbBackend::libusbTimeout(0), 1u); // must not become "for ever"
     QCOMPARE(LibUsbBackend::libusbTimeout(4000), 4000u);
+}
+
+void TestUsb::queueWaitOption_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<quint32>("ms");
+
+    QTest::newRow("default") << QString() << true << 50u;
+    QTest::newRow("shortest") << "queue-wait=1" << true << 1u;
+    QTest::newRow("decimal, as times are typed") << "Queue-Wait=100" << true << 100u;
+    QTest::newRow("longest") << "queue-wait=1000" << true << 1000u;
+    for (const char *bad : { "queue-wait=0", "queue-wait=1001", "queue-wait=0x10",
+             "queue-wait=", "queue-wait=-5", "queue-wait=5ms" })
+        QTest::newRow(bad) << QString::fromLatin1(bad) << false << 50u;
+}
+
+void TestUsb::queueWaitOption()
+{
+    QFETCH(QString, option);
+    QFETCH(bool, accepted);
+    QFETCH(quint32, ms);
+
+    UsbSettings s;
+    QString error;
+    QCOMPARE(s.applyOptions(option.isEmpty() ? QStringList() : QStringList { option }, &error),
+        accepted);
+    QCOMPARE(s.queueWaitMs, ms);
+    if (!accepted)
+        QVERIFY2(
+            error.contains(QLatin1String("queue-wait: 1 to 1000 milliseconds")), qPrintable(error));
 }
 
 // --- device list and strings --------------------------------------------------------------------
@@ -639,6 +744,80 @@ void TestUsb::unplugMidTransactionFailsWithoutCrashing()
     link.close();
     QVERIFY(warnings.texts.isEmpty());
     QCOMPARE(usb.close(h), quint32(UsbStatus::InvalidHandle));
+}
+
+// --- the reply wait ----------------------------------------------------------------------------
+
+void TestUsb::replyArrivingDuringTheQueueWaitIsSeenAtOnce()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    EmulatedBox &device = bus.add();
+    LibUsbBackend usb(endlessQueueWait());
+    const UsbHandle h = openFirst(usb);
+    QVERIFY(h != kClosedHandle);
+
+    const QByteArray reply("\xE1 reply", 7);
+    std::thread box = meanwhile([&device, &reply] { device.sendUnsolicited(reply); });
+    quint32 waiting = 0, queueStatus = 0;
+    const quint32 status = usb.checkRxQueue(h, &waiting, &queueStatus);
+    box.join();
+    QCOMPARE(status, quint32(UsbStatus::Success));
+    QCOMPARE(waiting, quint32(reply.size()));
+    QVERIFY(queueStatus != 0);
+    quint8 buffer[16] = {};
+    quint32 got = 0;
+    QCOMPARE(usb.read(h, buffer, sizeof buffer, &got), quint32(UsbStatus::Success));
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(buffer), int(got)), reply);
+    QCOMPARE(usb.close(h), quint32(UsbStatus::Success));
+}
+
+void TestUsb::unplugDuringTheQueueWaitFailsAtOnce()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    EmulatedBox &device = bus.add();
+    device.setMode(EmulatedBox::Mode::Silent);
+    LibUsbBackend usb(endlessQueueWait());
+    const UsbHandle h = openFirst(usb);
+    QVERIFY(h != kClosedHandle);
+    quint32 written = 0;
+    QCOMPARE(usb.write(h, kStatusRead, sizeof kStatusRead, &written), quint32(UsbStatus::Success));
+
+    std::thread box = meanwhile([&device] { device.unplug(); });
+    quint32 waiting = 99, queueStatus = 0;
+    const quint32 status = usb.checkRxQueue(h, &waiting, &queueStatus);
+    box.join();
+    QCOMPARE(status, quint32(UsbStatus::DeviceIoFailed));
+    QCOMPARE(waiting, 0u);
+    QCOMPARE(usb.close(h), quint32(UsbStatus::Success)); // nothing left to fail
+}
+
+// On the real clock: DeviceLink gives a silent box its four seconds, and the backend spends them
+// asleep in a few long slices rather than answering thousands of checks.
+void TestUsb::silentBoxIsWaitedForInSlicesUntilTheDeadline()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    EmulatedBox &device = bus.add();
+    device.setMode(EmulatedBox::Mode::Silent);
+    LibUsbBackend usb;
+    CountingUsb counted(usb);
+    SystemClock clock;
+    RecordedWarnings warnings;
+    DeviceLink link(counted, clock, warnings);
+    quint32 index = 99;
+    QVERIFY(link.findDevice(DeviceLink::DEVICE_SERIAL, index) && link.open(index));
+
+    const quint32 start = clock.tickMs();
+    Reply reply {};
+    QVERIFY(!link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
+    QCOMPARE(link.lastOutcome().kind, DeviceLink::Outcome::NoReply);
+    QVERIFY(clock.tickMs() - start >= DeviceLink::TRANSACTION_TIMEOUT_MS);
+    QVERIFY(warnings.texts.isEmpty());
+    const int slices = int(DeviceLink::TRANSACTION_TIMEOUT_MS / UsbSettings().queueWaitMs);
+    QVERIFY2(counted.queueChecks <= slices + 2, qPrintable(QString::number(counted.queueChecks)));
+    link.close();
 }
 
 QTEST_GUILESS_MAIN(TestUsb)
