@@ -181,14 +181,14 @@ private Q_SLOTS:
         const quint8 firmware[4] = { 1, 0, 0, 0 };
         const QMap<quint8, QByteArray> blocks = BoxFactory::blocks(firmware);
         QTest::newRow("hdr capture, block 30")
-            << blocks[BoxFactory::kBlockHdrCapture]
+            << blocks[Block::HDR_CAPTURE]
             << QStringList { "captured, length 26", "EOTF: SMPTE ST 2084 (PQ)",
                    "MaxCLL: 1000 cd/m2, MaxFALL: 400 cd/m2" };
-        QTest::newRow("custom hdr, block 35") << blocks[BoxFactory::kBlockCustomInfoFrame]
+        QTest::newRow("custom hdr, block 35") << blocks[Block::CUSTOM_INFOFRAME]
                                               << QStringList { "version 1, length 26, checksum",
                                                      "good", "White point: (0.31270, 0.32900)" };
         QTest::newRow("custom avi, block 36")
-            << blocks[BoxFactory::kBlockCustomAvi].left(InfoFrameDecoder::AVI_PAYLOAD_MAX)
+            << blocks[Block::CUSTOM_AVI].left(InfoFrameDecoder::AVI_PAYLOAD_MAX)
             << QStringList { "AVI InfoFrame, payload of 13 bytes",
                    "Colorimetry: BT.2020 RGB or YCC", "VIC 97: 3840x2160p 60 Hz 16:9" };
     }
