@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How long `zelvarinctl --simulate status` takes against a bare QCoreApplication program, timed
 // alternately in the same run so both see the same machine load. The protocol's fixed pauses
 // (none for status, which reads no EDID) are taken off before the ratio.

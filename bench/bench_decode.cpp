@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Prints what decoding an EDID costs, per table, over the 250 real tables the decoder test uses:
 //  - decode alone (bytes to EdidDecoded);
 //  - decode and the lines a window shows;

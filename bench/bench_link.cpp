@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Prints the cost of talking to the box:
 //  - CPU time of the six transactions of one status tick against the simulated box, and the
 //    heap the process gains per tick (a long --simulate session must not grow);

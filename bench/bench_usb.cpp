@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Prints what waiting for the box costs, against the simulated box and against the libusb backend
 // talking to an emulated box on a umockdev bus (the same emulation as tests/usb):
 //  - CPU time of the process over one transaction whose reply never comes (the four-second

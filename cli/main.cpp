@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // zelvarinctl: the box's commands for scripts and terminals, on the same core as the window.
 // QtCore only, so it runs where there is no display.
 #include "CliOutput.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // How a front end's process ends, so scripts can tell a box that failed from a mistyped command

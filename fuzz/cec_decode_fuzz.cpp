@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // clang-format off
 // FUZZ_SOURCES: core/packets/CecDecoder.cpp core/packets/CecDescriber.cpp core/packets/CecNames.cpp core/packets/HexInput.cpp core/edid/DecodeWarningText.cpp
 // clang-format on

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // clang-format off
 // FUZZ_SOURCES: core/edid/EdidDecoder.cpp core/edid/CtaDecoder.cpp core/edid/EdidDescriber.cpp core/edid/CtaDescriber.cpp core/edid/CtaVideoFormats.cpp core/edid/DecodeWarningText.cpp edid/EdidChecksum.cpp
 // clang-format on

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // FUZZ_SOURCES: edid/EdidFile.cpp edid/EdidText.cpp
 // Whatever file a user picks goes through the load: the conversion must stay inside the bytes it
 // was given, stop at 1024 bytes, and never grow the text.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // FUZZ_SOURCES: edid/EdidText.cpp
 // Any text a user can type or paste into the EDID box goes through the parse: it must never read
 // or write outside its buffers, and whatever it accepts must survive the canonical round trip.

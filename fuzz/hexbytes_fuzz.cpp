@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Feeds arbitrary texts to the hex conversion shared by the CEC and InfoFrame fields. libFuzzer
 // hands over a buffer of exactly the input's size, so AddressSanitizer reports any read outside
 // the text. The checks: no crash, the result fits the output, the count byte agrees with the

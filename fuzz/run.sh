@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds every fuzz/*_fuzz.cpp with clang++ and libFuzzer and runs each one briefly.
 #
 # A target names the product sources it needs, relative to the repository root, on a line

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The box client against the simulated box: the frames of each command, and the typed result each
 // fault the box can show gives.
 #include "BoxClient.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // zelvarinctl as scripts see it: exit status, standard output, the JSON, and the frames the
 // simulated box received as the --trace file records them.
 #include "SettingsPreset.h"

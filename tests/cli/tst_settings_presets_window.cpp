@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // File > Save Settings... and Load Settings... of the window, answered by scripted dialogs.
 #include "MainWindow.h"
 #include "SettingsPreset.h"

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the golden files of the EDID decoder test from edid-decode's output.
 
 Run once, and again only when a table is added: the test itself never needs edid-decode.

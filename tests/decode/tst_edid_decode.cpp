@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The EDID decoder against edid-decode's reading of 250 real tables (golden files made once by
 // make_golden.py), and its behaviour on damaged input.
 #include "CtaVideoFormats.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // InfoFrame and CEC decoders and the hex text they read, case by case from the CTA-861 and
 // HDMI-CEC tables. Every case gives hex text, goes through HexInput and checks the describer's
 // lines, so each row covers parse, decode and words together.

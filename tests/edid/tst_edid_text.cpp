@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The QtCore side of EDID handling: canonical text, parse, block checksum and file conversion.
 #include "EdidChecksum.h"
 #include "EdidFile.h"

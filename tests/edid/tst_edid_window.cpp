@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The EDID side of the window against the simulated box: reads, writes, files and the checksum
 // repair, including the failures that must not damage the box's table or the user's files.
 #include "EdidChecksum.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The device link against a scripted USB layer: device search, open and close, the time-out
 // handling of the raw operations and the request/reply transaction.
 #include "Clock.h"

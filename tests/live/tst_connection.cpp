@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A box that misbehaves or goes away: every operation returns, says its failure without a flood
 // of dialogs and without a success text, the window stops polling a lost box, and everything
 // works again once the box is back.

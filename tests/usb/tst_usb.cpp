@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The libusb backend against boxes on an emulated USB bus (umockdev): the real libusb calls,
 // usbdevfs ioctls and all, with no hardware. Needs libumockdev-preload.so ahead of everything else
 // (the CTest registration sets LD_PRELOAD).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window shell: how the form is wired to the window's slots, the slot table as the meta-object
 // sees it, the ways the window ends, About, the keyboard focus chain and the per-tab pictures.
 
