@@ -179,7 +179,8 @@ int main(int argc, char **argv)
         return 0;
     }
     if (parser.isSet(screenshotOption))
-        return saveScreenshots(*window, parser.value(screenshotOption)) ? ExitCode::Ok : ExitCode::BadData;
+        return saveScreenshots(*window, parser.value(screenshotOption)) ? ExitCode::Ok
+                                                                        : ExitCode::BadData;
 
     return app.exec();
 }

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const char *text = reinterpret_cast<const char *>(data);
     const int length = static_cast<int>(size);
 
-    for (bool withCount : {false, true}) {
+    for (bool withCount : { false, true }) {
         HexOutput out;
         const quint8 count = parseHexBytes(text, length, withCount, out);
         if (count < 1 || count > HEX_OUTPUT_LEN)
@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     // The preparation the window applies first, on the same bytes read as Latin-1.
-    const QByteArray prepared =
-        prepareHexText(QString::fromLatin1(text, static_cast<qsizetype>(size)));
+    const QByteArray prepared
+        = prepareHexText(QString::fromLatin1(text, static_cast<qsizetype>(size)));
     if (prepared.isEmpty() || prepared.back() != '\r')
         std::abort();
     HexOutput out;

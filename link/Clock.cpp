@@ -16,7 +16,10 @@ qint64 monotonicMs()
 }
 } // namespace
 
-SystemClock::SystemClock() : m_origin(monotonicMs()) {}
+SystemClock::SystemClock()
+    : m_origin(monotonicMs())
+{
+}
 
 quint32 SystemClock::tickMs()
 {

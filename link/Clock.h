@@ -31,7 +31,10 @@ private:
 class VirtualClock final : public Clock
 {
 public:
-    explicit VirtualClock(quint32 start = 0) : m_now(start) {}
+    explicit VirtualClock(quint32 start = 0)
+        : m_now(start)
+    {
+    }
     quint32 tickMs() override { return m_now; }
     void sleepMs(quint32 ms) override
     {

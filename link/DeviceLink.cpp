@@ -25,7 +25,9 @@ QByteArray hexBytes(const quint8 *bytes, quint32 length)
 } // namespace
 
 DeviceLink::DeviceLink(UsbXpress &usb, Clock &clock, DeviceWarnings &warnings)
-    : m_usb(usb), m_clock(clock), m_warnings(warnings)
+    : m_usb(usb)
+    , m_clock(clock)
+    , m_warnings(warnings)
 {
 }
 
@@ -84,14 +86,14 @@ bool DeviceLink::readRaw(quint8 *buffer, quint32 length, quint32 &bytesRead, qui
     return readWithTimeout(buffer, length, bytesRead, timeoutMs) == UsbStatus::Success;
 }
 
-bool DeviceLink::writeRaw(const quint8 *buffer, quint32 length, quint32 &bytesWritten,
-                          quint32 timeoutMs)
+bool DeviceLink::writeRaw(
+    const quint8 *buffer, quint32 length, quint32 &bytesWritten, quint32 timeoutMs)
 {
     return writeWithTimeout(buffer, length, bytesWritten, timeoutMs) == UsbStatus::Success;
 }
 
-quint32 DeviceLink::readWithTimeout(quint8 *buffer, quint32 length, quint32 &bytesRead,
-                                    quint32 timeoutMs)
+quint32 DeviceLink::readWithTimeout(
+    quint8 *buffer, quint32 length, quint32 &bytesRead, quint32 timeoutMs)
 {
     quint32 keptRead = 0, keptWrite = 0;
     m_usb.getTimeouts(&keptRead, &keptWrite);
@@ -101,8 +103,8 @@ quint32 DeviceLink::readWithTimeout(quint8 *buffer, quint32 length, quint32 &byt
     return status;
 }
 
-quint32 DeviceLink::writeWithTimeout(const quint8 *buffer, quint32 length, quint32 &bytesWritten,
-                                     quint32 timeoutMs)
+quint32 DeviceLink::writeWithTimeout(
+    const quint8 *buffer, quint32 length, quint32 &bytesWritten, quint32 timeoutMs)
 {
     quint32 keptRead = 0, keptWrite = 0;
     m_usb.getTimeouts(&keptRead, &keptWrite);
@@ -112,12 +114,12 @@ quint32 DeviceLink::writeWithTimeout(const quint8 *buffer, quint32 length, quint
     return status;
 }
 
-bool DeviceLink::transact(Reply &reply, const quint8 *request, quint32 minReplyLength,
-                          quint8 requestLength)
+bool DeviceLink::transact(
+    Reply &reply, const quint8 *request, quint32 minReplyLength, quint8 requestLength)
 {
     const quint32 t0 = m_clock.tickMs();
     m_transactionBusy = true;
-    m_outcome = Outcome{};
+    m_outcome = Outcome {};
     traceRequest(request, requestLength);
 
     // With no box, or with a box that stays silent, there is no reply: that is a failure, never
@@ -181,7 +183,8 @@ void DeviceLink::traceRequest(const quint8 *request, quint8 length)
 {
     if (!m_trace)
         return;
-    const QByteArray stamp = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
+    const QByteArray stamp
+        = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
     m_trace->write(stamp + " > " + hexBytes(request, length) + '\n');
 }
 
@@ -189,7 +192,8 @@ void DeviceLink::traceReply(const quint8 *reply, quint32 length, bool result)
 {
     if (!m_trace)
         return;
-    const QByteArray stamp = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
+    const QByteArray stamp
+        = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
     const QByteArray bytes = length > 0 ? hexBytes(reply, length) : QByteArray("(no reply)");
     m_trace->write(stamp + " < " + bytes + (result ? " ok" : " failed") + '\n');
     // Flushed line by line, so the log is complete even if the program is killed.

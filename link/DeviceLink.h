@@ -42,8 +42,8 @@ public:
     // Writes `request`, waits up to four seconds for a reply and reads at most MAX_REPLY bytes of
     // it into `reply`. False when no device is open, the write or a queue query fails, nothing
     // arrives in time, the read fails or fewer than minReplyLength bytes came.
-    bool transact(Reply &reply, const quint8 *request, quint32 minReplyLength,
-                  quint8 requestLength);
+    bool transact(
+        Reply &reply, const quint8 *request, quint32 minReplyLength, quint8 requestLength);
 
     UsbHandle deviceHandle() const { return m_deviceHandle; }
     bool isOpen() const { return m_deviceHandle != kClosedHandle; }
@@ -59,12 +59,12 @@ public:
     void setTrace(QIODevice *out) { m_trace = out; }
 
     // The program's copy of the box's settings, by status-block position.
-    RegisterImage registerMirror{};
+    RegisterImage registerMirror {};
 
 private:
     quint32 readWithTimeout(quint8 *buffer, quint32 length, quint32 &bytesRead, quint32 timeoutMs);
-    quint32 writeWithTimeout(const quint8 *buffer, quint32 length, quint32 &bytesWritten,
-                             quint32 timeoutMs);
+    quint32 writeWithTimeout(
+        const quint8 *buffer, quint32 length, quint32 &bytesWritten, quint32 timeoutMs);
     void warn(const QString &text);
     bool finish(Outcome::Kind kind, quint32 usbStatus, const quint8 *reply, quint32 length);
     void traceRequest(const quint8 *request, quint8 length);

@@ -56,8 +56,8 @@ quint8 parseHexBytes(const char *text, int length, bool withCount, HexOutput &ou
             break;
     }
 
-    out[index] = hexPairToByte(charAt(text, length, lastColon + 1),
-                               charAt(text, length, lastColon + 2));
+    out[index]
+        = hexPairToByte(charAt(text, length, lastColon + 1), charAt(text, length, lastColon + 2));
     if (withCount)
         out[1] = static_cast<quint8>(index - 1);
     return static_cast<quint8>(index + 1);

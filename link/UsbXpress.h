@@ -68,8 +68,8 @@ public:
     virtual quint32 open(quint32 index, UsbHandle *handle) = 0;
     virtual quint32 close(UsbHandle handle) = 0;
     virtual quint32 read(UsbHandle handle, quint8 *buffer, quint32 wanted, quint32 *got) = 0;
-    virtual quint32 write(UsbHandle handle, const quint8 *buffer, quint32 length,
-                          quint32 *written) = 0;
+    virtual quint32 write(UsbHandle handle, const quint8 *buffer, quint32 length, quint32 *written)
+        = 0;
     // Time-outs are process-wide, in milliseconds, as in the vendor library.
     virtual quint32 getTimeouts(quint32 *readMs, quint32 *writeMs) = 0;
     virtual quint32 setTimeouts(quint32 readMs, quint32 writeMs) = 0;

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "EdidImage.h"
 #include "Blocks.h"
+#include "EdidImage.h"
 #include "Frames.h"
 
 #include <QByteArray>

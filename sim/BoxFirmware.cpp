@@ -6,8 +6,8 @@
 #include "BoxFactory.h"
 #include "Clock.h"
 #include "EdidTransfer.h"
-#include "SettingsTable.h"
 #include "LivelySource.h"
+#include "SettingsTable.h"
 
 #include <algorithm>
 
@@ -274,8 +274,7 @@ void BoxFirmware::liveTick()
     m_lastChangeMs = now;
     m_nextChangeAfterMs = m_liveStep % 2 ? 12000 : 18000;
 
-    LivelySource::change(m_liveStep++, m_status, block(Block::SIGNAL),
-        block(Block::HDR_CAPTURE));
+    LivelySource::change(m_liveStep++, m_status, block(Block::SIGNAL), block(Block::HDR_CAPTURE));
 }
 
 void BoxFirmware::setFirmwareVersion(quint8 a, quint8 b, quint8 c, quint8 d)

@@ -33,7 +33,8 @@ void change(int step, RegisterImage &status, QByteArray &signalBlock, QByteArray
     default: {
         // HDR10 <-> SDR: an SDR source sends no HDR InfoFrame, so the capture empties.
         namespace C = Block::Capture;
-        const bool hdrOn = quint8(hdrBlock[C::TYPE]) == C::HDR_INFOFRAME && quint8(hdrBlock[C::DATA]) == 2;
+        const bool hdrOn
+            = quint8(hdrBlock[C::TYPE]) == C::HDR_INFOFRAME && quint8(hdrBlock[C::DATA]) == 2;
         if (hdrOn)
             hdrBlock.fill('\0');
         else

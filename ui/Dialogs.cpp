@@ -30,9 +30,8 @@ void WidgetDialogs::warning(QWidget *parent, const QString &title, const QString
     QMessageBox::warning(parent, title, text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
-QMessageBox::StandardButton WidgetDialogs::question(QWidget *parent, const QString &title,
-                                                    const QString &text,
-                                                    const QString &informativeText)
+QMessageBox::StandardButton WidgetDialogs::question(
+    QWidget *parent, const QString &title, const QString &text, const QString &informativeText)
 {
     QMessageBox box(parent);
     if (!title.isEmpty())
@@ -72,14 +71,14 @@ void WidgetDialogs::showText(QWidget *parent, const QString &title, const QStrin
     dialog.exec();
 }
 
-QString WidgetDialogs::openFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                    const QString &filter)
+QString WidgetDialogs::openFileName(
+    QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
 {
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
-QString WidgetDialogs::saveFileName(QWidget *parent, const QString &caption, const QString &name,
-                                    const QString &filter)
+QString WidgetDialogs::saveFileName(
+    QWidget *parent, const QString &caption, const QString &name, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, caption, name, filter);
 }

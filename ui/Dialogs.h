@@ -21,17 +21,19 @@ public:
     virtual void warning(QWidget *parent, const QString &title, const QString &text) = 0;
     // Question with Yes and No and no default button. `title` may be empty (no title set).
     // Returns the button chosen, or QMessageBox::NoButton when the box was closed otherwise.
-    virtual QMessageBox::StandardButton question(QWidget *parent, const QString &title,
-                                                 const QString &text,
-                                                 const QString &informativeText) = 0;
+    virtual QMessageBox::StandardButton question(
+        QWidget *parent, const QString &title, const QString &text, const QString &informativeText)
+        = 0;
     virtual void about(QWidget *parent, const QString &title, const QString &text) = 0;
     // A longer plain text to read (help, notices), with a Close button.
     virtual void showText(QWidget *parent, const QString &title, const QString &text) = 0;
     // Empty result: the dialog was cancelled.
-    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                 const QString &filter) = 0;
-    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &name,
-                                 const QString &filter) = 0;
+    virtual QString openFileName(
+        QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
+        = 0;
+    virtual QString saveFileName(
+        QWidget *parent, const QString &caption, const QString &name, const QString &filter)
+        = 0;
 };
 
 // The real boxes and dialogs.
@@ -40,13 +42,12 @@ class WidgetDialogs final : public Dialogs
 public:
     void deviceWarning(const QString &text) override;
     void warning(QWidget *parent, const QString &title, const QString &text) override;
-    QMessageBox::StandardButton question(QWidget *parent, const QString &title,
-                                         const QString &text,
-                                         const QString &informativeText) override;
+    QMessageBox::StandardButton question(QWidget *parent, const QString &title, const QString &text,
+        const QString &informativeText) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
     void showText(QWidget *parent, const QString &title, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
-                         const QString &filter) override;
+        const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &name,
-                         const QString &filter) override;
+        const QString &filter) override;
 };

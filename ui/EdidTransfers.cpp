@@ -70,12 +70,11 @@ bool MainWindow::readEdidTable(int source, const QString &successMessage)
 {
     ensureProgressBar();
     BoxClient::EdidReadEvents events;
-    events.statusReadFailed = [this](const BoxResult &) {
-        showStatus(tr("Error Reading values"), 4000);
-    };
+    events.statusReadFailed
+        = [this](const BoxResult &) { showStatus(tr("Error Reading values"), 4000); };
     events.progress = [this](int done, int total) { on_ProgressChange(done, total); };
 
-    EdidImage table{};
+    EdidImage table {};
     const auto read = m_box->readEdid(BoxClient::EdidSource(source), table, events);
     clearTextBuffer();
     on_ProgressChange(0, 0);
@@ -124,8 +123,8 @@ bool MainWindow::writeBoxEdid()
             return false;
     }
 
-    const auto written = m_box->writeEdid(
-        image, [this](int done, int total) { on_ProgressChange(done, total); });
+    const auto written
+        = m_box->writeEdid(image, [this](int done, int total) { on_ProgressChange(done, total); });
     if (written.failedChunk >= 0) {
         // The client stopped before the commit, so the box goes on using the table it had.
         showStatus(tr("Error Writing EDID values."), 2000);

@@ -3,8 +3,8 @@
 
 #include "MainWindow.h"
 
-#include "BoxClient.h"
 #include "AccessibleForm.h"
+#include "BoxClient.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "HelpMenu.h"

@@ -38,47 +38,47 @@ public Q_SLOTS:
     void on_ProgressChange(int value, int maximum); // 0
 
 private Q_SLOTS:
-    void SaveEDIDtoFile();    // 1
-    void LoadEDIDfromFile();  // 2
-    void FileExit();          // 3
-    void FileAbout();         // 4
-    void ReadEDID();          // 5
-    void WriteEDID();         // 6
-    void WriteCEC();          // 7
-    void WriteIF();           // 8
-    void CalculateChkSum();   // 9
-    void SetActivePort();     // 10
-    void SetAutoSwitch();     // 11
-    void SetAudioSource();    // 12
-    void SetHDCP_Version();   // 13
-    void SetOut_420();        // 14
-    void SetEDID_Mode();      // 15
-    void SetEPState();        // 16
-    void SaveCEC_1();         // 17
-    void SaveCEC_2();         // 18
-    void force2c();           // 19
-    void force51();           // 20
-    void forceHdr();          // 21
-    void forceFullAudio();    // 22
-    void setSwPriority();     // 23
-    void changeCustomEdid();  // 24
-    bool sendAVI();           // 25
-    void CecLpRepurp();       // 26
-    void hdrForceActivate();  // 27
-    void hdrSamsung();        // 28
-    void setLogoLed();        // 29
-    void setBt2020();         // 30
-    void setBlueLed();        // 31
-    void factoryReset();      // 32
-    void setYUV();            // 33
-    void setCEC();            // 34
-    void setCecLa();          // 35
-    void setAVR();            // 36
-    void readTvEdidA();       // 37
-    void readTvEdidB();       // 38
-    void set3D();             // 39
-    void setEdidAlgo();       // 40
-    void setAviPers();        // 41
+    void SaveEDIDtoFile(); // 1
+    void LoadEDIDfromFile(); // 2
+    void FileExit(); // 3
+    void FileAbout(); // 4
+    void ReadEDID(); // 5
+    void WriteEDID(); // 6
+    void WriteCEC(); // 7
+    void WriteIF(); // 8
+    void CalculateChkSum(); // 9
+    void SetActivePort(); // 10
+    void SetAutoSwitch(); // 11
+    void SetAudioSource(); // 12
+    void SetHDCP_Version(); // 13
+    void SetOut_420(); // 14
+    void SetEDID_Mode(); // 15
+    void SetEPState(); // 16
+    void SaveCEC_1(); // 17
+    void SaveCEC_2(); // 18
+    void force2c(); // 19
+    void force51(); // 20
+    void forceHdr(); // 21
+    void forceFullAudio(); // 22
+    void setSwPriority(); // 23
+    void changeCustomEdid(); // 24
+    bool sendAVI(); // 25
+    void CecLpRepurp(); // 26
+    void hdrForceActivate(); // 27
+    void hdrSamsung(); // 28
+    void setLogoLed(); // 29
+    void setBt2020(); // 30
+    void setBlueLed(); // 31
+    void factoryReset(); // 32
+    void setYUV(); // 33
+    void setCEC(); // 34
+    void setCecLa(); // 35
+    void setAVR(); // 36
+    void readTvEdidA(); // 37
+    void readTvEdidB(); // 38
+    void set3D(); // 39
+    void setEdidAlgo(); // 40
+    void setAviPers(); // 41
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -169,5 +169,5 @@ private:
     int statusTimerId = 0;
     // The 1000-character work buffer the EDID read composes its text in; the EDID, CEC and
     // InfoFrame slots clear it first.
-    std::array<char, 1000> textBuffer{};
+    std::array<char, 1000> textBuffer {};
 };

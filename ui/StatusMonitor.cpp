@@ -3,8 +3,8 @@
 
 #include "MainWindow.h"
 
-#include "BoxClient.h"
 #include "Blocks.h"
+#include "BoxClient.h"
 #include "DeviceLink.h"
 #include "SettingsTable.h"
 #include "SignalDescription.h"
@@ -165,7 +165,8 @@ void MainWindow::reflectSettings()
         break;
     }
 
-    switch (p[statusPos(Id::AutoSwitch)]) { // automatic switching; the priority only matters while it is on
+    switch (p[statusPos(
+        Id::AutoSwitch)]) { // automatic switching; the priority only matters while it is on
     case 0:
         setPair(ui->autoSwDis, ui->autoSwEn, true);
         ui->pPrioForce->setEnabled(false);

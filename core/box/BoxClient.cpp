@@ -42,7 +42,7 @@ QString BoxClient::FirmwareVersion::dotted() const
 
 RegisterImage BoxClient::Status::settings() const
 {
-    RegisterImage image{};
+    RegisterImage image {};
     std::copy_n(reply.begin() + 2, STATUS_BLOCK_LEN, image.begin());
     return image;
 }
@@ -53,12 +53,13 @@ bool BoxClient::SignalRead::ok() const
 }
 
 BoxClient::BoxClient(DeviceLink &link, Clock &clock)
-    : m_link(link), m_clock(clock)
+    : m_link(link)
+    , m_clock(clock)
 {
 }
 
-BoxResult BoxClient::transact(Reply &reply, const quint8 *request, quint8 length,
-                              quint32 minReply, quint8 expectedCode)
+BoxResult BoxClient::transact(
+    Reply &reply, const quint8 *request, quint8 length, quint32 minReply, quint8 expectedCode)
 {
     const bool ok = m_link.transact(reply, request, minReply, length);
     const BoxResult result = BoxResult::fromLink(m_link, ok, expectedCode, reply[0]);
@@ -67,29 +68,29 @@ BoxResult BoxClient::transact(Reply &reply, const quint8 *request, quint8 length
     return result;
 }
 
-BoxResult BoxClient::transact(Reply &reply, const QByteArray &frame, quint32 minReply,
-                              quint8 expectedCode)
+BoxResult BoxClient::transact(
+    Reply &reply, const QByteArray &frame, quint32 minReply, quint8 expectedCode)
 {
     return transact(reply, reinterpret_cast<const quint8 *>(frame.constData()),
-                    quint8(frame.size()), minReply, expectedCode);
+        quint8(frame.size()), minReply, expectedCode);
 }
 
 BoxResult BoxClient::readStatus(Status &status, quint8 length)
 {
-    const quint8 request[] = {FRAME_READ, length, CODE_STATUS};
+    const quint8 request[] = { FRAME_READ, length, CODE_STATUS };
     return transact(status.reply, request, sizeof request, length, CODE_STATUS);
 }
 
 BoxResult BoxClient::readBlock(quint8 block, quint8 length, Reply &reply)
 {
-    const quint8 request[] = {FRAME_READ, length, CODE_REGISTERS, block};
+    const quint8 request[] = { FRAME_READ, length, CODE_REGISTERS, block };
     return transact(reply, request, sizeof request, length, CODE_REGISTERS);
 }
 
 BoxResult BoxClient::writeRegister(quint8 reg, quint8 value)
 {
-    Reply reply{};
-    const quint8 request[] = {FRAME_WRITE, 0x04, CODE_REGISTERS, reg, value};
+    Reply reply {};
+    const quint8 request[] = { FRAME_WRITE, 0x04, CODE_REGISTERS, reg, value };
     return transact(reply, request, sizeof request, ACK_LEN, CODE_REGISTERS);
 }
 
@@ -100,19 +101,18 @@ BoxResult BoxClient::writeSetting(Settings::Id id, quint8 value)
 
 BoxResult BoxClient::writeAllRegisters(const RegisterImage &image)
 {
-    Reply reply{};
-    quint8 request[3 + STATUS_BLOCK_LEN] = {FRAME_WRITE, STATUS_BLOCK_LEN, CODE_REGISTER_BLOCK};
+    Reply reply {};
+    quint8 request[3 + STATUS_BLOCK_LEN] = { FRAME_WRITE, STATUS_BLOCK_LEN, CODE_REGISTER_BLOCK };
     std::copy(image.begin(), image.end(), request + 3);
     return transact(reply, request, sizeof request, ACK_LEN, CODE_REGISTER_BLOCK);
 }
 
 BoxResult BoxClient::identify(FirmwareVersion &version)
 {
-    Reply reply{};
+    Reply reply {};
     const BoxResult r = readBlock(Block::FIRMWARE, Block::FIRMWARE_LEN, reply);
     if (r.ok())
-        std::copy_n(reply.begin() + Block::BLOCK_DATA, version.parts.size(),
-                    version.parts.begin());
+        std::copy_n(reply.begin() + Block::BLOCK_DATA, version.parts.size(), version.parts.begin());
     return r;
 }
 
@@ -134,15 +134,15 @@ BoxClient::SignalRead BoxClient::readSignal()
 
 // Every reply buffer is cleared before its frame, so a reply that never came cannot pass for the
 // previous one.
-BoxClient::EdidReadResult BoxClient::readEdid(EdidSource source, EdidImage &table,
-                                              const EdidReadEvents &events)
+BoxClient::EdidReadResult BoxClient::readEdid(
+    EdidSource source, EdidImage &table, const EdidReadEvents &events)
 {
     using namespace EdidTransfer;
     EdidReadResult out;
     const quint8 code = fetchCode(source);
 
-    Reply reply{};
-    const quint8 fetch[] = {FRAME_WRITE, 0x01, code};
+    Reply reply {};
+    const quint8 fetch[] = { FRAME_WRITE, 0x01, code };
     out.result = transact(reply, fetch, sizeof fetch, ACK_LEN, code);
     if (!out.result.ok()) {
         out.fetchFailed = true;
@@ -164,12 +164,12 @@ BoxClient::EdidReadResult BoxClient::readEdid(EdidSource source, EdidImage &tabl
     }
     out.stayedBusy = status.busy();
 
-    EdidImage read{};
+    EdidImage read {};
     for (int offset = 0, chunk = 0; offset < EDID_SIZE; offset += READ_CHUNK, ++chunk) {
         if (events.progress)
             events.progress(offset, 255);
         const quint8 length = quint8(std::min(READ_CHUNK, EDID_SIZE - offset));
-        const quint8 request[] = {FRAME_READ, length, CODE_EDID_DATA, quint8(offset)};
+        const quint8 request[] = { FRAME_READ, length, CODE_EDID_DATA, quint8(offset) };
         reply.fill(0);
         // Chunk replies are the table's bytes, without a code.
         out.result = transact(reply, request, sizeof request, length, 0);
@@ -187,12 +187,12 @@ BoxClient::EdidWriteResult BoxClient::writeEdid(const EdidImage &table, const Pr
 {
     using namespace EdidTransfer;
     EdidWriteResult out;
-    Reply reply{};
+    Reply reply {};
     for (int i = 0; i < WRITE_CHUNKS; ++i) {
         if (progress)
             progress(i, WRITE_CHUNKS);
         quint8 request[4 + WRITE_CHUNK]
-            = {FRAME_WRITE, WRITE_CHUNK, CODE_EDID_DATA, quint8(i * WRITE_CHUNK)};
+            = { FRAME_WRITE, WRITE_CHUNK, CODE_EDID_DATA, quint8(i * WRITE_CHUNK) };
         std::copy_n(table.begin() + i * WRITE_CHUNK, WRITE_CHUNK, request + 4);
         reply.fill(0);
         out.result = transact(reply, request, sizeof request, ACK_LEN, CODE_EDID_DATA);
@@ -203,7 +203,7 @@ BoxClient::EdidWriteResult BoxClient::writeEdid(const EdidImage &table, const Pr
         m_clock.sleepMs(CHUNK_WRITE_PAUSE_MS);
     }
 
-    const quint8 commit[] = {FRAME_WRITE, WRITE_CHUNK, CODE_EDID_COMMIT};
+    const quint8 commit[] = { FRAME_WRITE, WRITE_CHUNK, CODE_EDID_COMMIT };
     reply.fill(0);
     out.result = transact(reply, commit, sizeof commit, ACK_LEN, CODE_EDID_COMMIT);
     return out;
@@ -212,7 +212,8 @@ BoxClient::EdidWriteResult BoxClient::writeEdid(const EdidImage &table, const Pr
 QByteArray BoxClient::loadFrame(quint8 code, const QByteArray &prepared, bool withCount) const
 {
     HexOutput bytes;
-    const quint8 count = parseHexBytes(prepared.constData(), int(prepared.size()), withCount, bytes);
+    const quint8 count
+        = parseHexBytes(prepared.constData(), int(prepared.size()), withCount, bytes);
     return buildLoadFrame(code, bytes, count);
 }
 
@@ -225,16 +226,16 @@ BoxResult BoxClient::activate(QByteArray frame, quint8 selector)
         frame.resize(4, '\0');
     frame[2] = char(CODE_ACTIVATE);
     frame[3] = char(selector);
-    Reply reply{};
-    return transact(reply, reinterpret_cast<const quint8 *>(frame.constData()), 4, ACK_LEN,
-                    CODE_ACTIVATE);
+    Reply reply {};
+    return transact(
+        reply, reinterpret_cast<const quint8 *>(frame.constData()), 4, ACK_LEN, CODE_ACTIVATE);
 }
 
 BoxClient::PacketResult BoxClient::sendCec(const QByteArray &prepared)
 {
     PacketResult out;
     const QByteArray frame = loadFrame(CODE_CEC_SEND, prepared, true);
-    Reply reply{};
+    Reply reply {};
     out.load = transact(reply, frame, ACK_LEN, CODE_CEC_SEND);
     out.activate = activate(frame, ACTIVATE_CEC);
     out.activateSent = true;
@@ -252,7 +253,7 @@ BoxResult BoxClient::storeCec(int slot, const QByteArray &prepared)
     frame.append(char(code));
     frame.append("CEC ");
     frame.append(text);
-    Reply reply{};
+    Reply reply {};
     return transact(reply, frame, ACK_LEN, code);
 }
 
@@ -260,7 +261,7 @@ BoxClient::PacketResult BoxClient::loadHdrInfoFrame(const QByteArray &prepared)
 {
     PacketResult out;
     const QByteArray frame = loadFrame(CODE_INFOFRAME, prepared, false);
-    Reply reply{};
+    Reply reply {};
     out.load = transact(reply, frame, ACK_LEN, CODE_INFOFRAME);
     out.activate = activate(frame, ACTIVATE_INFOFRAME);
     out.activateSent = true;
@@ -271,7 +272,7 @@ BoxClient::PacketResult BoxClient::loadAvi(const QByteArray &prepared)
 {
     PacketResult out;
     const QByteArray frame = loadFrame(CODE_AVI, prepared, false);
-    Reply reply{};
+    Reply reply {};
     out.load = transact(reply, frame, ACK_LEN, CODE_AVI);
     if (!out.load.ok())
         return out;

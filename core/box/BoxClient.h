@@ -31,14 +31,14 @@ public:
 
     struct FirmwareVersion
     {
-        std::array<quint8, 4> parts{};
+        std::array<quint8, 4> parts {};
         QString dotted() const; // "2.1.0.17"
     };
 
     // A status read: the reply as it came (byte 1 holds the flags), the settings image behind it.
     struct Status
     {
-        Reply reply{};
+        Reply reply {};
         bool busy() const { return reply[1] & STATUS_FLAG_BUSY; }
         RegisterImage settings() const;
     };
@@ -46,7 +46,7 @@ public:
     // The four block reads of a signal description, in the order the box sees them.
     struct SignalRead
     {
-        Reply signal{}, names{}, hdr{}, vendor{};
+        Reply signal {}, names {}, hdr {}, vendor {};
         std::array<BoxResult, 4> results;
         bool ok() const;
         SignalInfo decode() const { return SignalInfo::decode(signal, names, hdr); }
@@ -123,10 +123,10 @@ public:
     PacketResult loadAvi(const QByteArray &prepared);
 
 private:
-    BoxResult transact(Reply &reply, const quint8 *request, quint8 length, quint32 minReply,
-                       quint8 expectedCode);
-    BoxResult transact(Reply &reply, const QByteArray &frame, quint32 minReply,
-                       quint8 expectedCode);
+    BoxResult transact(
+        Reply &reply, const quint8 *request, quint8 length, quint32 minReply, quint8 expectedCode);
+    BoxResult transact(
+        Reply &reply, const QByteArray &frame, quint32 minReply, quint8 expectedCode);
     QByteArray loadFrame(quint8 code, const QByteArray &prepared, bool withCount) const;
     BoxResult activate(QByteArray loadFrame, quint8 selector);
 

@@ -5,8 +5,8 @@
 
 #include "DeviceLink.h"
 
-BoxResult BoxResult::fromLink(const DeviceLink &link, bool transacted, quint8 expectedCode,
-                              quint8 replyCode)
+BoxResult BoxResult::fromLink(
+    const DeviceLink &link, bool transacted, quint8 expectedCode, quint8 replyCode)
 {
     const DeviceLink::Outcome &outcome = link.lastOutcome();
     BoxResult r;
@@ -38,8 +38,10 @@ BoxResult BoxResult::fromLink(const DeviceLink &link, bool transacted, quint8 ex
 QString BoxResult::describe() const
 {
     const auto hex = [](quint32 v) {
-        return QStringLiteral("0x%1").arg(v, 2, 16, QLatin1Char('0')).toUpper().replace(
-            QLatin1String("0X"), QLatin1String("0x"));
+        return QStringLiteral("0x%1")
+            .arg(v, 2, 16, QLatin1Char('0'))
+            .toUpper()
+            .replace(QLatin1String("0X"), QLatin1String("0x"));
     };
     switch (kind) {
     case Ok:

@@ -35,8 +35,8 @@ struct BoxResult
 
     // From the link's account of its last transaction; `expectedCode` is checked against reply
     // byte 0 unless it is zero (replies without a code, such as EDID chunks).
-    static BoxResult fromLink(const DeviceLink &link, bool transacted, quint8 expectedCode,
-                              quint8 replyCode);
+    static BoxResult fromLink(
+        const DeviceLink &link, bool transacted, quint8 expectedCode, quint8 replyCode);
 
     // "no reply from the box", "wrong reply code 0x1F (expected 0xE0)", ...
     QString describe() const;

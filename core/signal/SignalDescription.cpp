@@ -210,8 +210,8 @@ SignalDescription SignalDescription::describe(const SignalInfo &s)
     d.sourceLine = tr("Source Info: %1 %2").arg(s.sourceVendor, s.sourceProduct);
     d.hdrLine = hdrText(s);
     if (s.hasHdrInfoFrame())
-        d.hdrCapture = hexList(
-            reinterpret_cast<const quint8 *>(s.hdrInfoFrame.constData()), int(s.hdrInfoFrame.size()));
+        d.hdrCapture = hexList(reinterpret_cast<const quint8 *>(s.hdrInfoFrame.constData()),
+            int(s.hdrInfoFrame.size()));
     return d;
 }
 

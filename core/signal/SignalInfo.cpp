@@ -44,8 +44,7 @@ SignalInfo SignalInfo::decode(const Reply &block6, const Reply &block21, const R
     s.colorimetry = (dataByte(block6, S::AVI_2) & 0xC0) >> 6;
     s.extendedColorimetry = (dataByte(block6, S::AVI_3) & 0x70) >> 4;
 
-    s.sourceVendor
-        = fieldText(block21, Block::SourceInfo::VENDOR, Block::SourceInfo::VENDOR_LEN);
+    s.sourceVendor = fieldText(block21, Block::SourceInfo::VENDOR, Block::SourceInfo::VENDOR_LEN);
     s.sourceProduct
         = fieldText(block21, Block::SourceInfo::PRODUCT, Block::SourceInfo::PRODUCT_LEN);
 

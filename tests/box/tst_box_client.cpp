@@ -72,25 +72,25 @@ private Q_SLOTS:
         QTest::addColumn<quint32>("usbStatus");
 
         const QList<QPair<const char *, Operation>> operations = {
-            {"status",
-             [](BoxClient &c) {
-                 BoxClient::Status s;
-                 return c.readStatus(s);
-             }},
-            {"block",
-             [](BoxClient &c) {
-                 Reply r{};
-                 return c.readBlock(6, 15, r);
-             }},
-            {"register", [](BoxClient &c) { return c.writeRegister(1, 0); }},
-            {"all registers", [](BoxClient &c) { return c.writeAllRegisters(RegisterImage{}); }},
-            {"identify",
-             [](BoxClient &c) {
-                 BoxClient::FirmwareVersion v;
-                 return c.identify(v);
-             }},
-            {"cec store", [](BoxClient &c) { return c.storeCec(1, prepareHexText("40:04")); }},
-            {"reset", [](BoxClient &c) { return c.factoryReset(Settings::Reset::Edid); }},
+            { "status",
+                [](BoxClient &c) {
+                    BoxClient::Status s;
+                    return c.readStatus(s);
+                } },
+            { "block",
+                [](BoxClient &c) {
+                    Reply r {};
+                    return c.readBlock(6, 15, r);
+                } },
+            { "register", [](BoxClient &c) { return c.writeRegister(1, 0); } },
+            { "all registers", [](BoxClient &c) { return c.writeAllRegisters(RegisterImage {}); } },
+            { "identify",
+                [](BoxClient &c) {
+                    BoxClient::FirmwareVersion v;
+                    return c.identify(v);
+                } },
+            { "cec store", [](BoxClient &c) { return c.storeCec(1, prepareHexText("40:04")); } },
+            { "reset", [](BoxClient &c) { return c.factoryReset(Settings::Reset::Edid); } },
         };
         struct Fault
         {
@@ -100,29 +100,29 @@ private Q_SLOTS:
             quint32 usbStatus;
         };
         const QList<Fault> faults = {
-            {"healthy", [](SimulatedBox &, DeviceLink &) {}, BoxResult::Ok, 0},
-            {"silent", [](SimulatedBox &b, DeviceLink &) { b.setSilent(true); },
-             BoxResult::NoReply, 0},
-            {"wrong code", [](SimulatedBox &b, DeviceLink &) { b.setWrongCodeNext(1); },
-             BoxResult::WrongCode, 0},
-            {"short reply", [](SimulatedBox &b, DeviceLink &) { b.setShortReplyNext(1); },
-             BoxResult::ShortReply, 0},
-            {"write fails",
-             [](SimulatedBox &b, DeviceLink &) {
-                 b.failAlways(SimulatedBox::Operation::Write, UsbStatus::WriteTimedOut);
-             },
-             BoxResult::LinkError, UsbStatus::WriteTimedOut},
-            {"queue check fails",
-             [](SimulatedBox &b, DeviceLink &) {
-                 b.failAlways(SimulatedBox::Operation::CheckRxQueue, UsbStatus::DeviceIoFailed);
-             },
-             BoxResult::LinkError, UsbStatus::DeviceIoFailed},
-            {"read fails",
-             [](SimulatedBox &b, DeviceLink &) {
-                 b.failNext(SimulatedBox::Operation::Read, UsbStatus::ReadTimedOut);
-             },
-             BoxResult::LinkError, UsbStatus::ReadTimedOut},
-            {"closed", [](SimulatedBox &, DeviceLink &l) { l.close(); }, BoxResult::NotOpen, 0},
+            { "healthy", [](SimulatedBox &, DeviceLink &) {}, BoxResult::Ok, 0 },
+            { "silent", [](SimulatedBox &b, DeviceLink &) { b.setSilent(true); },
+                BoxResult::NoReply, 0 },
+            { "wrong code", [](SimulatedBox &b, DeviceLink &) { b.setWrongCodeNext(1); },
+                BoxResult::WrongCode, 0 },
+            { "short reply", [](SimulatedBox &b, DeviceLink &) { b.setShortReplyNext(1); },
+                BoxResult::ShortReply, 0 },
+            { "write fails",
+                [](SimulatedBox &b, DeviceLink &) {
+                    b.failAlways(SimulatedBox::Operation::Write, UsbStatus::WriteTimedOut);
+                },
+                BoxResult::LinkError, UsbStatus::WriteTimedOut },
+            { "queue check fails",
+                [](SimulatedBox &b, DeviceLink &) {
+                    b.failAlways(SimulatedBox::Operation::CheckRxQueue, UsbStatus::DeviceIoFailed);
+                },
+                BoxResult::LinkError, UsbStatus::DeviceIoFailed },
+            { "read fails",
+                [](SimulatedBox &b, DeviceLink &) {
+                    b.failNext(SimulatedBox::Operation::Read, UsbStatus::ReadTimedOut);
+                },
+                BoxResult::LinkError, UsbStatus::ReadTimedOut },
+            { "closed", [](SimulatedBox &, DeviceLink &l) { l.close(); }, BoxResult::NotOpen, 0 },
         };
         for (const auto &op : operations) {
             for (const Fault &f : faults) {
@@ -154,13 +154,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("frame");
-        QTest::addRow("input") << "input" << "port-b" << QByteArray("10 04 E0 00 02");
-        QTest::addRow("hdcp") << "hdcp" << "1.4" << QByteArray("10 04 E0 03 02");
-        QTest::addRow("audio") << "audio-source" << "jack" << QByteArray("10 04 E0 02 03");
-        QTest::addRow("hdr mode") << "hdr-mode" << "full" << QByteArray("10 04 E0 13 00");
-        QTest::addRow("algorithm") << "automix-algorithm" << "max-audio-max-video"
-                                   << QByteArray("10 04 E0 20 03");
-        QTest::addRow("replace avi") << "replace-avi" << "on" << QByteArray("10 04 E0 21 01");
+        QTest::addRow("input") << "input"
+                               << "port-b" << QByteArray("10 04 E0 00 02");
+        QTest::addRow("hdcp") << "hdcp"
+                              << "1.4" << QByteArray("10 04 E0 03 02");
+        QTest::addRow("audio") << "audio-source"
+                               << "jack" << QByteArray("10 04 E0 02 03");
+        QTest::addRow("hdr mode") << "hdr-mode"
+                                  << "full" << QByteArray("10 04 E0 13 00");
+        QTest::addRow("algorithm") << "automix-algorithm"
+                                   << "max-audio-max-video" << QByteArray("10 04 E0 20 03");
+        QTest::addRow("replace avi") << "replace-avi"
+                                     << "on" << QByteArray("10 04 E0 21 01");
     }
 
     void settingFrames()
@@ -189,8 +194,8 @@ private Q_SLOTS:
             positions.insert(s.position);
             names.insert(QLatin1String(s.name));
             QVERIFY(!s.values.isEmpty());
-            QVERIFY(s.position != Settings::POS_EDID_MODE_FREE && s.position != Settings::POS_HDCP_FREE
-                    && s.position != Settings::POS_AUDIO_FREE);
+            QVERIFY(s.position != Settings::POS_EDID_MODE_FREE
+                && s.position != Settings::POS_HDCP_FREE && s.position != Settings::POS_AUDIO_FREE);
         }
         QCOMPARE(registers.size(), Settings::COUNT);
         QCOMPARE(positions.size(), Settings::COUNT);
@@ -205,7 +210,7 @@ private Q_SLOTS:
     void edidReadFrames()
     {
         box->setFetchBusyReads(2);
-        EdidImage table{};
+        EdidImage table {};
         QList<int> progress;
         BoxClient::EdidReadEvents events;
         events.progress = [&](int done, int) { progress << done; };
@@ -225,7 +230,7 @@ private Q_SLOTS:
     void edidReadStopsAtTheFailedChunk_data()
     {
         QTest::addColumn<int>("chunk");
-        for (int k : {0, 7, 15})
+        for (int k : { 0, 7, 15 })
             QTest::addRow("chunk %d", k) << k;
     }
 
@@ -233,7 +238,7 @@ private Q_SLOTS:
     {
         QFETCH(int, chunk);
         box->failEdidChunkRead(chunk);
-        EdidImage table{};
+        EdidImage table {};
         table.fill(0x5A);
         const auto r = client->readEdid(BoxClient::EdidSource::Box, table);
         QCOMPARE(r.failedChunk, chunk);
@@ -249,7 +254,7 @@ private Q_SLOTS:
         int pollFailures = 0;
         BoxClient::EdidReadEvents events;
         events.statusReadFailed = [&](const BoxResult &) { ++pollFailures; };
-        EdidImage table{};
+        EdidImage table {};
         auto r = client->readEdid(BoxClient::EdidSource::Box, table, events);
         QVERIFY(r.ok());
         QVERIFY(r.stayedBusy);
@@ -304,14 +309,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("loadFails");
         QTest::addColumn<QStringList>("expected");
         QTest::addRow("cec") << "cec" << false
-                             << QStringList{"10 03 B2 40 01 04", "10 03 B3 10"};
-        QTest::addRow("cec, load refused") << "cec" << true
-                                           << QStringList{"10 03 B2 40 01 04", "10 03 B3 10"};
-        QTest::addRow("hdr") << "hdr" << false << QStringList{"10 02 E5 02 00", "10 02 B3 20"};
-        QTest::addRow("hdr, load refused") << "hdr" << true
-                                           << QStringList{"10 02 E5 02 00", "10 02 B3 20"};
-        QTest::addRow("avi") << "avi" << false << QStringList{"10 02 E6 02 00", "10 02 B3 80"};
-        QTest::addRow("avi, load refused") << "avi" << true << QStringList{"10 02 E6 02 00"};
+                             << QStringList { "10 03 B2 40 01 04", "10 03 B3 10" };
+        QTest::addRow("cec, load refused")
+            << "cec" << true << QStringList { "10 03 B2 40 01 04", "10 03 B3 10" };
+        QTest::addRow("hdr") << "hdr" << false << QStringList { "10 02 E5 02 00", "10 02 B3 20" };
+        QTest::addRow("hdr, load refused")
+            << "hdr" << true << QStringList { "10 02 E5 02 00", "10 02 B3 20" };
+        QTest::addRow("avi") << "avi" << false << QStringList { "10 02 E6 02 00", "10 02 B3 80" };
+        QTest::addRow("avi, load refused") << "avi" << true << QStringList { "10 02 E6 02 00" };
     }
 
     void packets()

@@ -24,9 +24,12 @@ public:
 class FakeUsb : public UsbXpress
 {
 public:
-    explicit FakeUsb(Clock &clock) : m_clock(clock) {}
+    explicit FakeUsb(Clock &clock)
+        : m_clock(clock)
+    {
+    }
 
-    QList<QByteArray> serials{"2023"};
+    QList<QByteArray> serials { "2023" };
     QList<quint32> failingProductIndexes;
     quint32 countStatus = UsbStatus::Success;
     quint32 openStatus = UsbStatus::Success;
@@ -34,8 +37,8 @@ public:
     quint32 readStatus = UsbStatus::Success;
     quint32 writeStatus = UsbStatus::Success;
     quint32 queueStatus = UsbStatus::Success;
-    QByteArray reply;          // what the box answers to the next write
-    int replyDelayMs = 2;      // virtual time until the reply is queued
+    QByteArray reply; // what the box answers to the next write
+    int replyDelayMs = 2; // virtual time until the reply is queued
     bool silent = false;
     std::function<void()> onWrite;
 
@@ -167,7 +170,7 @@ class TestDeviceLink : public QObject
     }
     bool statusRead(Reply &reply)
     {
-        const quint8 request[] = {FRAME_READ, STATUS_LEN, CODE_STATUS};
+        const quint8 request[] = { FRAME_READ, STATUS_LEN, CODE_STATUS };
         return link->transact(reply, request, STATUS_LEN, sizeof request);
     }
 
@@ -191,12 +194,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<QByteArray>>("serials");
         QTest::addColumn<int>("expected"); // -1: not found
-        QTest::newRow("only device") << QList<QByteArray>{"2023"} << 0;
-        QTest::newRow("no devices") << QList<QByteArray>{} << -1;
+        QTest::newRow("only device") << QList<QByteArray> { "2023" } << 0;
+        QTest::newRow("no devices") << QList<QByteArray> {} << -1;
         QTest::newRow("prefix and suffix do not match")
-            << QList<QByteArray>{"20234", "x2023", "202", "2023 "} << -1;
-        QTest::newRow("first of two matching") << QList<QByteArray>{"other", "2023", "2023"} << 1;
-        QTest::newRow("empty strings") << QList<QByteArray>{"", ""} << -1;
+            << QList<QByteArray> { "20234", "x2023", "202", "2023 " } << -1;
+        QTest::newRow("first of two matching")
+            << QList<QByteArray> { "other", "2023", "2023" } << 1;
+        QTest::newRow("empty strings") << QList<QByteArray> { "", "" } << -1;
     }
     void findDevice_matchesTheSerialExactly()
     {
@@ -211,15 +215,15 @@ private Q_SLOTS:
             QVERIFY(warnings->texts.isEmpty());
         } else {
             QCOMPARE(index, 77u);
-            QCOMPARE(warnings->texts, QStringList{"ZELVARIN USB not connected!"});
+            QCOMPARE(warnings->texts, QStringList { "ZELVARIN USB not connected!" });
         }
         QCOMPARE(link->deviceHandle(), kClosedHandle);
     }
 
     void findDevice_skipsDevicesWhoseQueryFails()
     {
-        usb->serials = {"2023", "2023"};
-        usb->failingProductIndexes = {0};
+        usb->serials = { "2023", "2023" };
+        usb->failingProductIndexes = { 0 };
         quint32 index = 0;
         QVERIFY(link->findDevice(DeviceLink::DEVICE_SERIAL, index));
         QCOMPARE(index, 1u);
@@ -234,7 +238,7 @@ private Q_SLOTS:
         quint32 index = 0;
         QVERIFY(!link->findDevice(DeviceLink::DEVICE_SERIAL, index));
         QCOMPARE(link->deviceHandle(), kClosedHandle);
-        QCOMPARE(warnings->texts, QStringList{"ZELVARIN USB not connected!"});
+        QCOMPARE(warnings->texts, QStringList { "ZELVARIN USB not connected!" });
     }
 
     void openAndClose()
@@ -242,7 +246,7 @@ private Q_SLOTS:
         usb->openStatus = UsbStatus::DeviceNotFound;
         QVERIFY(!link->open(0));
         QCOMPARE(link->deviceHandle(), kClosedHandle);
-        QCOMPARE(warnings->texts, QStringList{"Usb device open error!"});
+        QCOMPARE(warnings->texts, QStringList { "Usb device open error!" });
 
         usb->openStatus = UsbStatus::Success;
         QVERIFY(link->open(0));
@@ -277,7 +281,7 @@ private Q_SLOTS:
         usb->readTimeout = 123;
         usb->writeTimeout = 456;
         usb->readStatus = usb->writeStatus = status;
-        quint8 buffer[8] = {1, 2, 3};
+        quint8 buffer[8] = { 1, 2, 3 };
         quint32 count = 0;
         const bool ok = isRead ? link->readRaw(buffer, 8, count, 4000)
                                : link->writeRaw(buffer, 3, count, 4000);
@@ -309,7 +313,7 @@ private Q_SLOTS:
         usb->reply = statusReply(42);
         bool busyInside = false;
         usb->onWrite = [&] { busyInside = link->transactionBusy(); };
-        Reply reply{};
+        Reply reply {};
         for (int i = 0; i < 2; ++i) {
             QVERIFY(statusRead(reply));
             QVERIFY(busyInside);
@@ -320,8 +324,8 @@ private Q_SLOTS:
             if (c.startsWith("flush") || c.startsWith("write"))
                 flushesAndWrites << c;
         }
-        QCOMPARE(flushesAndWrites,
-                 (QStringList{"flush 1 1", "write 3", "flush 1 1", "write 3"}));
+        QCOMPARE(
+            flushesAndWrites, (QStringList { "flush 1 1", "write 3", "flush 1 1", "write 3" }));
         QCOMPARE(usb->lastRequest, QByteArray("\x11\x2A\xE1"));
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(reply.data()), 42), statusReply(42));
     }
@@ -330,7 +334,7 @@ private Q_SLOTS:
     {
         openLink();
         usb->reply = statusReply(41);
-        Reply reply{};
+        Reply reply {};
         QVERIFY(!statusRead(reply));
         QCOMPARE(reply[0], quint8(0xE1));
         QCOMPARE(reply[40], quint8(40));
@@ -341,7 +345,7 @@ private Q_SLOTS:
     {
         openLink();
         usb->reply = QByteArray(100, '\x5A');
-        Reply reply{};
+        Reply reply {};
         QVERIFY(statusRead(reply));
         QVERIFY(usb->calls.contains("read 64"));
         QCOMPARE(reply[63], quint8(0x5A));
@@ -372,7 +376,7 @@ private Q_SLOTS:
         openLink();
         usb->reply = statusReply(42);
         usb->replyDelayMs = 10;
-        Reply reply{};
+        Reply reply {};
         QVERIFY(statusRead(reply));
         usb->silent = true;
         const quint32 t0 = clock->tickMs();
@@ -385,7 +389,7 @@ private Q_SLOTS:
         openLink();
         usb->reply = statusReply(42);
         usb->queueStatus = UsbStatus::DeviceIoFailed;
-        Reply reply{};
+        Reply reply {};
         QVERIFY(!statusRead(reply));
         QVERIFY(!warnings->texts.isEmpty());
         QCOMPARE(warnings->texts.first(), QString("Error Checking RX Queue"));
@@ -397,7 +401,7 @@ private Q_SLOTS:
         openLink();
         usb->reply = statusReply(42);
         usb->writeStatus = UsbStatus::WriteTimedOut;
-        Reply reply{};
+        Reply reply {};
         QVERIFY(!statusRead(reply));
         QVERIFY(!usb->calls.contains("read 64"));
         usb->writeStatus = UsbStatus::Success;
@@ -411,11 +415,11 @@ private Q_SLOTS:
         QBuffer log;
         log.open(QIODevice::ReadWrite);
         link->setTrace(&log);
-        Reply reply{};
+        Reply reply {};
         QVERIFY(!statusRead(reply)); // no device yet
         openLink();
         usb->reply = QByteArray("\xE0\x00", 2);
-        const quint8 write[] = {FRAME_WRITE, 0x04, CODE_REGISTERS, 0x01, 0x00};
+        const quint8 write[] = { FRAME_WRITE, 0x04, CODE_REGISTERS, 0x01, 0x00 };
         QVERIFY(link->transact(reply, write, 2, sizeof write));
         const QStringList lines = QString::fromLatin1(log.data()).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4);
@@ -423,7 +427,8 @@ private Q_SLOTS:
         QVERIFY2(lines[1].endsWith(" < (no reply) failed"), qPrintable(lines[1]));
         QVERIFY2(lines[2].endsWith(" > 10 04 E0 01 00"), qPrintable(lines[2]));
         QVERIFY2(lines[3].endsWith(" < E0 00 ok"), qPrintable(lines[3]));
-        QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d > ").match(lines[0]).hasMatch());
+        QVERIFY(
+            QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d > ").match(lines[0]).hasMatch());
     }
 };
 

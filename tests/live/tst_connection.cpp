@@ -41,7 +41,7 @@ void inject(SimulatedBox &box, Fault fault)
 void heal(SimulatedBox &box)
 {
     box.resetMisbehaviour();
-    box.setDevices({"2023"});
+    box.setDevices({ "2023" });
     box.failAlways(SimulatedBox::Operation::Write, UsbStatus::Success);
     box.failAlways(SimulatedBox::Operation::CheckRxQueue, UsbStatus::Success);
 }
@@ -108,9 +108,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("op");
         QTest::addColumn<int>("fault");
-        const char *ops[] = {"tick", "setting", "edid read", "edid write", "cec", "infoframe",
-                             "avi", "reset"};
-        const char *faults[] = {"silent", "wrong code", "short reply", "unplugged"};
+        const char *ops[]
+            = { "tick", "setting", "edid read", "edid write", "cec", "infoframe", "avi", "reset" };
+        const char *faults[] = { "silent", "wrong code", "short reply", "unplugged" };
         for (const char *op : ops)
             for (int f = 0; f < 4; ++f)
                 QTest::addRow("%s, %s", op, faults[f]) << QString(op) << f;
@@ -132,7 +132,8 @@ private Q_SLOTS:
             QCOMPARE(form()->EDIDtext->toPlainText(), edidBefore);
         if (op == "edid write" && Fault(fault) != Fault::ShortReply)
             QCOMPARE(h->box.boxEdid(), boxEdidBefore);
-        QVERIFY(!WindowTestAccess::progressBar(w()) || WindowTestAccess::progressBar(w())->isHidden());
+        QVERIFY(
+            !WindowTestAccess::progressBar(w()) || WindowTestAccess::progressBar(w())->isHidden());
 
         // A few more ticks of the fault: still at most one dialog, and a lost box is left alone.
         for (int i = 0; i < 4; ++i)
@@ -201,7 +202,7 @@ private Q_SLOTS:
         // Still silent: one probe per search, then the search waits longer.
         h->clearFrames();
         WindowTestAccess::searchTick(w());
-        QCOMPARE(h->framesHex(), QStringList{"11 2A E1"});
+        QCOMPARE(h->framesHex(), QStringList { "11 2A E1" });
         QVERIFY(WindowTestAccess::searching(w()));
 
         h->box.setSilent(false);
@@ -227,7 +228,7 @@ private Q_SLOTS:
         WindowHarness late;
         late.box.setDevices({});
         MainWindow &window = late.create();
-        QCOMPARE(late.dialogs.texts("device"), QStringList{"ZELVARIN USB not connected!"});
+        QCOMPARE(late.dialogs.texts("device"), QStringList { "ZELVARIN USB not connected!" });
         QVERIFY(WindowTestAccess::searching(window));
         WindowTestAccess::searchTick(window);
         QCOMPARE(late.dialogs.shown.size(), 1);
@@ -236,7 +237,7 @@ private Q_SLOTS:
         window.findChild<QAction *>("actionConnect")->trigger();
         QCOMPARE(late.dialogs.shown.size(), 2);
 
-        late.box.setDevices({"2023"});
+        late.box.setDevices({ "2023" });
         WindowTestAccess::searchTick(window);
         QVERIFY(WindowTestAccess::boxConnected(window));
         QCOMPARE(late.dialogs.shown.size(), 2);

@@ -66,9 +66,8 @@ void TestStatus::startUpConversation()
 {
     // The box's check boxes agree with the form's, so nothing is written back; filling the lists
     // writes nothing. The box's EDID is read last.
-    QStringList expected = { "11 2A E1", "11 0E E0 06", "11 08 E0 07",
-        "11 21 E0 23", "11 0F E0 24", "11 0F E0 06", "11 1F E0 15", "11 1F E0 1E", "11 1F E0 1F",
-        "10 01 B4" };
+    QStringList expected = { "11 2A E1", "11 0E E0 06", "11 08 E0 07", "11 21 E0 23", "11 0F E0 24",
+        "11 0F E0 06", "11 1F E0 15", "11 1F E0 1E", "11 1F E0 1F", "10 01 B4" };
     QStringList frames = h->framesHex();
     const int edidEnd = int(frames.size()) - 16;
     QCOMPARE(frames.mid(0, expected.size()), expected);

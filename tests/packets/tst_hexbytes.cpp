@@ -15,7 +15,8 @@ namespace {
 struct ExactText
 {
     explicit ExactText(const QByteArray &bytes)
-        : size(bytes.size()), data(new char[qMax<qsizetype>(size, 1)])
+        : size(bytes.size())
+        , data(new char[qMax<qsizetype>(size, 1)])
     {
         std::copy(bytes.begin(), bytes.end(), data.get());
     }
@@ -94,21 +95,21 @@ void TestHexBytes::malformedTexts_data()
     QTest::addColumn<QByteArray>("expected");
     const int beforeStart = hexPairToByte('\0', '\0');
     // A colon first: the two positions before the text read as zero.
-    QTest::newRow("leading colon") << QByteArray(":12\r") << bytes({beforeStart, 0x12});
+    QTest::newRow("leading colon") << QByteArray(":12\r") << bytes({ beforeStart, 0x12 });
     QTest::newRow("colon second") << QByteArray("1:23\r")
-                                  << bytes({hexPairToByte('\0', '1'), 0x23});
+                                  << bytes({ hexPairToByte('\0', '1'), 0x23 });
     // A trailing colon: the final pair is the carriage return and a zero past the text.
-    QTest::newRow("trailing colon") << QByteArray("50:\r")
-                                    << bytes({0x50, hexPairToByte('\r', '\0')});
+    QTest::newRow("trailing colon")
+        << QByteArray("50:\r") << bytes({ 0x50, hexPairToByte('\r', '\0') });
     QTest::newRow("only a colon") << QByteArray(":\r")
-                                  << bytes({beforeStart, hexPairToByte('\r', '\0')});
+                                  << bytes({ beforeStart, hexPairToByte('\r', '\0') });
     // A one-digit group ends the scan at the colon before it; later bytes are dropped.
     QTest::newRow("short group") << QByteArray("50:04:1:22\r")
-                                 << bytes({0x50, 0x04, hexPairToByte('1', ':')});
-    QTest::newRow("empty") << QByteArray() << bytes({beforeStart});
+                                 << bytes({ 0x50, 0x04, hexPairToByte('1', ':') });
+    QTest::newRow("empty") << QByteArray() << bytes({ beforeStart });
     // Without colons: one byte from the second and third characters.
-    QTest::newRow("no colon") << QByteArray("ABCDE\r") << bytes({0xBC});
-    QTest::newRow("single byte") << QByteArray("50\r") << bytes({hexPairToByte('0', '\r')});
+    QTest::newRow("no colon") << QByteArray("ABCDE\r") << bytes({ 0xBC });
+    QTest::newRow("single byte") << QByteArray("50\r") << bytes({ hexPairToByte('0', '\r') });
 }
 
 void TestHexBytes::malformedTexts()
@@ -160,7 +161,7 @@ void TestHexBytes::randomArbitraryTextsStayInBounds()
                                        : alphabet[random.bounded(int(sizeof alphabet - 1))];
         }
         ExactText text(raw);
-        for (bool withCount : {false, true}) {
+        for (bool withCount : { false, true }) {
             HexOutput out;
             out.fill(0xAA);
             const quint8 count = parseHexBytes(text.data.get(), text.size, withCount, out);

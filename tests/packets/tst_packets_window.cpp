@@ -110,13 +110,12 @@ void TestPacketsWindow::cecSendFrames_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("frames");
-    QTest::newRow("menu up") << "54:44:01"
-                             << QStringList{"10 04 B2 54 02 44 01", "10 04 B3 10"};
-    QTest::newRow("standby") << "0f:36" << QStringList{"10 03 B2 0F 01 36", "10 03 B3 10"};
+    QTest::newRow("menu up") << "54:44:01" << QStringList { "10 04 B2 54 02 44 01", "10 04 B3 10" };
+    QTest::newRow("standby") << "0f:36" << QStringList { "10 03 B2 0F 01 36", "10 03 B3 10" };
     QTest::newRow("lower case") << "5b:44:40"
-                                << QStringList{"10 04 B2 5B 02 44 40", "10 04 B3 10"};
+                                << QStringList { "10 04 B2 5B 02 44 40", "10 04 B3 10" };
     // Without colons only the second and third characters count.
-    QTest::newRow("no colon") << "ABCDE" << QStringList{"10 01 B2 BC", "10 01 B3 10"};
+    QTest::newRow("no colon") << "ABCDE" << QStringList { "10 01 B2 BC", "10 01 B3 10" };
 }
 
 void TestPacketsWindow::cecSendFrames()
@@ -131,22 +130,20 @@ void TestPacketsWindow::cecSendFrames()
     QCOMPARE(h->framesHex(), frames);
     QCOMPARE(h->statusMessage(), QStringLiteral("CEC values written..."));
     QCOMPARE(h->clock.totalSleptMs() - sleptBefore, quint64(100));
-    QCOMPARE(h->box.activations(), QList<quint8>{ACTIVATE_CEC});
+    QCOMPARE(h->box.activations(), QList<quint8> { ACTIVATE_CEC });
 }
 
 void TestPacketsWindow::cecStoreCarriesTheUpperCaseText()
 {
     ui->CECtext->setPlainText(QStringLiteral("54:44:01"));
     ui->ButSaveCEC_1->click();
-    QCOMPARE(h->framesHex(),
-             QStringList{"10 0D E3 43 45 43 20 35 34 3A 34 34 3A 30 31 0D"});
+    QCOMPARE(h->framesHex(), QStringList { "10 0D E3 43 45 43 20 35 34 3A 34 34 3A 30 31 0D" });
     QCOMPARE(h->statusMessage(), QStringLiteral("CEC values written..."));
 
     h->clearFrames();
     ui->CECtext->setPlainText(QStringLiteral("5b:44:40"));
     ui->ButSaveCEC_2->click();
-    QCOMPARE(h->framesHex(),
-             QStringList{"10 0D E4 43 45 43 20 35 42 3A 34 34 3A 34 30 0D"});
+    QCOMPARE(h->framesHex(), QStringList { "10 0D E4 43 45 43 20 35 42 3A 34 34 3A 34 30 0D" });
     QCOMPARE(h->box.cecStore(2), QByteArray("5B:44:40\r"));
     QVERIFY(h->box.activations().isEmpty());
 }
@@ -202,7 +199,7 @@ void TestPacketsWindow::cecFailures()
     h->box.setSilentFor(CODE_CEC_SEND);
     ui->ButWriteCEC->click();
     QCOMPARE(h->statusMessage(), QStringLiteral("Error Writing CEC command."));
-    QCOMPARE(h->framesHex(), (QStringList{"10 03 B2 50 01 04", "10 03 B3 10"}));
+    QCOMPARE(h->framesHex(), (QStringList { "10 03 B2 50 01 04", "10 03 B3 10" }));
 
     // A failed activation shows only on standard output; the window keeps the send's outcome.
     h->box.setSilentFor(CODE_ACTIVATE);
@@ -222,8 +219,8 @@ void TestPacketsWindow::cecFailures()
 // matches its length and the activate frame reuses it.
 void TestPacketsWindow::malformedTextStillBuildsAConsistentFrame()
 {
-    for (const QString &text : {QString(92, QLatin1Char(':')), QStringLiteral(":50:04:"),
-                                QStringLiteral("5:0::4")}) {
+    for (const QString &text :
+        { QString(92, QLatin1Char(':')), QStringLiteral(":50:04:"), QStringLiteral("5:0::4") }) {
         h->clearFrames();
         ui->CECtext->setPlainText(text);
         ui->ButWriteCEC->click();
@@ -238,15 +235,14 @@ void TestPacketsWindow::infoFrameLoadAndActivate()
 {
     ui->IFtext->setPlainText(QStringLiteral("87:01:17:5c:02:00:d0:84"));
     ui->ButWriteIF->click();
-    QCOMPARE(h->framesHex(),
-             (QStringList{"10 08 E5 87 01 17 5C 02 00 D0 84", "10 08 B3 20"}));
+    QCOMPARE(h->framesHex(), (QStringList { "10 08 E5 87 01 17 5C 02 00 D0 84", "10 08 B3 20" }));
     QCOMPARE(h->statusMessage(), QStringLiteral("Infoframe values written..."));
-    QCOMPARE(h->box.activations(), QList<quint8>{ACTIVATE_INFOFRAME});
+    QCOMPARE(h->box.activations(), QList<quint8> { ACTIVATE_INFOFRAME });
 }
 
 void TestPacketsWindow::infoFrameLengthLimits()
 {
-    for (int bytes : {0, 1, 2, 31, 32}) {
+    for (int bytes : { 0, 1, 2, 31, 32 }) {
         h->clearFrames();
         ui->IFtext->setPlainText(byteList(bytes));
         ui->ButWriteIF->click();
@@ -265,7 +261,7 @@ void TestPacketsWindow::infoFrameFailures()
     h->box.setSilentFor(CODE_INFOFRAME);
     ui->ButWriteIF->click();
     QCOMPARE(h->statusMessage(), QStringLiteral("Error Writing Infoframe values."));
-    QCOMPARE(h->framesHex(), (QStringList{"10 02 E5 87 01", "10 02 B3 20"}));
+    QCOMPARE(h->framesHex(), (QStringList { "10 02 E5 87 01", "10 02 B3 20" }));
 
     h->box.setSilentFor(CODE_ACTIVATE);
     StdoutCapture out;
@@ -278,15 +274,15 @@ void TestPacketsWindow::aviLoadActivateAndRegister()
 {
     ui->AVItext->setPlainText(QStringLiteral("60:c8:60:61:00"));
     ui->ButWriteAVI->click();
-    QCOMPARE(h->framesHex(), (QStringList{"10 05 E6 60 C8 60 61 00", "10 05 B3 80",
-                                          "10 04 E0 21 00"}));
+    QCOMPARE(h->framesHex(),
+        (QStringList { "10 05 E6 60 C8 60 61 00", "10 05 B3 80", "10 04 E0 21 00" }));
     QCOMPARE(h->statusMessage(), QStringLiteral("AVI values written..."));
     QCOMPARE(int(h->link.registerMirror[33]), 0);
 }
 
 void TestPacketsWindow::aviLengthLimits()
 {
-    for (int bytes : {0, 1, 2, 13, 14}) {
+    for (int bytes : { 0, 1, 2, 13, 14 }) {
         h->clearFrames();
         ui->AVItext->setPlainText(byteList(bytes));
         ui->ButWriteAVI->click();
@@ -308,14 +304,14 @@ void TestPacketsWindow::aviFailuresStopTheSequence()
     h->box.setWrongCodeNext();
     ui->ButWriteAVI->click();
     QCOMPARE(h->statusMessage(), QStringLiteral("Error Writing AVI command."));
-    QCOMPARE(h->framesHex(), QStringList{"10 02 E6 60 C8"});
+    QCOMPARE(h->framesHex(), QStringList { "10 02 E6 60 C8" });
 
     h->clearFrames();
     h->box.setSilentFor(CODE_ACTIVATE);
     StdoutCapture out;
     ui->ButWriteAVI->click();
     QCOMPARE(out.text(), QByteArray("\nError Activating AVI values.\n"));
-    QCOMPARE(h->framesHex(), (QStringList{"10 02 E6 60 C8", "10 02 B3 80"}));
+    QCOMPARE(h->framesHex(), (QStringList { "10 02 E6 60 C8", "10 02 B3 80" }));
     QCOMPARE(h->statusMessage(), QStringLiteral("AVI values written..."));
 }
 
@@ -323,20 +319,21 @@ void TestPacketsWindow::replaceAviCheckBox()
 {
     ui->AVItext->setPlainText(QStringLiteral("60:c8:60:61:00"));
     ui->cbAviPersistent->click();
-    QCOMPARE(h->framesHex(), (QStringList{"10 05 E6 60 C8 60 61 00", "10 05 B3 80",
-                                          "10 04 E0 21 01", "10 04 E0 21 01"}));
+    QCOMPARE(h->framesHex(),
+        (QStringList {
+            "10 05 E6 60 C8 60 61 00", "10 05 B3 80", "10 04 E0 21 01", "10 04 E0 21 01" }));
     QCOMPARE(int(h->link.registerMirror[33]), 1);
 
     // Unchecking only clears the register.
     h->clearFrames();
     ui->cbAviPersistent->click();
-    QCOMPARE(h->framesHex(), QStringList{"10 04 E0 21 00"});
+    QCOMPARE(h->framesHex(), QStringList { "10 04 E0 21 00" });
 
     // An invalid text is refused, and the register is set all the same.
     h->clearFrames();
     ui->AVItext->setPlainText(byteList(14));
     ui->cbAviPersistent->click();
-    QCOMPARE(h->framesHex(), QStringList{"10 04 E0 21 01"});
+    QCOMPARE(h->framesHex(), QStringList { "10 04 E0 21 01" });
     QCOMPARE(h->statusMessage(), QStringLiteral("Error: min 2, max 13 data bytes"));
 }
 
@@ -344,12 +341,12 @@ void TestPacketsWindow::forceHdrCheckBox()
 {
     ui->IFtext->setPlainText(QStringLiteral("87:01:17:5c:02:00:d0:84"));
     ui->cbHdrForceMode->setChecked(true);
-    QCOMPARE(h->framesHex(), (QStringList{"10 08 E5 87 01 17 5C 02 00 D0 84", "10 08 B3 20",
-                                          "10 04 E0 11 01"}));
+    QCOMPARE(h->framesHex(),
+        (QStringList { "10 08 E5 87 01 17 5C 02 00 D0 84", "10 08 B3 20", "10 04 E0 11 01" }));
 
     h->clearFrames();
     ui->cbHdrForceMode->setChecked(false);
-    QCOMPARE(h->framesHex(), QStringList{"10 04 E0 11 00"});
+    QCOMPARE(h->framesHex(), QStringList { "10 04 E0 11 00" });
 }
 
 QTEST_MAIN(TestPacketsWindow)

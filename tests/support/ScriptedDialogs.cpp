@@ -5,43 +5,42 @@
 
 void ScriptedDialogs::deviceWarning(const QString &text)
 {
-    shown.append({QStringLiteral("device"), QStringLiteral(" "), text, {}, false});
+    shown.append({ QStringLiteral("device"), QStringLiteral(" "), text, {}, false });
 }
 
 void ScriptedDialogs::warning(QWidget *parent, const QString &title, const QString &text)
 {
-    shown.append({QStringLiteral("warning"), title, text, {}, parent != nullptr});
+    shown.append({ QStringLiteral("warning"), title, text, {}, parent != nullptr });
 }
 
-QMessageBox::StandardButton ScriptedDialogs::question(QWidget *parent, const QString &title,
-                                                      const QString &text,
-                                                      const QString &informativeText)
+QMessageBox::StandardButton ScriptedDialogs::question(
+    QWidget *parent, const QString &title, const QString &text, const QString &informativeText)
 {
-    shown.append({QStringLiteral("question"), title, text, informativeText, parent != nullptr});
+    shown.append({ QStringLiteral("question"), title, text, informativeText, parent != nullptr });
     return answers.isEmpty() ? QMessageBox::No : answers.takeFirst();
 }
 
 void ScriptedDialogs::about(QWidget *parent, const QString &title, const QString &text)
 {
-    shown.append({QStringLiteral("about"), title, text, {}, parent != nullptr});
+    shown.append({ QStringLiteral("about"), title, text, {}, parent != nullptr });
 }
 
 void ScriptedDialogs::showText(QWidget *parent, const QString &title, const QString &text)
 {
-    shown.append({QStringLiteral("text"), title, text, {}, parent != nullptr});
+    shown.append({ QStringLiteral("text"), title, text, {}, parent != nullptr });
 }
 
-QString ScriptedDialogs::openFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                      const QString &filter)
+QString ScriptedDialogs::openFileName(
+    QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
 {
-    shown.append({QStringLiteral("open"), caption, filter, dir, parent != nullptr});
+    shown.append({ QStringLiteral("open"), caption, filter, dir, parent != nullptr });
     return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
 }
 
-QString ScriptedDialogs::saveFileName(QWidget *parent, const QString &caption, const QString &name,
-                                      const QString &filter)
+QString ScriptedDialogs::saveFileName(
+    QWidget *parent, const QString &caption, const QString &name, const QString &filter)
 {
-    shown.append({QStringLiteral("save"), caption, filter, name, parent != nullptr});
+    shown.append({ QStringLiteral("save"), caption, filter, name, parent != nullptr });
     return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
 }
 

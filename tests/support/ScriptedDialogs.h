@@ -23,15 +23,14 @@ public:
 
     void deviceWarning(const QString &text) override;
     void warning(QWidget *parent, const QString &title, const QString &text) override;
-    QMessageBox::StandardButton question(QWidget *parent, const QString &title,
-                                         const QString &text,
-                                         const QString &informativeText) override;
+    QMessageBox::StandardButton question(QWidget *parent, const QString &title, const QString &text,
+        const QString &informativeText) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
     void showText(QWidget *parent, const QString &title, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
-                         const QString &filter) override;
+        const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &name,
-                         const QString &filter) override;
+        const QString &filter) override;
 
     // Answers, taken in order; when empty: questions answer No, file dialogs are cancelled.
     QList<QMessageBox::StandardButton> answers;

@@ -28,9 +28,9 @@ public:
     MainWindow &window() { return *m_window; }
 
     VirtualClock clock;
-    SimulatedBox box{clock};
+    SimulatedBox box { clock };
     ScriptedDialogs dialogs;
-    DeviceLink link{box, clock, dialogs};
+    DeviceLink link { box, clock, dialogs };
     AppServices services;
 
     // The status bar's current message.

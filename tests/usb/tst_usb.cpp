@@ -89,7 +89,10 @@ using Request = EmulatedBox::ControlRequest;
 // The backend under test with the program's device link on top of it. Declare it after the Bus.
 struct LinkedBackend
 {
-    explicit LinkedBackend(UsbSettings settings = UsbSettings()) : usb(std::move(settings)) {}
+    explicit LinkedBackend(UsbSettings settings = UsbSettings())
+        : usb(std::move(settings))
+    {
+    }
     LibUsbBackend usb;
     SteppingClock clock;
     RecordedWarnings warnings;
@@ -171,8 +174,7 @@ UsbHandle openFirst(LibUsbBackend &usb)
 {
     quint32 count = 0;
     UsbHandle h = kClosedHandle;
-    if (usb.getNumDevices(&count) != UsbStatus::Success
-        || usb.open(0, &h) != UsbStatus::Success)
+    if (usb.getNumDevices(&count) != UsbStatus::Success || usb.open(0, &h) != UsbStatus::Success)
         return kClosedHandle;
     return h;
 }
