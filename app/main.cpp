@@ -136,7 +136,11 @@ int main(int argc, char **argv)
         parser.showVersion();
 
     SystemClock clock;
-    WidgetDialogs dialogs;
+    // Runs nobody watches report on standard error instead of waiting on a box.
+    WidgetDialogs widgetDialogs;
+    HeadlessDialogs headlessDialogs;
+    const bool headless = parser.isSet(screenshotOption) || parser.isSet(exitAfterShowOption);
+    Dialogs &dialogs = headless ? static_cast<Dialogs &>(headlessDialogs) : widgetDialogs;
     LinkSetup linkSetup;
     QString linkError;
     std::unique_ptr<UsbXpress> usb = linkSetup.createBackend(linkOptions, clock, &linkError);

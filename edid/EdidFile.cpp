@@ -3,6 +3,8 @@
 
 #include "EdidFile.h"
 
+#include <cctype>
+
 #include "EdidText.h"
 
 #include <algorithm>
@@ -53,6 +55,28 @@ QByteArray hexTextFromFile(const QByteArray &fileData)
         ++i;
     }
     return text;
+}
+
+namespace {
+const QByteArray kHeader = QByteArray::fromHex("00ffffffffffff00");
+} // namespace
+
+bool holdsEdid(const QByteArray &fileData)
+{
+    if (isBinaryTable(fileData))
+        return !fileData.isEmpty() && fileData.size() % EDID_BLOCK_SIZE == 0
+            && fileData.startsWith(kHeader);
+    QByteArray digits;
+    for (const char c : fileData) {
+        if (c == '\0')
+            break;
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+            continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+        digits.append(c);
+    }
+    return digits.size() % 2 == 0 && QByteArray::fromHex(digits).startsWith(kHeader);
 }
 
 } // namespace EdidFile

@@ -16,6 +16,11 @@ constexpr int READ_LIMIT = 1024;
 
 bool isBinaryTable(const QByteArray &fileData);
 
+// Whether the file holds an EDID table at all: a raw one is a whole number of 128-byte blocks
+// starting with the EDID header; hex text holds only hex pairs (and blanks) and starts with the
+// header too. A picture, an empty file or random bytes are none.
+bool holdsEdid(const QByteArray &fileData);
+
 // Bytes 0-255 of the file; a shorter file reads as if padded with 0x00.
 EdidImage tableFromBinary(const QByteArray &fileData);
 

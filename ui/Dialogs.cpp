@@ -3,6 +3,8 @@
 
 #include "Dialogs.h"
 
+#include <cstdio>
+
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -81,4 +83,42 @@ QString WidgetDialogs::saveFileName(
     QWidget *parent, const QString &caption, const QString &name, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, caption, name, filter);
+}
+
+namespace {
+void report(const QString &text)
+{
+    std::fprintf(stderr, "zelvarin: %s\n", qPrintable(text.simplified()));
+}
+} // namespace
+
+void HeadlessDialogs::deviceWarning(const QString &text)
+{
+    report(text);
+}
+
+void HeadlessDialogs::warning(QWidget *, const QString &, const QString &text)
+{
+    report(text);
+}
+
+QMessageBox::StandardButton HeadlessDialogs::question(
+    QWidget *, const QString &, const QString &text, const QString &informativeText)
+{
+    report(text + QLatin1Char(' ') + informativeText + QStringLiteral(" (answered No)"));
+    return QMessageBox::No;
+}
+
+void HeadlessDialogs::about(QWidget *, const QString &, const QString &) { }
+
+void HeadlessDialogs::showText(QWidget *, const QString &, const QString &) { }
+
+QString HeadlessDialogs::openFileName(QWidget *, const QString &, const QString &, const QString &)
+{
+    return QString();
+}
+
+QString HeadlessDialogs::saveFileName(QWidget *, const QString &, const QString &, const QString &)
+{
+    return QString();
 }

@@ -51,3 +51,20 @@ public:
     QString saveFileName(QWidget *parent, const QString &caption, const QString &name,
         const QString &filter) override;
 };
+
+// For runs nobody watches (--screenshot, --exit-after-show): every box becomes one line on
+// standard error, questions answer No and file dialogs are cancelled, so nothing ever waits.
+class HeadlessDialogs final : public Dialogs
+{
+public:
+    void deviceWarning(const QString &text) override;
+    void warning(QWidget *parent, const QString &title, const QString &text) override;
+    QMessageBox::StandardButton question(QWidget *parent, const QString &title, const QString &text,
+        const QString &informativeText) override;
+    void about(QWidget *parent, const QString &title, const QString &text) override;
+    void showText(QWidget *parent, const QString &title, const QString &text) override;
+    QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
+        const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &name,
+        const QString &filter) override;
+};

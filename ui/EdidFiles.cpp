@@ -65,6 +65,12 @@ void MainWindow::LoadEDIDfromFile()
         return;
     }
     data.truncate(int(got));
+    if (!EdidFile::holdsEdid(data)) {
+        // "File loaded" for a picture or random bytes would be a lie; the text stays as it was.
+        m_services.dialogs->warning(
+            this, tr("ZELVARIN Utility"), tr("File %1 does not hold an EDID table.").arg(fileName));
+        return;
+    }
 
     if (EdidFile::isBinaryTable(data)) {
         showEdidImage(EdidFile::tableFromBinary(data));

@@ -12,6 +12,9 @@
 #include "NoUsb.h"
 #include "SimulatedBox.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+
 #include <cstdio>
 
 bool LinkSetup::hasUsbSettings()
@@ -23,12 +26,49 @@ bool LinkSetup::hasUsbSettings()
 #endif
 }
 
+// "--trace FILE" and "--trace=FILE" name a file; a bare --trace (last, or before another option)
+// means standard error.
 QStringList LinkSetup::normalisedArguments(const QStringList &args)
 {
     QStringList out;
-    for (const QString &a : args)
-        out << (a == QLatin1String("--trace") ? QStringLiteral("--trace=-") : a);
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a != QLatin1String("--trace") || i == 0) {
+            out << a;
+            continue;
+        }
+        const bool fileFollows
+            = i + 1 < args.size() && !args.at(i + 1).startsWith(QLatin1Char('-'));
+        out << (fileFollows ? QStringLiteral("--trace=") + args.at(++i)
+                            : QStringLiteral("--trace=-"));
+    }
     return out;
+}
+
+QString LinkSetup::backendName(const Options &options)
+{
+    if (options.simulate)
+        return QStringLiteral("simulated box");
+#if defined(ZELVARIN_HAVE_LIBUSB)
+    return QStringLiteral("libusb-1.0");
+#elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
+    return QStringLiteral("vendor library");
+#else
+    return QStringLiteral("none");
+#endif
+}
+
+QByteArray LinkSetup::traceHeader(const Options &options)
+{
+    QStringList ids { QStringLiteral("10c4:ea61") };
+    for (const QString &id : options.usbIds)
+        ids << id.toLower();
+    ids.removeDuplicates();
+    return QStringLiteral("# %1 %2, %3, backend %4, USB ids %5\n")
+        .arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion(),
+            QDateTime::currentDateTime().toString(Qt::ISODate), backendName(options),
+            ids.join(QLatin1Char(' ')))
+        .toUtf8();
 }
 
 std::unique_ptr<UsbXpress> LinkSetup::createBackend(
@@ -69,6 +109,9 @@ bool LinkSetup::startTrace(const Options &options, DeviceLink &link, QString *er
                          .arg(target, m_traceFile.errorString());
         return false;
     }
+    // One line first that says what made the trace, so a report explains itself.
+    m_traceFile.write(traceHeader(options));
+    m_traceFile.flush();
     link.setTrace(&m_traceFile);
     return true;
 }

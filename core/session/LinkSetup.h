@@ -37,6 +37,10 @@ public:
     // QCommandLineParser has no optional values: a bare --trace means "to standard error".
     static QStringList normalisedArguments(const QStringList &args);
 
+    // The first line of every trace: program, version, date, backend and the USB ids looked at.
+    static QByteArray traceHeader(const Options &options);
+    static QString backendName(const Options &options);
+
     // The device layer; nullptr, with the reason in `error`, when a USB value does not parse.
     std::unique_ptr<UsbXpress> createBackend(const Options &options, Clock &clock, QString *error);
 

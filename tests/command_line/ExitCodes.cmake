@@ -15,7 +15,9 @@ set(cases
     "--no-such-option|2|stderr:^zelvarin: Unknown option 'no-such-option'"
     "--screenshot|2|stderr:Missing value after '--screenshot'"
     "--simulate --trace=${missing_dir}/trace.txt|2|stderr:Cannot write the trace"
+    "--simulate --trace ${missing_dir}/trace.txt|2|stderr:Cannot write the trace"
     "--simulate --screenshot ${missing_dir}/shot|3|stderr:."
+    "--screenshot ${WORK_DIR}/no-box-shot|0|stderr:ZELVARIN USB not connected"
 )
 if(WITH_USB)
     list(APPEND cases

@@ -410,7 +410,6 @@ private Q_SLOTS:
         QTest::newRow("256") << "tv-hf-scdb.bin";
         QTest::newRow("384") << "monitor-384-displayid.bin";
         QTest::newRow("512") << "monitor-512-blockmap.bin";
-        QTest::newRow("empty") << QString();
     }
     void loadBinaryFiles()
     {
@@ -428,6 +427,29 @@ private Q_SLOTS:
         QCOMPARE(edidText()->toPlainText(), EdidText::canonical(EdidFile::tableFromBinary(padded)));
         QCOMPARE(byteFormat(127).fontWeight(), int(QFont::Bold));
         QCOMPARE(h->statusMessage(), QStringLiteral("File loaded"));
+    }
+
+    // What is not an EDID table is refused, and the text shown stays as it was.
+    void loadRefusesWhatIsNoEdid_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("picture") << QByteArray::fromHex("89504e470d0a1a0a0000000d49484452");
+        QTest::newRow("zeros") << QByteArray(256, '\0');
+        QTest::newRow("header, odd size") << QByteArray::fromHex("00ffffffffffff00") + "abc";
+        QTest::newRow("words") << QByteArray("this is not an EDID table\n");
+        QTest::newRow("hex without header") << QByteArray("01 02 03 04\n");
+    }
+    void loadRefusesWhatIsNoEdid()
+    {
+        QFETCH(QByteArray, bytes);
+        showText(QStringLiteral("what the user had"));
+        writeFile(path(QStringLiteral("t.bin")), bytes);
+        h->dialogs.fileNames << path(QStringLiteral("t.bin"));
+        run("LoadEDIDfromFile");
+        QCOMPARE(edidText()->toPlainText(), QStringLiteral("what the user had"));
+        QVERIFY(h->statusMessage() != QStringLiteral("File loaded"));
+        QVERIFY(h->dialogs.texts("warning").constLast().endsWith("does not hold an EDID table."));
     }
 
     void loadHexTextFile_data()

@@ -245,7 +245,9 @@ void TestWindowAccess::loadedTextReadableUnderDarkScheme()
     {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(EdidText::canonical(EdidImage {}).toLatin1());
+        EdidImage table {};
+        std::fill(table.begin() + 1, table.begin() + 7, quint8(0xFF)); // the EDID header
+        f.write(EdidText::canonical(table).toLatin1());
     }
     h.dialogs.fileNames << file;
 

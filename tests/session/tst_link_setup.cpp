@@ -1,0 +1,83 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "Clock.h"
+#include "DeviceLink.h"
+#include "DeviceWarnings.h"
+#include "LinkSetup.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+class NoWarnings : public DeviceWarnings
+{
+public:
+    void deviceWarning(const QString &) override { }
+};
+} // namespace
+
+class TestLinkSetup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void traceForms_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("bare, last")
+            << QStringList { "p", "--trace" } << QStringList { "p", "--trace=-" };
+        QTest::addRow("bare, before an option") << QStringList { "p", "--trace", "--simulate" }
+                                                << QStringList { "p", "--trace=-", "--simulate" };
+        QTest::addRow("with a space") << QStringList { "p", "--trace", "t.txt", "--simulate" }
+                                      << QStringList { "p", "--trace=t.txt", "--simulate" };
+        QTest::addRow("with =") << QStringList { "p", "--trace=t.txt" }
+                                << QStringList { "p", "--trace=t.txt" };
+    }
+    void traceForms()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, expected);
+        QCOMPARE(LinkSetup::normalisedArguments(args), expected);
+    }
+
+    void traceStartsWithAHeader()
+    {
+        QCoreApplication::setApplicationName("ZELVARIN Utility");
+        QCoreApplication::setApplicationVersion("9.9");
+        QTemporaryDir dir;
+        LinkSetup::Options options;
+        options.simulate = true;
+        options.trace = true;
+        options.traceTarget = dir.filePath("trace.txt");
+        options.usbIds = { "1234:ABCD" };
+        VirtualClock clock;
+        NoWarnings warnings;
+        LinkSetup setup;
+        QString error;
+        auto usb = setup.createBackend(options, clock, &error);
+        QVERIFY(usb);
+        DeviceLink link(*usb, clock, warnings);
+        QVERIFY(setup.startTrace(options, link, &error));
+        Reply reply {};
+        const quint8 request[] = { 0x11, 0x2A, 0xE1 };
+        link.transact(reply, request, 42, sizeof request);
+
+        QFile file(options.traceTarget);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QVERIFY(lines.size() >= 3);
+        QVERIFY(lines[0].startsWith("# ZELVARIN Utility 9.9, "));
+        QVERIFY(lines[0].endsWith(", backend simulated box, USB ids 10c4:ea61 1234:abcd"));
+        QVERIFY(lines[1].endsWith(" > 11 2A E1"));
+
+        options.traceTarget = dir.filePath("no/such/folder/trace.txt");
+        LinkSetup other;
+        QVERIFY(!other.startTrace(options, link, &error));
+        QVERIFY(error.startsWith("Cannot write the trace to "));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinkSetup)
+#include "tst_link_setup.moc"
