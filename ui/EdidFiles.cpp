@@ -25,7 +25,8 @@ void MainWindow::showEdidImage(const EdidImage &image)
     // Sized for the screen's density, so the 16 columns fit the text box at every scale.
     const qreal scale = m_services.displayScale > 0.0f ? m_services.displayScale : 1.0;
     QTextCharFormat byteFormat;
-    byteFormat.setForeground(QBrush(Qt::black, Qt::SolidPattern));
+    byteFormat.setForeground(
+        QBrush(TextColours::forText(ui->EDIDtext->palette(), Qt::black), Qt::SolidPattern));
     byteFormat.setFontPointSize(8.0 / scale);
     byteFormat.setFontWeight(QFont::Normal);
     QTextCharFormat lineEndFormat = byteFormat;

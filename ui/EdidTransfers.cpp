@@ -7,6 +7,7 @@
 #include "Dialogs.h"
 #include "EdidChecksum.h"
 #include "EdidText.h"
+#include "TextColours.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QProgressBar>
@@ -88,7 +89,7 @@ bool MainWindow::readEdidTable(int source, const QString &successMessage)
     const QByteArray text = EdidText::canonical(table).toLatin1();
     const int length = int(std::min<qsizetype>(text.size(), textBuffer.size() - 1));
     std::copy_n(text.constData(), length, textBuffer.begin());
-    ui->EDIDtext->setTextColor(Qt::black);
+    ui->EDIDtext->setTextColor(TextColours::forText(ui->EDIDtext->palette(), Qt::black));
     ui->EDIDtext->setFontWeight(QFont::Normal);
     ui->EDIDtext->setText(QString::fromLatin1(textBuffer.data(), length));
     return true;
