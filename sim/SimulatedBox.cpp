@@ -138,6 +138,8 @@ quint32 SimulatedBox::write(
 {
     log(QStringLiteral("Write"));
     *written = 0;
+    if (m_writeHook)
+        m_writeHook();
     quint32 status;
     // A failed write never reached the box: nothing is recorded and nothing is answered.
     if (injectedFailure(Operation::Write, &status))

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <utility>
 
 class Clock;
@@ -92,6 +93,9 @@ public:
     {
         m_firmware.setFirmwareVersion(a, b, c, d);
     }
+    // Runs at the start of every write, before anything else: lets a test pull the plug in the
+    // middle of a multi-frame command.
+    void setWriteHook(std::function<void()> hook) { m_writeHook = std::move(hook); }
     // Sets every knob back to its default; the box's state is kept.
     void resetMisbehaviour();
 
@@ -164,4 +168,5 @@ private:
         int times = 0; // < 0: always
     };
     QHash<int, Failure> m_failures;
+    std::function<void()> m_writeHook;
 };

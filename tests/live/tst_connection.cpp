@@ -150,6 +150,104 @@ private Q_SLOTS:
             QCOMPARE(h->statusMessage(), again);
     }
 
+    // Each USB operation of an exchange failing once or for good, under each kind of operation.
+    void usbOperationFaults_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<int>("usbOp");
+        QTest::addColumn<bool>("always");
+        using Op = SimulatedBox::Operation;
+        const QList<QPair<const char *, Op>> usbOps = { { "Write", Op::Write },
+            { "Read", Op::Read }, { "CheckRxQueue", Op::CheckRxQueue }, { "Flush", Op::Flush },
+            { "GetTimeouts", Op::GetTimeouts }, { "SetTimeouts", Op::SetTimeouts } };
+        for (const char *op : { "tick", "edid read", "edid write", "cec", "avi" })
+            for (const auto &u : usbOps)
+                for (bool always : { false, true })
+                    QTest::addRow("%s, %s %s", op, u.first, always ? "always" : "once")
+                        << QString(op) << int(u.second) << always;
+    }
+
+    void usbOperationFaults()
+    {
+        QFETCH(QString, op);
+        QFETCH(int, usbOp);
+        QFETCH(bool, always);
+        const auto usb = SimulatedBox::Operation(usbOp);
+        const QString edidBefore = form()->EDIDtext->toPlainText();
+        if (always)
+            h->box.failAlways(usb, UsbStatus::DeviceIoFailed);
+        else
+            h->box.failNext(usb, UsbStatus::DeviceIoFailed);
+        run(op);
+        for (int i = 0; i < 3; ++i)
+            h->tick();
+        QVERIFY(h->dialogs.shown.size() <= 1);
+        QVERIFY(
+            !WindowTestAccess::progressBar(w()) || WindowTestAccess::progressBar(w())->isHidden());
+        if (op == "edid read" && h->statusMessage() != "EDID values read.")
+            QCOMPARE(form()->EDIDtext->toPlainText(), edidBefore);
+
+        h->box.failAlways(usb, UsbStatus::Success);
+        if (WindowTestAccess::searching(w()))
+            WindowTestAccess::searchTick(w());
+        QVERIFY(h->link.isOpen());
+        const QString success = run(op);
+        if (!success.isEmpty())
+            QCOMPARE(h->statusMessage(), success);
+    }
+
+    // The box's EDID chunk k going wrong, read and write, from the window.
+    void edidChunkFaults_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("chunk");
+        for (int k : { 0, 9, 15 })
+            QTest::addRow("read chunk %d", k) << false << k;
+        for (int k : { 0, 17, 31 })
+            QTest::addRow("write chunk %d", k) << true << k;
+    }
+
+    void edidChunkFaults()
+    {
+        QFETCH(bool, write);
+        QFETCH(int, chunk);
+        const QString text = form()->EDIDtext->toPlainText();
+        const EdidImage boxBefore = h->box.boxEdid();
+        if (write)
+            h->box.failEdidChunkWrite(chunk);
+        else
+            h->box.failEdidChunkRead(chunk);
+        run(write ? "edid write" : "edid read");
+        QCOMPARE(h->statusMessage(),
+            QString(write ? "Error Writing EDID values." : "Error Reading EDID values."));
+        QCOMPARE(form()->EDIDtext->toPlainText(), text);
+        QCOMPARE(h->box.boxEdid(), boxBefore);
+        QVERIFY(!h->framesHex().contains("10 08 B1"));
+        QVERIFY(h->dialogs.shown.isEmpty());
+    }
+
+    // Pulled out while an EDID upload runs: the upload stops, nothing is committed, the loss is
+    // said once and the box is found again afterwards.
+    void unplugMidUpload()
+    {
+        int writes = 0;
+        h->box.setWriteHook([&] {
+            if (++writes == 10)
+                inject(h->box, Fault::Unplugged);
+        });
+        const EdidImage before = h->box.boxEdid();
+        WindowTestAccess::writeBoxEdid(w());
+        h->box.setWriteHook({});
+        QCOMPARE(h->box.boxEdid(), before);
+        QVERIFY(!h->framesHex().contains("10 08 B1"));
+        QVERIFY(h->dialogs.shown.size() <= 1);
+        h->tick();
+        QVERIFY(!h->link.isOpen());
+        heal(h->box);
+        WindowTestAccess::searchTick(w());
+        QVERIFY(h->link.isOpen());
+    }
+
     void unpluggedBoxIsSaidOnceAndFoundAgain()
     {
         const QStringList startUp = [this] {
