@@ -23,6 +23,10 @@ int edid(CliSession &session, CommandArgs &args); // CommandsEdid.cpp
 int cec(CliSession &session, CommandArgs &args); // CommandsPackets.cpp
 int infoframe(CliSession &session, CommandArgs &args);
 int reset(CliSession &session, CommandArgs &args);
+// The decode subcommands of edid, infoframe and cec (CommandsDecode.cpp); they need no box.
+int edidDecode(CliSession &session, CommandArgs &args);
+int infoframeDecode(CliSession &session, CommandArgs &args);
+int cecDecode(CliSession &session, CommandArgs &args);
 
 // "zelvarinctl: <command>: <message> (see 'zelvarinctl help <command>')"; returns ExitCode::Usage.
 int usage(const QString &command, const QString &message);

@@ -16,7 +16,8 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
-// edid read / write / check / fix: the EDID tab's transfers and its file and checksum buttons.
+// edid read / write / check / fix (decode: CommandsDecode.cpp): the EDID tab's transfers and its
+// file and checksum buttons.
 
 namespace {
 
@@ -238,7 +239,9 @@ int edid(CliSession &session, CommandArgs &args)
         return check(session, args, false);
     if (sub == QLatin1String("fix"))
         return check(session, args, true);
-    return usage(kCommand, QStringLiteral("expected read, write, check or fix"));
+    if (sub == QLatin1String("decode"))
+        return edidDecode(session, args);
+    return usage(kCommand, QStringLiteral("expected read, write, check, fix or decode"));
 }
 
 } // namespace Commands

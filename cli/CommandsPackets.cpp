@@ -59,6 +59,8 @@ namespace Commands {
 int cec(CliSession &session, CommandArgs &args)
 {
     const QString command = QStringLiteral("cec");
+    if (args.positionals().value(0) == QLatin1String("decode"))
+        return cecDecode(session, args);
     if (const int bad = checkLeftovers(command, args, 3))
         return bad;
     const QStringList &w = args.positionals();
@@ -87,20 +89,24 @@ int cec(CliSession &session, CommandArgs &args)
         return r.ok() ? ExitCode::Ok
                       : CliSession::boxFailure(QStringLiteral("storing the CEC command"), r);
     }
-    return usage(command, QStringLiteral("expected 'cec send HEX' or 'cec store 1|2 HEX'"));
+    return usage(command,
+        QStringLiteral("expected 'cec send HEX', 'cec store 1|2 HEX' or 'cec decode HEX'"));
 }
 
 int infoframe(CliSession &session, CommandArgs &args)
 {
     const QString command = QStringLiteral("infoframe");
+    if (args.positionals().value(0) == QLatin1String("decode"))
+        return infoframeDecode(session, args);
     const bool activate = args.flag(QStringLiteral("--activate"));
     const bool replace = args.flag(QStringLiteral("--replace"));
     if (const int bad = checkLeftovers(command, args, 2))
         return bad;
     const QStringList &w = args.positionals();
     if (w.size() != 2 || (w.at(0) != QLatin1String("hdr") && w.at(0) != QLatin1String("avi")))
-        return usage(
-            command, QStringLiteral("expected 'infoframe hdr HEX' or 'infoframe avi HEX'"));
+        return usage(command,
+            QStringLiteral("expected 'infoframe hdr HEX', 'infoframe avi HEX' or "
+                           "'infoframe decode HEX'"));
     const bool hdr = w.at(0) == QLatin1String("hdr");
     if (hdr && replace)
         return usage(command, QStringLiteral("--replace goes with 'infoframe avi'"));

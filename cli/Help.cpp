@@ -35,8 +35,11 @@ QString general()
         "  settings save FILE    every setting to a preset file\n"
         "  settings load FILE    a preset file's settings to the box\n"
         "  edid read|write|check|fix  EDID tables of the box and the TVs\n"
+        "  edid decode FILE|-    what an EDID table says (no box needed)\n"
         "  cec send|store        HDMI-CEC commands\n"
+        "  cec decode HEX        what a CEC message says (no box needed)\n"
         "  infoframe hdr|avi     inject HDR and AVI InfoFrames\n"
+        "  infoframe decode HEX  what an HDR or AVI InfoFrame says (no box needed)\n"
         "  reset settings|edid|all --yes  factory reset\n"
         "  list                  the boxes on the USB bus\n"
         "  watch                 print the status whenever it changes\n"
@@ -71,10 +74,13 @@ QString command(const QString &name)
             "Reads the firmware version, the status block and the signal blocks, and prints the\n"
             "firmware version, whether the box is busy, every setting by name with its value, and\n"
             "the incoming signal: source, video timing, colour, HDR and the captured HDR\n"
-            "InfoFrame in hex. A value the box reports but no command writes (audio source 2,\n"
-            "HDCP 1) is shown as its number.\n\n"
+            "InfoFrame in hex, then decoded (EOTF, mastering display, luminances) on the lines\n"
+            "'signal hdr-infoframe decoded'. A value the box reports but no command writes\n"
+            "(audio source 2, HDCP 1) is shown as its number.\n\n"
             "With --json: an object with the keys firmware (dotted four-part version), settings\n"
-            "(all 25 by name), signal (source, video, colour, hdr, hdr_infoframe) and busy.\n");
+            "(all 25 by name), signal (source, video, colour, hdr, hdr_infoframe,\n"
+            "hdr_infoframe_decoded: the object of 'infoframe decode --json', or null when\n"
+            "nothing was captured) and busy.\n");
     if (name == QLatin1String("get"))
         return QStringLiteral("Usage: zelvarinctl [--json] get NAME...\n\n"
                               "Prints the value of each setting named, one per line in the order "
@@ -102,7 +108,8 @@ QString command(const QString &name)
             "Usage: zelvarinctl edid read [box|tv-a|tv-b] [-o FILE]\n"
             "       zelvarinctl edid write [--fix-checksums] FILE\n"
             "       zelvarinctl edid check FILE\n"
-            "       zelvarinctl edid fix FILE [-o OUT]\n\n"
+            "       zelvarinctl edid fix FILE [-o OUT]\n"
+            "       zelvarinctl [--json] edid decode FILE|-\n\n"
             "read   reads the box's own EDID table (box, the default) or the one of the TV on\n"
             "       output A or B, as the window does. Without -o the table goes to standard\n"
             "       output as hex text; FILE ending in .bin gets the 256 raw bytes, any other\n"
@@ -114,24 +121,43 @@ QString command(const QString &name)
             "check  reports the checksum of both 128-byte blocks; exit status 3 when one is\n"
             "       wrong.\n"
             "fix    the same, then writes the table with corrected checksums to OUT (.bin: raw)\n"
-            "       or back to FILE in the form it came in.\n");
+            "       or back to FILE in the form it came in.\n"
+            "decode prints what the table in FILE (standard input for -) says: maker, product,\n"
+            "       timings, CTA-861 blocks (VICs, audio, HDMI, HDR), each block's checksum and\n"
+            "       the decoder's warnings; with --json one object. FILE holds the raw table\n"
+            "       (any number of blocks) or its hex text in any common layout. It needs no\n"
+            "       box. Exit status 3 when FILE cannot be read or holds no EDID table.\n");
     if (name == QLatin1String("cec"))
         return QStringLiteral(
             "Usage: zelvarinctl cec send HEX\n"
-            "       zelvarinctl cec store 1|2 HEX\n\n"
+            "       zelvarinctl cec store 1|2 HEX\n"
+            "       zelvarinctl [--json] cec decode HEX|-\n\n"
             "HEX is bytes of two hex digits joined by colons, such as 50:04 (turn the TV on).\n"
             "send loads the command and activates it, as the window's CEC send button: 2 to 31\n"
-            "bytes. store keeps it in slot 1 or 2 of the box: 2 to 20 bytes.\n");
+            "bytes. store keeps it in slot 1 or 2 of the box: 2 to 20 bytes.\n"
+            "decode names the initiator, destination, opcode and operands of a message, such as\n"
+            "40:04, \"Playback 1 to TV: Image View On\", without a box. Its HEX may also be\n"
+            "separated by spaces or commas, or read from standard input with -; hex that does\n"
+            "not parse exits with status 3.\n");
     if (name == QLatin1String("infoframe"))
         return QStringLiteral(
             "Usage: zelvarinctl infoframe hdr HEX [--activate]\n"
-            "       zelvarinctl infoframe avi HEX [--replace]\n\n"
+            "       zelvarinctl infoframe avi HEX [--replace]\n"
+            "       zelvarinctl [--json] infoframe decode [--type hdr|avi] HEX|-\n\n"
             "hdr loads a custom HDR InfoFrame (2 to 31 bytes) and activates it, as the window's\n"
             "InfoFrame button; --activate then also sets force-hdr on, as ticking the window's\n"
             "force box does.\n"
             "avi loads a custom AVI InfoFrame (2 to 13 bytes), activates it once the box took\n"
             "it and writes replace-avi: on with --replace, off without, as the window does from\n"
-            "its persistent box.\n");
+            "its persistent box.\n"
+            "decode prints what an HDR (Dynamic Range and Mastering) or AVI InfoFrame says,\n"
+            "without a box. HEX is the whole frame (type, version, length, checksum, data), the\n"
+            "frame as the box captures it (type, length, data, as in 87:1a:02:00:...) or the\n"
+            "data alone, as the window's text boxes hold it. A frame is told by its type byte\n"
+            "(82 or 87); data alone is taken for HDR when it starts with an EOTF (00 to 07) and\n"
+            "is not 13 bytes long, else for AVI. --type hdr|avi says which frame the bytes are:\n"
+            "then they are its data, unless they start with its type byte. Hex that does not\n"
+            "parse exits with status 3.\n");
     if (name == QLatin1String("reset"))
         return QStringLiteral(
             "Usage: zelvarinctl reset settings|edid|all --yes\n\n"

@@ -4,8 +4,12 @@
 #include "StatusSnapshot.h"
 
 #include "BoxClient.h"
+#include "InfoFrameDecoder.h"
+#include "InfoFrameDescriber.h"
 #include "SettingsTable.h"
 #include "SignalDescription.h"
+
+#include <QJsonValue>
 
 BoxResult StatusSnapshot::read(BoxClient &box, StatusSnapshot &snapshot, QString *failedStep)
 {
@@ -40,7 +44,8 @@ BoxResult StatusSnapshot::read(BoxClient &box, StatusSnapshot &snapshot, QString
         s.lines.append({ QLatin1String(setting.name), value });
     }
 
-    const SignalDescription words = SignalDescription::describe(signal.decode());
+    const SignalInfo decoded = signal.decode();
+    const SignalDescription words = SignalDescription::describe(decoded);
     QJsonObject signalJson;
     signalJson.insert(QStringLiteral("source"), words.sourceLine);
     signalJson.insert(QStringLiteral("video"), words.videoLine);
@@ -53,6 +58,21 @@ BoxResult StatusSnapshot::read(BoxClient &box, StatusSnapshot &snapshot, QString
     s.lines.append({ QStringLiteral("signal hdr"), words.hdrLine });
     s.lines.append({ QStringLiteral("signal hdr-infoframe"),
         words.hdrCapture.isEmpty() ? QStringLiteral("none") : words.hdrCapture });
+    // The box hands over the captured frame's data bytes without type and length, so they are
+    // decoded as an HDR payload. Null in the JSON when nothing was captured, so the key is
+    // always there for scripts.
+    QJsonValue hdrDecoded;
+    if (decoded.hasHdrInfoFrame()) {
+        const InfoFrameDecoded frame
+            = InfoFrameDecoder::decode(decoded.hdrInfoFrame, InfoFrameDecoder::Hint::HdrPayload);
+        hdrDecoded = InfoFrameDescriber::json(frame);
+        // The first line only says "payload of N bytes", which the hex above already shows.
+        const QStringList described = InfoFrameDescriber::lines(frame);
+        for (int i = 1; i < described.size(); ++i)
+            s.lines.append(
+                { QStringLiteral("signal hdr-infoframe decoded"), described.at(i).trimmed() });
+    }
+    signalJson.insert(QStringLiteral("hdr_infoframe_decoded"), hdrDecoded);
 
     s.json.insert(QStringLiteral("firmware"), version.dotted());
     s.json.insert(QStringLiteral("settings"), settings);

@@ -1,0 +1,182 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "CecDecoder.h"
+#include "CecDescriber.h"
+#include "CliOutput.h"
+#include "CliSession.h"
+#include "CommandArgs.h"
+#include "Commands.h"
+#include "EdidDecoder.h"
+#include "EdidDescriber.h"
+#include "EdidFile.h"
+#include "ExitCodes.h"
+#include "HexInput.h"
+#include "InfoFrameDecoder.h"
+#include "InfoFrameDescriber.h"
+
+#include <QFile>
+
+#include <climits>
+#include <cstdio>
+
+// edid decode, infoframe decode, cec decode: the decoders of core/ on a file or typed hex. They
+// never open a box, so they work with none plugged in and whatever --simulate says.
+
+namespace {
+
+// The largest table the decoder looks at is 256 blocks of 128 bytes; as hex text with a
+// separator after every pair that is three times as much. Anything longer is not an EDID.
+constexpr qint64 kInputLimit = 3 * 256 * 128 + 4096;
+
+// The file, or standard input for "-"; an exit code when it cannot be read.
+int readInput(const QString &command, const QString &name, QByteArray &data)
+{
+    QFile file(name);
+    const bool ok = name == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
+                                               : file.open(QIODevice::ReadOnly);
+    if (!ok)
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1: cannot read %2: %3").arg(command, name, file.errorString()));
+    data = file.read(kInputLimit + 1);
+    if (data.size() > kInputLimit)
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1: %2 is larger than any EDID table").arg(command, name));
+    return ExitCode::Ok;
+}
+
+// Typed hex into bytes; an exit code for text that is not hex or holds no byte at all.
+int parseHex(const QString &command, const QString &text, QByteArray &bytes)
+{
+    const HexInput::Result parsed = HexInput::parse(text);
+    if (!parsed.ok)
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1: \"%2\" is not hex bytes (such as 40:04 or \"40 04\"); "
+                           "stopped at character %3")
+                .arg(command, text)
+                .arg(parsed.errorPosition + 1));
+    if (parsed.bytes.isEmpty())
+        return CliOutput::fail(
+            ExitCode::BadData, QStringLiteral("%1: no bytes given").arg(command));
+    bytes = parsed.bytes;
+    return ExitCode::Ok;
+}
+
+// The hex of `cec decode` and `infoframe decode`: every word left, so that a copied "40 04"
+// works unquoted as well, or standard input for a lone "-".
+int hexArgument(const QString &command, const QStringList &words, QByteArray &bytes)
+{
+    QString text = words.join(QLatin1Char(' '));
+    if (text == QLatin1String("-")) {
+        QByteArray data;
+        if (const int bad = readInput(command, text, data))
+            return bad;
+        text = QString::fromLatin1(data).trimmed();
+    }
+    return parseHex(command, text, bytes);
+}
+
+void print(const CliSession &session, const QStringList &lines, const QJsonObject &json)
+{
+    if (session.json()) {
+        CliOutput::json(json);
+        return;
+    }
+    for (const QString &line : lines)
+        CliOutput::line(line);
+}
+
+const char kEdidHeader[8]
+    = { 0, char(0xFF), char(0xFF), char(0xFF), char(0xFF), char(0xFF), char(0xFF), 0 };
+
+} // namespace
+
+namespace Commands {
+
+int edidDecode(CliSession &session, CommandArgs &args)
+{
+    const QString command = QStringLiteral("edid decode");
+    if (const int bad = checkLeftovers(QStringLiteral("edid"), args, 2))
+        return bad;
+    if (args.positionals().size() != 2)
+        return usage(QStringLiteral("edid"), QStringLiteral("expected 'edid decode FILE|-'"));
+    const QString name = args.positionals().at(1);
+    QByteArray data;
+    if (const int bad = readInput(command, name, data))
+        return bad;
+
+    // Raw tables start with the header's 0x00, which no hex text does (EdidFile's rule, shared
+    // with the window's Load). Hex text may come in any of the layouts HexInput reads.
+    QByteArray bytes = data;
+    if (!data.isEmpty() && !EdidFile::isBinaryTable(data)) {
+        const HexInput::Result parsed = HexInput::parse(QString::fromLatin1(data));
+        if (!parsed.ok)
+            return CliOutput::fail(ExitCode::BadData,
+                QStringLiteral("%1: %2 is neither an EDID table nor its hex text "
+                               "(not hex at character %3)")
+                    .arg(command, name)
+                    .arg(parsed.errorPosition + 1));
+        bytes = parsed.bytes;
+    }
+    // The decoder reads anything, with warnings; a file without the header (a picture, a
+    // settings preset, zeros) would only make a page of nonsense, so it is refused instead.
+    if (!bytes.startsWith(QByteArray(kEdidHeader, sizeof kEdidHeader)))
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1: %2 holds no EDID table (it does not start with the EDID header)")
+                .arg(command, name));
+    const EdidDecoded decoded = EdidDecoder::decode(bytes);
+    print(session, EdidDescriber::lines(decoded), EdidDescriber::json(decoded));
+    return ExitCode::Ok;
+}
+
+int infoframeDecode(CliSession &session, CommandArgs &args)
+{
+    const QString command = QStringLiteral("infoframe decode");
+    bool missing = false;
+    const std::optional<QString> type = args.value(QStringLiteral("--type"), &missing);
+    if (missing)
+        return usage(QStringLiteral("infoframe"), QStringLiteral("--type needs hdr or avi"));
+    if (const int bad = checkLeftovers(QStringLiteral("infoframe"), args, INT_MAX))
+        return bad;
+    if (type && *type != QLatin1String("hdr") && *type != QLatin1String("avi"))
+        return usage(QStringLiteral("infoframe"),
+            QStringLiteral("--type is hdr or avi, not \"%1\"").arg(*type));
+    if (args.positionals().size() < 2)
+        return usage(QStringLiteral("infoframe"),
+            QStringLiteral("expected 'infoframe decode [--type hdr|avi] HEX'"));
+    QByteArray bytes;
+    if (const int bad = hexArgument(command, args.positionals().mid(1), bytes))
+        return bad;
+
+    // Without --type the decoder tells a header from a payload by the first byte. With it, the
+    // bytes are that frame's payload, unless they start with its own type code: no payload
+    // starts so (for HDR the EOTF would have reserved bits set, for AVI the colour format would
+    // be a reserved one), so then they are a whole frame of that type.
+    InfoFrameDecoder::Hint hint = InfoFrameDecoder::Hint::Detect;
+    if (type) {
+        const bool hdr = *type == QLatin1String("hdr");
+        const quint8 code = hdr ? InfoFrameDecoded::Hdr : InfoFrameDecoded::Avi;
+        hint = quint8(bytes.at(0)) == code ? InfoFrameDecoder::Hint::WithHeader
+            : hdr                          ? InfoFrameDecoder::Hint::HdrPayload
+                                           : InfoFrameDecoder::Hint::AviPayload;
+    }
+    const InfoFrameDecoded decoded = InfoFrameDecoder::decode(bytes, hint);
+    print(session, InfoFrameDescriber::lines(decoded), InfoFrameDescriber::json(decoded));
+    return ExitCode::Ok;
+}
+
+int cecDecode(CliSession &session, CommandArgs &args)
+{
+    if (const int bad = checkLeftovers(QStringLiteral("cec"), args, INT_MAX))
+        return bad;
+    if (args.positionals().size() < 2)
+        return usage(QStringLiteral("cec"), QStringLiteral("expected 'cec decode HEX'"));
+    QByteArray bytes;
+    if (const int bad = hexArgument(QStringLiteral("cec decode"), args.positionals().mid(1), bytes))
+        return bad;
+    const CecDecoded decoded = CecDecoder::decode(bytes);
+    print(session, CecDescriber::lines(decoded), CecDescriber::json(decoded));
+    return ExitCode::Ok;
+}
+
+} // namespace Commands

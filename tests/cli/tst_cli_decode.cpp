@@ -1,0 +1,230 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// zelvarinctl's decode commands as scripts see them: real tables against edid-decode's golden
+// reading, the simulated box's captured HDR InfoFrame, exit codes, and that no box is touched.
+#include "BoxFactory.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kData = QStringLiteral(DECODE_TEST_DATA);
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    bool boxTouched = false; // the trace recorded a request
+};
+
+// Run with --simulate and a trace, so a decode that opened the box would show in the trace.
+Run run(const QTemporaryDir &dir, const QStringList &args, const QByteArray &input = {})
+{
+    const QString trace = dir.filePath(QStringLiteral("trace.txt"));
+    QFile::remove(trace);
+    QProcess p;
+    p.start(QStringLiteral(ZELVARINCTL),
+        QStringList { QStringLiteral("--simulate"), QStringLiteral("--trace=") + trace } + args);
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    Run r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    QFile file(trace);
+    r.boxTouched = file.open(QIODevice::ReadOnly) && file.readAll().contains("> ");
+    return r;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString hexText(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(':'));
+}
+
+} // namespace
+
+class TestCliDecode : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void edidDecode_data()
+    {
+        QTest::addColumn<QString>("table"); // under the test data, without .bin
+        for (const char *t :
+            { "edid/tv-hdr-600mhz", "edid/monitor-128", "edid/monitor-ff-padded-bad-checksum",
+                "edid-corpus/AOC2702-1D93345B", "edid-corpus/BNQ78DB-32277EE0" })
+            QTest::newRow(t) << QString::fromLatin1(t);
+    }
+
+    // The file, its hex text and the same on standard input all decode to the golden fields.
+    void edidDecode()
+    {
+        QFETCH(QString, table);
+        const QString bin = kData + QLatin1Char('/') + table + QStringLiteral(".bin");
+        QString manufacturer, firstTiming, vics;
+        for (const QString &line :
+            QString::fromUtf8(readFile(kData + QStringLiteral("/golden/") + table + ".txt"))
+                .split(QLatin1Char('\n'))) {
+            const QString value = line.section(QLatin1Char(' '), 1);
+            if (line.startsWith(QLatin1String("manufacturer ")))
+                manufacturer = value;
+            else if (line.startsWith(QLatin1String("timing ")) && firstTiming.isEmpty())
+                firstTiming = value;
+            else if (line.startsWith(QLatin1String("vics ")))
+                vics = value;
+        }
+        QVERIFY(!manufacturer.isEmpty());
+
+        const QString hexFile = m_dir.filePath(QStringLiteral("table.txt"));
+        QFile f(hexFile);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(readFile(bin).toHex(' ').toUpper() + "\n");
+        f.close();
+
+        const Run fromBinary = run(m_dir, { QStringLiteral("--json"), "edid", "decode", bin });
+        QCOMPARE(fromBinary.exitCode, 0);
+        QVERIFY(!fromBinary.boxTouched);
+        const QJsonObject o = QJsonDocument::fromJson(fromBinary.out).object();
+        for (const char *key : { "size", "base", "cta", "blocks", "warnings" })
+            QVERIFY2(o.contains(QLatin1String(key)), key);
+        const QJsonObject base = o.value(QStringLiteral("base")).toObject();
+        QCOMPARE(base.value(QStringLiteral("manufacturer")).toString(), manufacturer);
+        const QJsonArray timings = base.value(QStringLiteral("detailedTimings")).toArray();
+        QCOMPARE(timings.first().toObject().value(QStringLiteral("text")).toString(),
+            firstTiming + QStringLiteral(" Hz"));
+        QStringList decodedVics;
+        for (const QJsonValue &cta : o.value(QStringLiteral("cta")).toArray())
+            for (const QJsonValue &v : cta.toObject().value(QStringLiteral("videos")).toArray())
+                decodedVics << QString::number(v.toObject().value(QStringLiteral("vic")).toInt());
+        QCOMPARE(decodedVics.join(QLatin1Char(' ')), vics);
+
+        QCOMPARE(run(m_dir, { "--json", "edid", "decode", hexFile }).out, fromBinary.out);
+        QCOMPARE(
+            run(m_dir, { "--json", "edid", "decode", "-" }, readFile(hexFile)).out, fromBinary.out);
+        const Run text = run(m_dir, { "edid", "decode", "-" }, readFile(bin));
+        QCOMPARE(text.exitCode, 0);
+        QVERIFY2(text.out.contains(manufacturer.toLatin1()), text.out.constData());
+    }
+
+    void packets_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("textHas");
+        // The simulated box's capture: type, length, data, then the zero padding of its block.
+        const QString captured = hexText(BoxFactory::hdrCaptureBlock());
+        const QString payload = hexText(BoxFactory::hdrMetadata(2));
+        const QStringList hdr { "SMPTE ST 2084 (PQ)", "max 1000 cd/m2, min 0.0050 cd/m2",
+            "MaxCLL: 1000 cd/m2, MaxFALL: 400 cd/m2" };
+        QTest::newRow("cec") << QStringList { "cec", "decode", "40:04" }
+                             << QStringList { "Playback 1", "TV", "Image View On" };
+        QTest::newRow("cec, spaced words")
+            << QStringList { "cec", "decode", "40", "04" } << QStringList { "Image View On" };
+        QTest::newRow("captured hdr") << QStringList { "infoframe", "decode", captured } << hdr;
+        QTest::newRow("hdr payload") << QStringList { "infoframe", "decode", payload } << hdr;
+        QTest::newRow("full hdr") << QStringList { "infoframe", "decode", "--type", "hdr",
+            hexText(BoxFactory::customInfoFrame()) }
+                                  << (hdr + QStringList { "checksum 0x", "good" });
+        // Data alone that detection would take for HDR (it starts with 00 and is short).
+        QTest::newRow("avi payload forced")
+            << QStringList { "infoframe", "decode", "--type=avi", "00:28:00:10" }
+            << QStringList { "AVI InfoFrame, payload of 4 bytes", "16:9", "VIC 16" };
+        QTest::newRow("avi captured")
+            << QStringList { "infoframe", "decode", "82:0d:" + hexText(BoxFactory::customAvi()) }
+            << QStringList { "AVI InfoFrame, captured", "YCbCr 4:4:4", "VIC 97" };
+    }
+
+    void packets()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, textHas);
+        const Run r = run(m_dir, args);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(!r.boxTouched);
+        for (const QString &words : textHas)
+            QVERIFY2(r.out.contains(words.toLatin1()), qPrintable(words + "\n" + r.out));
+        const Run json = run(m_dir, QStringList { "--json" } + args);
+        QCOMPARE(json.exitCode, 0);
+        QJsonParseError error;
+        const QJsonObject o = QJsonDocument::fromJson(json.out, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QVERIFY(o.value(QStringLiteral("warnings")).isArray());
+    }
+
+    void statusDecodesCapture()
+    {
+        const Run json = run(m_dir, { "--json", "status" });
+        QCOMPARE(json.exitCode, 0);
+        const QJsonObject signal
+            = QJsonDocument::fromJson(json.out).object().value(QStringLiteral("signal")).toObject();
+        QVERIFY(signal.value(QStringLiteral("hdr_infoframe")).toString().startsWith("02:00:34:21"));
+        const QJsonObject hdr = signal.value(QStringLiteral("hdr_infoframe_decoded")).toObject();
+        QCOMPARE(
+            hdr.value(QStringLiteral("eotf")).toString(), QStringLiteral("SMPTE ST 2084 (PQ)"));
+        QCOMPARE(hdr.value(QStringLiteral("maxMasteringCdm2")).toInt(), 1000);
+        QCOMPARE(hdr.value(QStringLiteral("maxFall")).toInt(), 400);
+
+        const Run text = run(m_dir, { "status" });
+        QVERIFY2(text.out.contains("signal hdr-infoframe decoded: EOTF: SMPTE ST 2084 (PQ)\n"),
+            text.out.constData());
+        QVERIFY(text.out.contains("signal hdr-infoframe decoded: Mastering luminance: max 1000"));
+    }
+
+    void errors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        const QString notEdid = kData + QStringLiteral("/README.md");
+        const QString empty = m_dir.filePath(QStringLiteral("empty.bin"));
+        QFile(empty).open(QIODevice::WriteOnly);
+        const auto row = [](const char *name, QStringList args, int code) {
+            QTest::newRow(name) << args << code;
+        };
+        row("edid missing file", { "edid", "decode", "/nonexistent/table.bin" }, 3);
+        row("edid not a table", { "edid", "decode", notEdid }, 3);
+        row("edid empty file", { "edid", "decode", empty }, 3);
+        row("cec bad hex", { "cec", "decode", "40:0g" }, 3);
+        row("cec odd digits", { "cec", "decode", "404" }, 3);
+        row("infoframe bad hex", { "infoframe", "decode", "87:zz" }, 3);
+        row("edid no file", { "edid", "decode" }, 2);
+        row("edid two files", { "edid", "decode", notEdid, notEdid }, 2);
+        row("cec no hex", { "cec", "decode" }, 2);
+        row("unknown type", { "infoframe", "decode", "--type", "spd", "01:02" }, 2);
+        row("type without value", { "infoframe", "decode", "01:02", "--type" }, 2);
+        row("unknown option", { "cec", "decode", "--activate", "40:04" }, 2);
+    }
+
+    void errors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        const Run r = run(m_dir, args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(r.err.startsWith("zelvarinctl: "));
+        QCOMPARE(r.err.count('\n'), 1);
+        QVERIFY(!r.boxTouched);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliDecode)
+#include "tst_cli_decode.moc"
