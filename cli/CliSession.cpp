@@ -35,6 +35,17 @@ int CliSession::start()
     return ExitCode::Ok;
 }
 
+int CliSession::connectAndReadSettings(RegisterImage &image)
+{
+    if (const int failed = connect())
+        return failed;
+    BoxClient::Status status;
+    if (const BoxResult r = m_box->readStatus(status); !r.ok())
+        return boxFailure(QStringLiteral("reading the status"), r);
+    image = status.settings();
+    return ExitCode::Ok;
+}
+
 int CliSession::connect()
 {
     if (const int started = start(); started != ExitCode::Ok)

@@ -43,6 +43,9 @@ public:
     BoxClient &box() { return *m_box; }
     Clock &clock() { return m_clock; }
 
+    // connect(), then the box's settings image from a status read; an exit code as connect().
+    int connectAndReadSettings(RegisterImage &image);
+
     // Reports "<what>: <the result's failure>" and returns ExitCode::BoxFailed.
     static int boxFailure(const QString &what, const BoxResult &result);
 

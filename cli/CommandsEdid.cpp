@@ -167,13 +167,10 @@ int write(CliSession &session, CommandArgs &args)
         table[127] = c.computed[0];
         table[255] = c.computed[1];
     }
-    if (const int failed = session.connect())
-        return failed;
     // The window uploads only in custom EDID mode: in the other modes the box builds its own.
-    BoxClient::Status status;
-    if (const BoxResult r = session.box().readStatus(status); !r.ok())
-        return CliSession::boxFailure(QStringLiteral("reading the status"), r);
-    const RegisterImage image = status.settings();
+    RegisterImage image {};
+    if (const int failed = session.connectAndReadSettings(image))
+        return failed;
     if (image[Settings::setting(Settings::Id::EdidMode).position] != Settings::EDID_MODE_CUSTOM
         || image[Settings::setting(Settings::Id::CustomEdid).position] != 0)
         return CliOutput::fail(ExitCode::BoxFailed,

@@ -47,12 +47,9 @@ int load(CliSession &session, const QString &fileName)
     if (!SettingsPreset::fromJson(file.readAll(), preset, &why))
         return CliOutput::fail(ExitCode::BadData, QStringLiteral("%1: %2").arg(fileName, why));
 
-    if (const int failed = session.connect())
+    RegisterImage current {};
+    if (const int failed = session.connectAndReadSettings(current))
         return failed;
-    BoxClient::Status status;
-    if (const BoxResult r = session.box().readStatus(status); !r.ok())
-        return CliSession::boxFailure(QStringLiteral("reading the status"), r);
-    const RegisterImage current = status.settings();
     // Only what differs is written: an unchanged EDID mode would still make the box rebuild its
     // EDID, and an unchanged input would still make it switch.
     for (const SettingsPreset::Entry &e : preset.entries) {

@@ -91,12 +91,9 @@ int get(CliSession &session, CommandArgs &args)
             return exitCode;
         wanted << s;
     }
-    if (const int failed = session.connect())
+    RegisterImage image {};
+    if (const int failed = session.connectAndReadSettings(image))
         return failed;
-    BoxClient::Status status;
-    if (const BoxResult r = session.box().readStatus(status); !r.ok())
-        return CliSession::boxFailure(QStringLiteral("reading the status"), r);
-    const RegisterImage image = status.settings();
     QJsonObject json;
     for (const Settings::Setting *s : wanted) {
         const QString value = Settings::valueName(*s, image[s->position]);
