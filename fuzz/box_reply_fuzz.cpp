@@ -6,9 +6,9 @@
 // exchange takes a control byte (which USB operation fails, if any) and a reply of up to 70 bytes;
 // what is left at the end is split into option strings. The checks are the sanitizers' and that
 // every command returns.
-// FUZZ_SOURCES: link/DeviceLink.cpp link/Clock.cpp link/HexBytes.cpp link/usb/UsbSettings.cpp
-// core/box/BoxClient.cpp core/box/BoxResult.cpp core/signal/SignalInfo.cpp
-// core/signal/SignalDescription.cpp core/protocol/SettingsTable.cpp edid/EdidChecksum.cpp
+// clang-format off
+// FUZZ_SOURCES: link/DeviceLink.cpp link/Clock.cpp link/HexBytes.cpp link/usb/UsbSettings.cpp core/box/BoxClient.cpp core/box/BoxResult.cpp core/signal/SignalInfo.cpp core/signal/SignalDescription.cpp core/protocol/SettingsTable.cpp edid/EdidChecksum.cpp
+// clang-format on
 #include "BoxClient.h"
 #include "Clock.h"
 #include "DeviceLink.h"
