@@ -6,18 +6,22 @@
 #include "DecodedText.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+
+namespace {
+constexpr int TEXT_COLUMNS = 118;
+constexpr int TEXT_LINES = 32;
+} // namespace
 
 DecodedView::DecodedView(const Sources &sources, const SignalInfo *signal, QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("decodedView"));
     setWindowTitle(tr("ZELVARIN Utility: decoded"));
-    resize(560, 520);
-
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("decodedTabs"));
     // The describers line fields up in columns: they read best in a fixed-pitch font.
@@ -31,7 +35,8 @@ DecodedView::DecodedView(const Sources &sources, const SignalInfo *signal, QWidg
         page->setObjectName(QLatin1String(names[i]));
         page->setReadOnly(true);
         page->setFont(fixed);
-        page->setLineWrapMode(QPlainTextEdit::NoWrap);
+        // A few lines (the 4:2:0 list of a big EDID) are longer than any sensible window.
+        page->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         page->setAccessibleName(titles[i].mid(1));
         m_tabs->addTab(page, titles[i]);
         m_pages[i] = page;
@@ -39,6 +44,10 @@ DecodedView::DecodedView(const Sources &sources, const SignalInfo *signal, QWidg
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(m_tabs);
+    // Wide enough for an EDID's detailed timing line, tall enough for a base block and then some.
+    const QFontMetrics metrics(fixed);
+    resize(metrics.horizontalAdvance(QLatin1Char('0')) * TEXT_COLUMNS + 48,
+        metrics.lineSpacing() * TEXT_LINES + 72);
 
     follow(sources.edid, EdidPage, DecodedText::edid);
     follow(sources.hdr, HdrPage, DecodedText::hdrPayload);

@@ -97,7 +97,7 @@ bool saveDecodedPicture(MainWindow &window, const QString &prefix)
     if (!view)
         return false;
     // The captured HDR InfoFrame: what the simulated source sends, decoded in full.
-    view->tabs()->setCurrentIndex(DecodedView::CapturedPage);
+    view->tabs()->setCurrentIndex(DecodedView::EdidPage);
     const QString path = prefix + QStringLiteral("-decoded.png");
     if (!view->grab().save(path, "PNG")) {
         std::fprintf(stderr, "Cannot write the screenshot %s\n", qPrintable(path));
