@@ -79,7 +79,8 @@ int main(int argc, char **argv)
         QStringLiteral("Log every request and reply to FILE (standard error with a bare --trace)."),
         QStringLiteral("FILE"));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
-        QStringLiteral("Render the window once per tab to PREFIX-<tab>.png and exit."),
+        QStringLiteral("Render the window once per tab to PREFIX-<tab>.png, and the decoded "
+                       "window to PREFIX-decoded.png, and exit."),
         QStringLiteral("PREFIX"));
     parser.addOption(simulateOption);
     parser.addOption(traceOption);

@@ -5,6 +5,7 @@
 
 #include "AccessibleForm.h"
 #include "BoxClient.h"
+#include "DecodedView.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "HelpMenu.h"
@@ -41,6 +42,7 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     AccessibleForm::apply(*this);
     new HelpMenu(*this, *m_services.dialogs, ui->menuHelp, ui->actionAbout);
     addSettingsPresetActions();
+    installViewMenu();
     m_services.link->markClosed();
     connectBox();
 }
@@ -54,6 +56,9 @@ MainWindow::~MainWindow()
 // (or FileExit) runs them again, so each step must find nothing to do the second time.
 void MainWindow::teardown()
 {
+    // The decoded view is a window of its own: it goes with this one.
+    if (decodedView)
+        decodedView->close();
     releaseForm();
     m_services.link->close();
     stopStatusTimer();

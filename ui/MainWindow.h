@@ -7,12 +7,14 @@
 #include "EdidImage.h"
 #include "Frames.h"
 #include "SettingsTable.h"
+#include "SignalInfo.h"
 
 #include <QMainWindow>
 #include <array>
 #include <memory>
 
 class BoxClient;
+class DecodedView;
 struct BoxResult;
 
 class QCloseEvent;
@@ -141,6 +143,10 @@ private:
     bool saveSettingsPreset();
     bool loadSettingsPreset();
 
+    // View > Decoded... and the text boxes' tooltips (ViewMenu.cpp).
+    void installViewMenu();
+    void showDecodedView();
+
     // Packet injection (PacketInjection.cpp).
     bool sendCecCommand(quint8 code);
     bool storeCecCommand(quint8 code);
@@ -151,6 +157,11 @@ private:
     std::unique_ptr<BoxClient> m_box;
     Ui::ZelvarinForm *ui = nullptr;
     QProgressBar *progressBar = nullptr;
+    // Created on first use; a child window of this one.
+    DecodedView *decodedView = nullptr;
+    // The signal of the last status tick that read it, for the decoded view.
+    SignalInfo lastSignal;
+    bool signalRead = false;
 
     bool boxConnected = false;
     bool connectedOnce = false;

@@ -3,7 +3,10 @@
 
 #include "Screenshots.h"
 
+#include "DecodedView.h"
 #include "MainWindow.h"
+
+#include <QAction>
 
 #include <QEvent>
 #include <QEventLoop>
@@ -57,7 +60,8 @@ void waitForFirstTick(MainWindow &window)
 bool saveScreenshots(MainWindow &window, const QString &prefix)
 {
     waitForFirstTick(window);
-    return saveTabPictures(window, prefix);
+    const bool tabs = saveTabPictures(window, prefix);
+    return saveDecodedPicture(window, prefix) && tabs;
 }
 
 bool saveTabPictures(MainWindow &window, const QString &prefix)
@@ -81,4 +85,23 @@ bool saveTabPictures(MainWindow &window, const QString &prefix)
     }
     tabs->setCurrentIndex(previous);
     return ok;
+}
+
+bool saveDecodedPicture(MainWindow &window, const QString &prefix)
+{
+    auto *open = window.findChild<QAction *>(QStringLiteral("actionDecoded"));
+    if (!open)
+        return false;
+    open->trigger();
+    auto *view = window.findChild<DecodedView *>();
+    if (!view)
+        return false;
+    // The captured HDR InfoFrame: what the simulated source sends, decoded in full.
+    view->tabs()->setCurrentIndex(DecodedView::EdidPage);
+    const QString path = prefix + QStringLiteral("-decoded.png");
+    if (!view->grab().save(path, "PNG")) {
+        std::fprintf(stderr, "Cannot write the screenshot %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
 }

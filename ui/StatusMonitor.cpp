@@ -5,6 +5,7 @@
 
 #include "Blocks.h"
 #include "BoxClient.h"
+#include "DecodedView.h"
 #include "DeviceLink.h"
 #include "SettingsTable.h"
 #include "SignalDescription.h"
@@ -230,7 +231,11 @@ void MainWindow::describeSignal()
     if (!read.ok())
         return;
 
-    const SignalDescription d = SignalDescription::describe(read.decode());
+    lastSignal = read.decode();
+    signalRead = true;
+    if (decodedView)
+        decodedView->showSignal(lastSignal);
+    const SignalDescription d = SignalDescription::describe(lastSignal);
     ui->label_video_format->setText(d.videoLine);
     ui->lblCsc->setText(d.colourLine);
     // The names come from whatever source is plugged in: never let them be taken for markup.
