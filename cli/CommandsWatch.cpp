@@ -99,10 +99,19 @@ int watch(CliSession &session, CommandArgs &args)
 
     std::optional<StatusSnapshot> last;
     QString lastFailure;
+    int exitCode = ExitCode::Ok;
     const auto poll = [&] {
         StatusSnapshot now;
         QString step;
         const BoxResult r = StatusSnapshot::read(session.box(), now, &step);
+        // A box whose USB link fails is gone (unplugged, or its handle is dead): waiting on it
+        // would print nothing for ever.
+        if (r.kind == BoxResult::LinkError || r.kind == BoxResult::NotOpen) {
+            exitCode = CliOutput::fail(ExitCode::BoxFailed,
+                QStringLiteral("the box was lost (%1: %2)").arg(step, r.describe()));
+            QCoreApplication::quit();
+            return;
+        }
         if (!r.ok()) {
             // Once per spell of failures, not once per poll.
             const QString failure = step + QStringLiteral(": ") + r.describe();
@@ -131,12 +140,13 @@ int watch(CliSession &session, CommandArgs &args)
     QObject::connect(&timer, &QTimer::timeout, poll);
     timer.start(interval);
     poll();
-    QCoreApplication::exec();
+    if (exitCode == ExitCode::Ok)
+        QCoreApplication::exec();
 #if !defined(Q_OS_WIN)
     ::signal(SIGINT, SIG_DFL);
     ::signal(SIGTERM, SIG_DFL);
 #endif
-    return ExitCode::Ok;
+    return exitCode;
 }
 
 } // namespace Commands
