@@ -14,8 +14,9 @@ ZELVARIN_PACKAGES=(
 )
 # The test command needs these too: the emulated USB device for the libusb tests.
 ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev)
-# Only CI needs these: the fuzzing compiler with libFuzzer, and the packaging checks.
-ZELVARIN_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# Only CI needs these: the fuzzing compiler with libFuzzer, the layout check, and the packaging
+# checks.
+ZELVARIN_FUZZ_PACKAGES=(clang libclang-rt-14-dev clang-format)
 ZELVARIN_PACKAGING_PACKAGES=(reuse appstream desktop-file-utils lintian dpkg-dev file gzip)
 
 ensure_packages() {
