@@ -84,10 +84,18 @@ void MainWindow::runConnectSequence()
         ui->CECtext->setPlainText(tr("50:04"));
     }
 
+    // A box lost on the way (Connection.cpp) is not polled: the search that its loss started
+    // runs this sequence again once the box is back.
+    if (!m_services.link->isOpen())
+        return;
     startStatusTimer(STATUS_PERIOD_MS);
     describeSignal();
     ReadEDID();
     ui->CECtext->setEnabled(true);
+    if (!m_services.link->isOpen()) {
+        stopStatusTimer();
+        return;
+    }
     boxConnected = true;
     connectedOnce = true;
 }

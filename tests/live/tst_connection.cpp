@@ -321,6 +321,26 @@ private Q_SLOTS:
         QVERIFY(WindowTestAccess::edidRefreshPending(w()));
     }
 
+    // Pulled out while the window connects: it does not poll a dead link, and connects once the
+    // box is back.
+    void lostDuringTheConnectSequence()
+    {
+        WindowHarness early;
+        early.box.failAlways(SimulatedBox::Operation::Write, UsbStatus::DeviceNotFound);
+        MainWindow &window = early.create();
+        QVERIFY(!early.link.isOpen());
+        QVERIFY(!WindowTestAccess::statusTimerRunning(window));
+        QVERIFY(!WindowTestAccess::boxConnected(window));
+        QVERIFY(WindowTestAccess::searching(window));
+        QVERIFY(early.dialogs.shown.size() <= 1);
+
+        early.box.failAlways(SimulatedBox::Operation::Write, UsbStatus::Success);
+        WindowTestAccess::searchTick(window);
+        QVERIFY(WindowTestAccess::boxConnected(window));
+        QVERIFY(WindowTestAccess::statusTimerRunning(window));
+        QCOMPARE(WindowTestAccess::form(window)->cmbInputSel->count(), 4);
+    }
+
     void noBoxAtStartUpIsFoundLater()
     {
         WindowHarness late;
