@@ -39,6 +39,10 @@ int readTable(const QString &fileName, EdidImage &table, bool *binary = nullptr)
     // An empty file would pass for a table of zeros with good checksums.
     if (data.isEmpty())
         return CliOutput::fail(ExitCode::BadData, QStringLiteral("%1 is empty").arg(fileName));
+    // The same test the window's Load makes: a picture or random bytes are no table.
+    if (!EdidFile::holdsEdid(data))
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1 is neither an EDID table nor its hex text").arg(fileName));
     const bool isBinary = EdidFile::isBinaryTable(data);
     if (binary)
         *binary = isBinary;

@@ -243,6 +243,17 @@ private Q_SLOTS:
         const Run refused = run({ QStringLiteral("edid"), QStringLiteral("write"), bad });
         QCOMPARE(refused.exitCode, 3);
         QCOMPARE(writes(refused), QStringList());
+
+        // What is no EDID table at all is refused as the window's Load refuses it.
+        const QString picture = path(QStringLiteral("picture.bin"));
+        QFile f(picture);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(256, '\0'));
+        f.close();
+        const Run notEdid = run({ QStringLiteral("edid"), QStringLiteral("write"), picture });
+        QCOMPARE(notEdid.exitCode, 3);
+        QVERIFY2(notEdid.err.contains("neither an EDID table"), notEdid.err.constData());
+        QCOMPARE(writes(notEdid), QStringList());
     }
 };
 
