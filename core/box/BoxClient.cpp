@@ -231,15 +231,24 @@ BoxResult BoxClient::activate(QByteArray frame, quint8 selector)
         reply, reinterpret_cast<const quint8 *>(frame.constData()), 4, ACK_LEN, CODE_ACTIVATE);
 }
 
-BoxClient::PacketResult BoxClient::sendCec(const QByteArray &prepared)
+// A load frame, then its activate frame: always, or only once the box took the load.
+BoxClient::PacketResult BoxClient::loadAndActivate(
+    quint8 code, const QByteArray &prepared, bool withCount, quint8 selector, bool onlyIfLoaded)
 {
     PacketResult out;
-    const QByteArray frame = loadFrame(CODE_CEC_SEND, prepared, true);
+    const QByteArray frame = loadFrame(code, prepared, withCount);
     Reply reply {};
-    out.load = transact(reply, frame, ACK_LEN, CODE_CEC_SEND);
-    out.activate = activate(frame, ACTIVATE_CEC);
+    out.load = transact(reply, frame, ACK_LEN, code);
+    if (onlyIfLoaded && !out.load.ok())
+        return out;
+    out.activate = activate(frame, selector);
     out.activateSent = true;
     return out;
+}
+
+BoxClient::PacketResult BoxClient::sendCec(const QByteArray &prepared)
+{
+    return loadAndActivate(CODE_CEC_SEND, prepared, true, ACTIVATE_CEC, false);
 }
 
 BoxResult BoxClient::storeCec(int slot, const QByteArray &prepared)
@@ -259,24 +268,10 @@ BoxResult BoxClient::storeCec(int slot, const QByteArray &prepared)
 
 BoxClient::PacketResult BoxClient::loadHdrInfoFrame(const QByteArray &prepared)
 {
-    PacketResult out;
-    const QByteArray frame = loadFrame(CODE_INFOFRAME, prepared, false);
-    Reply reply {};
-    out.load = transact(reply, frame, ACK_LEN, CODE_INFOFRAME);
-    out.activate = activate(frame, ACTIVATE_INFOFRAME);
-    out.activateSent = true;
-    return out;
+    return loadAndActivate(CODE_INFOFRAME, prepared, false, ACTIVATE_INFOFRAME, false);
 }
 
 BoxClient::PacketResult BoxClient::loadAvi(const QByteArray &prepared)
 {
-    PacketResult out;
-    const QByteArray frame = loadFrame(CODE_AVI, prepared, false);
-    Reply reply {};
-    out.load = transact(reply, frame, ACK_LEN, CODE_AVI);
-    if (!out.load.ok())
-        return out;
-    out.activate = activate(frame, ACTIVATE_AVI);
-    out.activateSent = true;
-    return out;
+    return loadAndActivate(CODE_AVI, prepared, false, ACTIVATE_AVI, true);
 }

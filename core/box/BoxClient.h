@@ -129,6 +129,8 @@ private:
         Reply &reply, const QByteArray &frame, quint32 minReply, quint8 expectedCode);
     QByteArray loadFrame(quint8 code, const QByteArray &prepared, bool withCount) const;
     BoxResult activate(QByteArray loadFrame, quint8 selector);
+    PacketResult loadAndActivate(quint8 code, const QByteArray &prepared, bool withCount,
+        quint8 selector, bool onlyIfLoaded);
 
     DeviceLink &m_link;
     Clock &m_clock;

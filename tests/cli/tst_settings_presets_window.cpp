@@ -23,6 +23,27 @@ private:
         action->trigger();
     }
 
+    // Saves the window's settings to `file` through the scripted dialog and returns the file.
+    static QByteArray save(WindowHarness &h, MainWindow &w, const QString &file)
+    {
+        h.dialogs.fileNames = { file };
+        trigger(w, "actionSaveSettings");
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Puts `data` in `file`, then loads it through the scripted dialog, with a fresh frame log.
+    static void load(WindowHarness &h, MainWindow &w, const QString &file, const QByteArray &data)
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(data);
+        f.close();
+        h.clearFrames();
+        h.dialogs.fileNames = { file };
+        trigger(w, "actionLoadSettings");
+    }
+
 private Q_SLOTS:
     void saveThenLoadWritesOnlyTheChange()
     {
@@ -32,24 +53,14 @@ private Q_SLOTS:
         MainWindow &w = h.create();
         h.tick();
 
-        h.dialogs.fileNames = { file };
-        trigger(w, "actionSaveSettings");
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QByteArray data = f.readAll();
-        f.close();
+        QByteArray data = save(h, w, file);
         SettingsPreset preset;
         QString why;
         QVERIFY2(SettingsPreset::fromJson(data, preset, &why), qPrintable(why));
         QCOMPARE(preset.firmware, QStringLiteral("2.1.0.17"));
 
         data.replace("\"input\": \"port-a\"", "\"input\": \"port-b\"");
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-        f.close();
-        h.clearFrames();
-        h.dialogs.fileNames = { file };
-        trigger(w, "actionLoadSettings");
+        load(h, w, file, data);
         QCOMPARE(h.framesHex(), QStringList { QStringLiteral("10 04 E0 00 02") });
         QVERIFY(h.dialogs.texts(QStringLiteral("warning")).isEmpty());
     }
@@ -61,21 +72,11 @@ private Q_SLOTS:
         WindowHarness h;
         MainWindow &w = h.create();
         h.tick();
-        h.dialogs.fileNames = { file };
-        trigger(w, "actionSaveSettings");
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QByteArray data = f.readAll();
-        f.close();
+        QByteArray data = save(h, w, file);
+        QVERIFY(!data.isEmpty());
         data.replace("\"hdcp\": \"2.2\"", "\"hdcp\": \"1.4\"");
         data.replace("\"input\": \"port-a\"", "\"input\": \"port-q\"");
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-        f.close();
-
-        h.clearFrames();
-        h.dialogs.fileNames = { file };
-        trigger(w, "actionLoadSettings");
+        load(h, w, file, data);
         QCOMPARE(h.framesHex(), QStringList());
         const QStringList warnings = h.dialogs.texts(QStringLiteral("warning"));
         QCOMPARE(warnings.size(), 1);
