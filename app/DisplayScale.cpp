@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "DisplayScale.h"
+#include "app/DisplayScale.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,16 +1,16 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "AppServices.h"
-#include "Clock.h"
-#include "DeviceLink.h"
-#include "Dialogs.h"
-#include "DisplayScale.h"
-#include "ExitCodes.h"
-#include "LinkSetup.h"
-#include "MainWindow.h"
-#include "ScreenFit.h"
-#include "Screenshots.h"
+#include "app/DisplayScale.h"
+#include "link/Clock.h"
+#include "link/DeviceLink.h"
+#include "session/ExitCodes.h"
+#include "session/LinkSetup.h"
+#include "ui/AppServices.h"
+#include "ui/Dialogs.h"
+#include "ui/MainWindow.h"
+#include "ui/ScreenFit.h"
+#include "ui/Screenshots.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

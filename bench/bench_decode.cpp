@@ -6,8 +6,8 @@
 //  - decode and the lines a window shows;
 //  - decode and describe (the lines and the JSON object a front end shows).
 // The folder of tables can be given as the first argument.
-#include "EdidDecoder.h"
-#include "EdidDescriber.h"
+#include "edid/EdidDecoder.h"
+#include "edid/EdidDescriber.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -8,11 +8,11 @@
 //  - wall time from process start to the window shown, with --simulate (when the program's path
 //    is given as the first argument), against a bare Qt Widgets window (bare_window, next to this
 //    program, or the second argument), less the pauses the protocol itself takes on the way.
-#include "Clock.h"
-#include "DeviceLink.h"
-#include "DeviceWarnings.h"
-#include "EdidTransfer.h"
-#include "SimulatedBox.h"
+#include "link/Clock.h"
+#include "link/DeviceLink.h"
+#include "link/DeviceWarnings.h"
+#include "protocol/EdidTransfer.h"
+#include "sim/SimulatedBox.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -10,12 +10,12 @@
 // The emulated node polls as a usbfs node does (UsbfsPoll), so libusb sleeps where it would sleep
 // on the real kernel, and the figures show what the backend's own wait costs.
 // The libusb part needs LD_PRELOAD=libumockdev-preload.so.0 (the bench target sets it).
-#include "Clock.h"
-#include "DeviceLink.h"
-#include "DeviceWarnings.h"
-#include "EmulatedBox.h"
-#include "LibUsbBackend.h"
-#include "SimulatedBox.h"
+#include "link/Clock.h"
+#include "link/DeviceLink.h"
+#include "link/DeviceWarnings.h"
+#include "link/usb/LibUsbBackend.h"
+#include "sim/SimulatedBox.h"
+#include "tests/usb/EmulatedBox.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

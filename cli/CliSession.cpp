@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "CliSession.h"
+#include "cli/CliSession.h"
 
-#include "CliOutput.h"
-#include "ExitCodes.h"
+#include "cli/CliOutput.h"
+#include "session/ExitCodes.h"
 
 CliSession::CliSession(const Globals &globals)
     : m_globals(globals)

@@ -3,11 +3,11 @@
 
 #pragma once
 
-#include "BoxClient.h"
-#include "Clock.h"
-#include "DeviceLink.h"
-#include "DeviceWarnings.h"
-#include "LinkSetup.h"
+#include "box/BoxClient.h"
+#include "link/Clock.h"
+#include "link/DeviceLink.h"
+#include "link/DeviceWarnings.h"
+#include "session/LinkSetup.h"
 
 #include <QByteArray>
 #include <QString>

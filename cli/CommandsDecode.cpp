@@ -1,27 +1,28 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "CecDecoder.h"
-#include "CecDescriber.h"
-#include "CliOutput.h"
-#include "CliSession.h"
-#include "CommandArgs.h"
-#include "Commands.h"
-#include "EdidDecoder.h"
-#include "EdidDescriber.h"
-#include "EdidFile.h"
-#include "ExitCodes.h"
-#include "HexInput.h"
-#include "InfoFrameDecoder.h"
-#include "InfoFrameDescriber.h"
+#include "cli/CliOutput.h"
+#include "cli/CliSession.h"
+#include "cli/CommandArgs.h"
+#include "cli/Commands.h"
+#include "edid/EdidDecoder.h"
+#include "edid/EdidDescriber.h"
+#include "edid/EdidFile.h"
+#include "packets/CecDecoder.h"
+#include "packets/CecDescriber.h"
+#include "packets/HexInput.h"
+#include "packets/InfoFrameDecoder.h"
+#include "packets/InfoFrameDescriber.h"
+#include "protocol/Words.h"
+#include "session/ExitCodes.h"
 
 #include <QFile>
 
 #include <climits>
 #include <cstdio>
 
-// edid decode, infoframe decode, cec decode: the decoders of core/ on a file or typed hex. They
-// never open a box, so they work with none plugged in and whatever --simulate says.
+// edid decode, infoframe decode, cec decode: the decoders of edid/ and packets/ on a file or typed
+// hex. They never open a box, so they work with none plugged in and whatever --simulate says.
 
 namespace {
 
@@ -138,7 +139,8 @@ int infoframeDecode(CliSession &session, CommandArgs &args)
         return usage(QStringLiteral("infoframe"), QStringLiteral("--type needs hdr or avi"));
     if (const int bad = checkLeftovers(QStringLiteral("infoframe"), args, INT_MAX))
         return bad;
-    if (type && *type != QLatin1String("hdr") && *type != QLatin1String("avi"))
+    const std::optional<InfoFrameKind> kind = type ? Words::infoFrameKind(*type) : std::nullopt;
+    if (type && !kind)
         return usage(QStringLiteral("infoframe"),
             QStringLiteral("--type is hdr or avi, not \"%1\"").arg(*type));
     if (args.positionals().size() < 2)
@@ -153,8 +155,8 @@ int infoframeDecode(CliSession &session, CommandArgs &args)
     // starts so (for HDR the EOTF would have reserved bits set, for AVI the colour format would
     // be a reserved one), so then they are a whole frame of that type.
     InfoFrameDecoder::Hint hint = InfoFrameDecoder::Hint::Detect;
-    if (type) {
-        const bool hdr = *type == QLatin1String("hdr");
+    if (kind) {
+        const bool hdr = *kind == InfoFrameKind::Hdr;
         const quint8 code = hdr ? InfoFrameDecoded::Hdr : InfoFrameDecoded::Avi;
         hint = quint8(bytes.at(0)) == code ? InfoFrameDecoder::Hint::WithHeader
             : hdr                          ? InfoFrameDecoder::Hint::HdrPayload

@@ -1,15 +1,16 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "CliOutput.h"
-#include "CliSession.h"
-#include "CommandArgs.h"
-#include "Commands.h"
-#include "EdidChecksum.h"
-#include "EdidFile.h"
-#include "EdidText.h"
-#include "ExitCodes.h"
-#include "SettingsTable.h"
+#include "cli/CliOutput.h"
+#include "cli/CliSession.h"
+#include "cli/CommandArgs.h"
+#include "cli/Commands.h"
+#include "edid/EdidChecksum.h"
+#include "edid/EdidFile.h"
+#include "edid/EdidText.h"
+#include "protocol/SettingsTable.h"
+#include "protocol/Words.h"
+#include "session/ExitCodes.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -119,14 +120,8 @@ int read(CliSession &session, CommandArgs &args)
     if (const int bad = Commands::checkLeftovers(kCommand, args, 2))
         return bad;
     const QString sourceName = args.positionals().value(1, QStringLiteral("box"));
-    BoxClient::EdidSource source;
-    if (sourceName == QLatin1String("box"))
-        source = BoxClient::EdidSource::Box;
-    else if (sourceName == QLatin1String("tv-a"))
-        source = BoxClient::EdidSource::TvA;
-    else if (sourceName == QLatin1String("tv-b"))
-        source = BoxClient::EdidSource::TvB;
-    else
+    const std::optional<EdidSource> source = Words::edidSource(sourceName);
+    if (!source)
         return Commands::usage(
             kCommand, QStringLiteral("read box, tv-a or tv-b, not \"%1\"").arg(sourceName));
     if (const int failed = session.connect())
@@ -137,7 +132,7 @@ int read(CliSession &session, CommandArgs &args)
         CliOutput::progress(QStringLiteral("reading EDID"), done, total);
     };
     EdidImage table {};
-    const BoxClient::EdidReadResult r = session.box().readEdid(source, table, events);
+    const BoxClient::EdidReadResult r = session.box().readEdid(*source, table, events);
     if (!r.ok())
         return CliSession::boxFailure(
             QStringLiteral("reading the EDID (chunk %1)").arg(r.failedChunk), r.result);

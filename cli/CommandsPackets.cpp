@@ -1,14 +1,15 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "CliOutput.h"
-#include "CliSession.h"
-#include "CommandArgs.h"
-#include "Commands.h"
-#include "ExitCodes.h"
-#include "HexBytes.h"
-#include "PacketRules.h"
-#include "SettingsTable.h"
+#include "cli/CliOutput.h"
+#include "cli/CliSession.h"
+#include "cli/CommandArgs.h"
+#include "cli/Commands.h"
+#include "link/HexBytes.h"
+#include "protocol/PacketRules.h"
+#include "protocol/SettingsTable.h"
+#include "protocol/Words.h"
+#include "session/ExitCodes.h"
 
 #include <QRegularExpression>
 
@@ -76,7 +77,8 @@ int cec(CliSession &session, CommandArgs &args)
             QStringLiteral("sending the CEC command"), session.box().sendCec(prepared));
     }
     if (w.size() == 3 && w.at(0) == QLatin1String("store")) {
-        if (w.at(1) != QLatin1String("1") && w.at(1) != QLatin1String("2"))
+        const std::optional<int> slot = Words::cecStoreSlot(w.at(1));
+        if (!slot)
             return usage(
                 command, QStringLiteral("the store slot is 1 or 2, not \"%1\"").arg(w.at(1)));
         const int maxBytes = PacketRules::MAX_PREPARED_STORE / 3;
@@ -85,7 +87,7 @@ int cec(CliSession &session, CommandArgs &args)
             return bad;
         if (const int failed = session.connect())
             return failed;
-        const BoxResult r = session.box().storeCec(w.at(1).toInt(), prepared);
+        const BoxResult r = session.box().storeCec(*slot, prepared);
         return r.ok() ? ExitCode::Ok
                       : CliSession::boxFailure(QStringLiteral("storing the CEC command"), r);
     }
@@ -103,11 +105,12 @@ int infoframe(CliSession &session, CommandArgs &args)
     if (const int bad = checkLeftovers(command, args, 2))
         return bad;
     const QStringList &w = args.positionals();
-    if (w.size() != 2 || (w.at(0) != QLatin1String("hdr") && w.at(0) != QLatin1String("avi")))
+    const std::optional<InfoFrameKind> kind = Words::infoFrameKind(w.value(0));
+    if (w.size() != 2 || !kind)
         return usage(command,
             QStringLiteral("expected 'infoframe hdr HEX', 'infoframe avi HEX' or "
                            "'infoframe decode HEX'"));
-    const bool hdr = w.at(0) == QLatin1String("hdr");
+    const bool hdr = *kind == InfoFrameKind::Hdr;
     if (hdr && replace)
         return usage(command, QStringLiteral("--replace goes with 'infoframe avi'"));
     if (!hdr && activate)
@@ -163,21 +166,15 @@ int reset(CliSession &session, CommandArgs &args)
         return bad;
     const QStringList &w = args.positionals();
     const QString what = w.value(0);
-    Settings::Reset reset;
-    if (what == QLatin1String("settings"))
-        reset = Settings::Reset::Settings;
-    else if (what == QLatin1String("edid"))
-        reset = Settings::Reset::Edid;
-    else if (what == QLatin1String("all"))
-        reset = Settings::Reset::Both;
-    else
+    const std::optional<Settings::Reset> reset = Words::reset(what);
+    if (!reset)
         return usage(command, QStringLiteral("expected 'reset settings|edid|all --yes'"));
     if (!yes)
         return usage(
             command, QStringLiteral("a factory reset cannot be undone; add --yes to do it"));
     if (const int failed = session.connect())
         return failed;
-    const BoxResult r = session.box().factoryReset(reset);
+    const BoxResult r = session.box().factoryReset(*reset);
     return r.ok() ? ExitCode::Ok : CliSession::boxFailure(QStringLiteral("factory reset"), r);
 }
 

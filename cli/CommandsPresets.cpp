@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "CliOutput.h"
-#include "CliSession.h"
-#include "CommandArgs.h"
-#include "Commands.h"
-#include "ExitCodes.h"
-#include "SettingsPreset.h"
+#include "box/SettingsPreset.h"
+#include "cli/CliOutput.h"
+#include "cli/CliSession.h"
+#include "cli/CommandArgs.h"
+#include "cli/Commands.h"
+#include "session/ExitCodes.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "CliOutput.h"
-#include "CliSession.h"
-#include "CommandArgs.h"
-#include "Commands.h"
-#include "ExitCodes.h"
-#include "SettingsTable.h"
-#include "StatusSnapshot.h"
+#include "cli/CliOutput.h"
+#include "cli/CliSession.h"
+#include "cli/CommandArgs.h"
+#include "cli/Commands.h"
+#include "cli/StatusSnapshot.h"
+#include "protocol/SettingsTable.h"
+#include "session/ExitCodes.h"
 
 #include <QJsonObject>
 #include <QStringList>

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Help.h"
+#include "cli/Help.h"
 
-#include "SettingsTable.h"
+#include "protocol/SettingsTable.h"
 
 #include <QStringList>
 

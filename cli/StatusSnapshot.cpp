@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "StatusSnapshot.h"
+#include "cli/StatusSnapshot.h"
 
-#include "BoxClient.h"
-#include "InfoFrameDecoder.h"
-#include "InfoFrameDescriber.h"
-#include "SettingsTable.h"
-#include "SignalDescription.h"
+#include "box/BoxClient.h"
+#include "box/SignalDescription.h"
+#include "packets/InfoFrameDecoder.h"
+#include "packets/InfoFrameDescriber.h"
+#include "protocol/SettingsTable.h"
 
 #include <QJsonValue>
 

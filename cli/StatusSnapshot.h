@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "BoxResult.h"
+#include "box/BoxResult.h"
 
 #include <QJsonObject>
 #include <QList>

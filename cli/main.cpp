@@ -3,12 +3,12 @@
 
 // zelvarinctl: the box's commands for scripts and terminals, on the same core as the window.
 // QtCore only, so it runs where there is no display.
-#include "CliOutput.h"
-#include "CliSession.h"
-#include "CommandArgs.h"
-#include "Commands.h"
-#include "ExitCodes.h"
-#include "Help.h"
+#include "cli/CliOutput.h"
+#include "cli/CliSession.h"
+#include "cli/CommandArgs.h"
+#include "cli/Commands.h"
+#include "cli/Help.h"
+#include "session/ExitCodes.h"
 
 #include <QCoreApplication>
 #include <QStringList>

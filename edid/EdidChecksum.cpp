@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "EdidChecksum.h"
+#include "edid/EdidChecksum.h"
 
 quint8 edidChecksum(const quint8 *block)
 {

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "EdidFile.h"
+#include "edid/EdidFile.h"
 
 #include <cctype>
 
-#include "EdidText.h"
+#include "edid/EdidText.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "EdidImage.h"
+#include "edid/EdidImage.h"
 
 #include <QByteArray>
 #include <QString>

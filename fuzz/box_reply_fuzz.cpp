@@ -7,15 +7,15 @@
 // what is left at the end is split into option strings. The checks are the sanitizers' and that
 // every command returns.
 // clang-format off
-// FUZZ_SOURCES: link/DeviceLink.cpp link/Clock.cpp link/HexBytes.cpp link/usb/UsbSettings.cpp core/box/BoxClient.cpp core/box/BoxResult.cpp core/signal/SignalInfo.cpp core/signal/SignalDescription.cpp core/protocol/SettingsTable.cpp edid/EdidChecksum.cpp
+// FUZZ_SOURCES: link/DeviceLink.cpp link/Clock.cpp link/HexBytes.cpp link/usb/UsbSettings.cpp box/BoxClient.cpp box/BoxResult.cpp box/SignalInfo.cpp box/SignalDescription.cpp protocol/SettingsTable.cpp edid/EdidChecksum.cpp
 // clang-format on
-#include "BoxClient.h"
-#include "Clock.h"
-#include "DeviceLink.h"
-#include "DeviceWarnings.h"
-#include "HexBytes.h"
-#include "SignalDescription.h"
-#include "UsbSettings.h"
+#include "box/BoxClient.h"
+#include "box/SignalDescription.h"
+#include "link/Clock.h"
+#include "link/DeviceLink.h"
+#include "link/DeviceWarnings.h"
+#include "link/HexBytes.h"
+#include "link/usb/UsbSettings.h"
 
 #include <QStringList>
 

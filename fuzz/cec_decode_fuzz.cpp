@@ -2,12 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // clang-format off
-// FUZZ_SOURCES: core/packets/CecDecoder.cpp core/packets/CecDescriber.cpp core/packets/CecNames.cpp core/packets/HexInput.cpp core/edid/DecodeWarningText.cpp
+// FUZZ_SOURCES: packets/CecDecoder.cpp packets/CecDescriber.cpp packets/CecNames.cpp packets/HexInput.cpp edid/DecodeWarningText.cpp
 // clang-format on
 // A CEC message of any length and contents decodes and describes without reading past it.
-#include "CecDecoder.h"
-#include "CecDescriber.h"
-#include "HexInput.h"
+#include "packets/CecDecoder.h"
+#include "packets/CecDescriber.h"
+#include "packets/HexInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
 {

@@ -2,12 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // clang-format off
-// FUZZ_SOURCES: core/edid/EdidDecoder.cpp core/edid/CtaDecoder.cpp core/edid/EdidDescriber.cpp core/edid/CtaDescriber.cpp core/edid/CtaVideoFormats.cpp core/edid/DecodeWarningText.cpp edid/EdidChecksum.cpp
+// FUZZ_SOURCES: edid/EdidDecoder.cpp edid/CtaDecoder.cpp edid/EdidDescriber.cpp edid/CtaDescriber.cpp edid/CtaVideoFormats.cpp edid/DecodeWarningText.cpp edid/EdidChecksum.cpp
+// FUZZ_SEEDS: tests/data/edid
 // clang-format on
 // Any file a user opens or pastes goes through the EDID decoder and its describer: neither may
 // read outside the table, whatever its size and contents.
-#include "EdidDecoder.h"
-#include "EdidDescriber.h"
+#include "edid/EdidDecoder.h"
+#include "edid/EdidDescriber.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
 {

@@ -4,7 +4,7 @@
 // FUZZ_SOURCES: edid/EdidFile.cpp edid/EdidText.cpp
 // Whatever file a user picks goes through the load: the conversion must stay inside the bytes it
 // was given, stop at 1024 bytes, and never grow the text.
-#include "EdidFile.h"
+#include "edid/EdidFile.h"
 
 #include <cstdlib>
 

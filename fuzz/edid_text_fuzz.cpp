@@ -4,7 +4,7 @@
 // FUZZ_SOURCES: edid/EdidText.cpp
 // Any text a user can type or paste into the EDID box goes through the parse: it must never read
 // or write outside its buffers, and whatever it accepts must survive the canonical round trip.
-#include "EdidText.h"
+#include "edid/EdidText.h"
 
 #include <cstdlib>
 

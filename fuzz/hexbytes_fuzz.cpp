@@ -5,8 +5,8 @@
 // hands over a buffer of exactly the input's size, so AddressSanitizer reports any read outside
 // the text. The checks: no crash, the result fits the output, the count byte agrees with the
 // result and a load frame built from it is exactly count + 3 bytes long.
-// FUZZ_SOURCES: link/HexBytes.cpp core/protocol/SettingsTable.cpp
-#include "HexBytes.h"
+// FUZZ_SOURCES: link/HexBytes.cpp protocol/SettingsTable.cpp
+#include "link/HexBytes.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,13 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // clang-format off
-// FUZZ_SOURCES: core/packets/InfoFrameDecoder.cpp core/packets/InfoFrameDescriber.cpp core/packets/HexInput.cpp core/edid/CtaVideoFormats.cpp core/edid/DecodeWarningText.cpp
+// FUZZ_SOURCES: packets/InfoFrameDecoder.cpp packets/InfoFrameDescriber.cpp packets/HexInput.cpp edid/CtaVideoFormats.cpp edid/DecodeWarningText.cpp
 // clang-format on
 // InfoFrame bytes come from the box's capture blocks and from the window's text boxes: every
 // form and hint must decode and describe any of them, and the text parse must take any text.
-#include "HexInput.h"
-#include "InfoFrameDecoder.h"
-#include "InfoFrameDescriber.h"
+#include "packets/HexInput.h"
+#include "packets/InfoFrameDecoder.h"
+#include "packets/InfoFrameDescriber.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
 {

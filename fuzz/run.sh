@@ -5,8 +5,11 @@
 #
 # A target names the product sources it needs, relative to the repository root, on a line
 #     // FUZZ_SOURCES: some/File.cpp other/File.cpp
-# The folders of those sources are on the include path. Targets link QtCore only.
-# Seeds are taken from fuzz/corpus/<target>/ when that folder exists (it is never written to).
+# The source root is the include path, as in the CMake build. Targets link QtCore only.
+# Seeds are taken from fuzz/corpus/<target>/ when that folder exists, and from the folders a
+# target names, relative to the repository root, on a line
+#     // FUZZ_SEEDS: tests/data/edid
+# (seed folders are never written to).
 #
 # Environment: FUZZ_SECONDS (default 20) per target, FUZZ_BUILD (default a temporary folder),
 # CXX (default clang++).
@@ -27,17 +30,15 @@ for target in "$here"/*_fuzz.cpp; do
     [ -e "$target" ] || continue
     name=$(basename "$target" .cpp)
     sources=$(sed -n 's|^// FUZZ_SOURCES:||p' "$target" | head -n 1)
-    includes=""
     srcs=""
     for s in $sources; do
         srcs="$srcs $root/$s"
-        includes="$includes -I$root/$(dirname "$s")"
     done
 
     echo "== $name: build"
     # shellcheck disable=SC2086
     if ! "$cxx" -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined \
-            -fno-sanitize-recover=undefined $includes "$target" $srcs $qt_flags \
+            -fno-sanitize-recover=undefined -I"$root" "$target" $srcs $qt_flags \
             -o "$build/$name"; then
         echo "== $name: BUILD FAILED"
         status=1
@@ -48,6 +49,9 @@ for target in "$here"/*_fuzz.cpp; do
     mkdir -p "$corpus"
     seeds=""
     [ -d "$here/corpus/$name" ] && seeds="$here/corpus/$name"
+    for folder in $(sed -n 's|^// FUZZ_SEEDS:||p' "$target" | head -n 1); do
+        seeds="$seeds $root/$folder"
+    done
 
     echo "== $name: run ${seconds}s"
     # shellcheck disable=SC2086

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Clock.h"
+#include "link/Clock.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "DeviceLink.h"
+#include "link/DeviceLink.h"
 
-#include "Clock.h"
-#include "DeviceWarnings.h"
+#include "link/Clock.h"
+#include "link/DeviceWarnings.h"
 
 #include <QFileDevice>
 #include <QIODevice>

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "Frames.h"
-#include "UsbXpress.h"
+#include "link/UsbXpress.h"
+#include "protocol/Frames.h"
 
 #include <QByteArray>
 

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "HexBytes.h"
+#include "link/HexBytes.h"
 
-#include "Frames.h"
+#include "protocol/Frames.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "UsbXpress.h"
+#include "link/UsbXpress.h"
 
 // A device layer that sees no devices: used where no USB backend is available, so that the
 // program starts, reports the missing box and stays usable.

@@ -3,9 +3,9 @@
 
 #pragma once
 
-#include "Blocks.h"
-#include "EdidImage.h"
-#include "Frames.h"
+#include "edid/EdidImage.h"
+#include "protocol/Blocks.h"
+#include "protocol/Frames.h"
 
 #include <QByteArray>
 #include <QMap>

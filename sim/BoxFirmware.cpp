@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "BoxFirmware.h"
+#include "sim/BoxFirmware.h"
 
-#include "BoxFactory.h"
-#include "Clock.h"
-#include "EdidTransfer.h"
-#include "LivelySource.h"
-#include "SettingsTable.h"
+#include "link/Clock.h"
+#include "protocol/EdidTransfer.h"
+#include "protocol/SettingsTable.h"
+#include "sim/BoxFactory.h"
+#include "sim/LivelySource.h"
 
 #include <algorithm>
 

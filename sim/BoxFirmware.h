@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "EdidImage.h"
-#include "Frames.h"
+#include "edid/EdidImage.h"
+#include "protocol/Frames.h"
 
 #include <QByteArray>
 #include <QHash>

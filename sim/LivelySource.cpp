@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "LivelySource.h"
+#include "sim/LivelySource.h"
 
-#include "BoxFactory.h"
-#include "SettingsTable.h"
+#include "protocol/SettingsTable.h"
+#include "sim/BoxFactory.h"
 
 namespace LivelySource {
 

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "Frames.h"
+#include "protocol/Frames.h"
 
 #include <QByteArray>
 

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "SimulatedBox.h"
+#include "sim/SimulatedBox.h"
 
-#include "BoxFactory.h"
-#include "Clock.h"
+#include "link/Clock.h"
+#include "sim/BoxFactory.h"
 
 #include <algorithm>
 

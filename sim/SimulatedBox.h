@@ -3,10 +3,10 @@
 
 #pragma once
 
-#include "BoxFirmware.h"
-#include "EdidImage.h"
-#include "Frames.h"
-#include "UsbXpress.h"
+#include "edid/EdidImage.h"
+#include "link/UsbXpress.h"
+#include "protocol/Frames.h"
+#include "sim/BoxFirmware.h"
 
 #include <QByteArray>
 #include <QHash>

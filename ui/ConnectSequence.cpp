@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
-#include "Blocks.h"
-#include "BoxClient.h"
-#include "DeviceLink.h"
-#include "Dialogs.h"
-#include "SignalDescription.h"
+#include "box/BoxClient.h"
+#include "box/SignalDescription.h"
+#include "link/DeviceLink.h"
+#include "protocol/Blocks.h"
+#include "ui/Dialogs.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QStringList>

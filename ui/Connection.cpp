@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
-#include "BoxClient.h"
-#include "DeviceLink.h"
+#include "box/BoxClient.h"
+#include "link/DeviceLink.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QAction>

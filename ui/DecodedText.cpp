@@ -1,16 +1,16 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "DecodedText.h"
+#include "ui/DecodedText.h"
 
-#include "CecDecoder.h"
-#include "CecDescriber.h"
-#include "EdidDecoder.h"
-#include "EdidDescriber.h"
-#include "HexInput.h"
-#include "InfoFrameDecoder.h"
-#include "InfoFrameDescriber.h"
-#include "SignalInfo.h"
+#include "box/SignalInfo.h"
+#include "edid/EdidDecoder.h"
+#include "edid/EdidDescriber.h"
+#include "packets/CecDecoder.h"
+#include "packets/CecDescriber.h"
+#include "packets/HexInput.h"
+#include "packets/InfoFrameDecoder.h"
+#include "packets/InfoFrameDescriber.h"
 
 #include <algorithm>
 #include <iterator>

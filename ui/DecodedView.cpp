@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "DecodedView.h"
+#include "ui/DecodedView.h"
 
-#include "DecodedText.h"
+#include "ui/DecodedText.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

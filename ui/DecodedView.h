@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "SignalInfo.h"
+#include "box/SignalInfo.h"
 
 #include <QPointer>
 #include <QStringList>

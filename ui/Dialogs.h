@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "DeviceWarnings.h"
+#include "link/DeviceWarnings.h"
 
 #include <QMessageBox>
 #include <QString>

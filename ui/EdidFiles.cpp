@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
-#include "Dialogs.h"
-#include "EdidChecksum.h"
-#include "EdidFile.h"
-#include "EdidText.h"
-#include "TextColours.h"
+#include "edid/EdidChecksum.h"
+#include "edid/EdidFile.h"
+#include "edid/EdidText.h"
+#include "ui/Dialogs.h"
+#include "ui/TextColours.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "HelpMenu.h"
+#include "ui/HelpMenu.h"
 
-#include "Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,14 +1,15 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
-#include "AccessibleForm.h"
-#include "BoxClient.h"
-#include "DecodedView.h"
-#include "DeviceLink.h"
-#include "Dialogs.h"
-#include "HelpMenu.h"
+#include "box/BoxClient.h"
+#include "link/DeviceLink.h"
+#include "ui/AccessibleForm.h"
+#include "ui/DecodedView.h"
+#include "ui/Dialogs.h"
+#include "ui/HelpMenu.h"
+#include "ui/SettingsReflection.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QCloseEvent>
@@ -37,6 +38,7 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     , ui(new Ui::ZelvarinForm)
 {
     ui->setupUi(this);
+    m_reflection = std::make_unique<SettingsReflection>(*ui);
     baseTitle = windowTitle();
     installConnectionMenu();
     AccessibleForm::apply(*this);
@@ -68,6 +70,7 @@ void MainWindow::teardown()
 
 void MainWindow::releaseForm()
 {
+    m_reflection.reset();
     delete ui;
     ui = nullptr;
 }

@@ -3,11 +3,11 @@
 
 #pragma once
 
-#include "AppServices.h"
-#include "EdidImage.h"
-#include "Frames.h"
-#include "SettingsTable.h"
-#include "SignalInfo.h"
+#include "box/SignalInfo.h"
+#include "edid/EdidImage.h"
+#include "protocol/Frames.h"
+#include "protocol/SettingsTable.h"
+#include "ui/AppServices.h"
 
 #include <QMainWindow>
 #include <array>
@@ -15,6 +15,7 @@
 
 class BoxClient;
 class DecodedView;
+class SettingsReflection;
 struct BoxResult;
 
 class QCloseEvent;
@@ -156,6 +157,8 @@ private:
     // Every frame the window sends goes through this client; the slots only present its results.
     std::unique_ptr<BoxClient> m_box;
     Ui::ZelvarinForm *ui = nullptr;
+    // Which control shows which setting; lives as long as the form.
+    std::unique_ptr<SettingsReflection> m_reflection;
     QProgressBar *progressBar = nullptr;
     // Created on first use; a child window of this one.
     DecodedView *decodedView = nullptr;

@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
-#include "BoxClient.h"
-#include "DeviceLink.h"
-#include "HexBytes.h"
-#include "PacketRules.h"
-#include "SettingsTable.h"
+#include "box/BoxClient.h"
+#include "link/DeviceLink.h"
+#include "link/HexBytes.h"
+#include "protocol/PacketRules.h"
+#include "protocol/SettingsTable.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QTextEdit>

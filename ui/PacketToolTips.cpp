@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "PacketToolTips.h"
+#include "ui/PacketToolTips.h"
 
-#include "DecodedText.h"
+#include "ui/DecodedText.h"
 
 #include <QPointer>
 #include <QTextEdit>

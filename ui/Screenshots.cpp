@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Screenshots.h"
+#include "ui/Screenshots.h"
 
-#include "DecodedView.h"
-#include "MainWindow.h"
+#include "ui/DecodedView.h"
+#include "ui/MainWindow.h"
 
 #include <QAction>
 

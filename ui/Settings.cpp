@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
-#include "DeviceLink.h"
-#include "SettingsTable.h"
+#include "link/DeviceLink.h"
+#include "protocol/SettingsTable.h"
 #include "ui_ZelvarinForm.h"
 
 // The settings controls: each slot reads its controls, writes one register and records the value

@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
-#include "BoxClient.h"
-#include "DeviceLink.h"
-#include "Dialogs.h"
-#include "SettingsPreset.h"
+#include "box/BoxClient.h"
+#include "box/SettingsPreset.h"
+#include "link/DeviceLink.h"
+#include "ui/Dialogs.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QAction>

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
-#include "DecodedView.h"
-#include "PacketToolTips.h"
+#include "ui/DecodedView.h"
+#include "ui/PacketToolTips.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QAction>

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "LibUsbBackend.h"
+#include "link/usb/LibUsbBackend.h"
 
-#include "BulkInReader.h"
+#include "link/usb/BulkInReader.h"
 
 #include <libusb.h>
 

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "UsbSettings.h"
-#include "UsbXpress.h"
+#include "link/UsbXpress.h"
+#include "link/usb/UsbSettings.h"
 
 #include <QByteArray>
 #include <QSet>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "UsbXpress.h"
+#include "link/UsbXpress.h"
 
 #include <memory>
 

@@ -3,13 +3,13 @@
 
 // The box client against the simulated box: the frames of each command, and the typed result each
 // fault the box can show gives.
-#include "BoxClient.h"
-#include "Clock.h"
-#include "DeviceLink.h"
-#include "DeviceWarnings.h"
-#include "EdidTransfer.h"
-#include "HexBytes.h"
-#include "SimulatedBox.h"
+#include "box/BoxClient.h"
+#include "link/Clock.h"
+#include "link/DeviceLink.h"
+#include "link/DeviceWarnings.h"
+#include "link/HexBytes.h"
+#include "protocol/EdidTransfer.h"
+#include "sim/SimulatedBox.h"
 
 #include <QtTest>
 #include <functional>

@@ -3,28 +3,18 @@
 
 // zelvarinctl as scripts see it: exit status, standard output, the JSON, and the frames the
 // simulated box received as the --trace file records them.
-#include "SettingsPreset.h"
+#include "box/SettingsPreset.h"
+#include "tests/support/CliRun.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    QStringList requests; // "> " lines of the trace, without the time
-};
-
-} // namespace
+using Run = CliRun;
 
 class TestCli : public QObject
 {
@@ -35,29 +25,7 @@ private:
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    Run run(const QStringList &args)
-    {
-        const QString trace = path(QStringLiteral("trace.txt"));
-        QFile::remove(trace);
-        QProcess p;
-        p.start(QStringLiteral(ZELVARINCTL),
-            QStringList { QStringLiteral("--simulate"), QStringLiteral("--trace=") + trace }
-                + args);
-        p.waitForFinished(60000);
-        Run r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        QFile file(trace);
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray &line : file.readAll().split('\n')) {
-                const int at = line.indexOf("> ");
-                if (at >= 0)
-                    r.requests << QString::fromLatin1(line.mid(at + 2));
-            }
-        }
-        return r;
-    }
+    Run run(const QStringList &args) { return runZelvarinctl(m_dir.path(), args); }
 
     static QStringList writes(const Run &r)
     {
@@ -226,7 +194,8 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(bin).size(), 256);
         QCOMPARE(run({ QStringLiteral("edid"), QStringLiteral("check"), bin }).exitCode, 0);
 
-        const QString bad = QStringLiteral(ZELVARIN_EDID_DATA "/projector-bad-cta-checksum.bin");
+        const QString bad
+            = QStringLiteral(ZELVARIN_TEST_DATA "/edid/projector-bad-cta-checksum.bin");
         const Run check = run({ QStringLiteral("edid"), QStringLiteral("check"), bad });
         QCOMPARE(check.exitCode, 3);
         QVERIFY(check.out.contains("block 0: checksum"));

@@ -3,46 +3,26 @@
 
 // zelvarinctl's decode commands as scripts see them: real tables against edid-decode's golden
 // reading, the simulated box's captured HDR InfoFrame, exit codes, and that no box is touched.
-#include "BoxFactory.h"
+#include "sim/BoxFactory.h"
+#include "tests/support/CliRun.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-const QString kData = QStringLiteral(DECODE_TEST_DATA);
+const QString kData = QStringLiteral(ZELVARIN_TEST_DATA);
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    bool boxTouched = false; // the trace recorded a request
-};
+using Run = CliRun;
 
 // Run with --simulate and a trace, so a decode that opened the box would show in the trace.
 Run run(const QTemporaryDir &dir, const QStringList &args, const QByteArray &input = {})
 {
-    const QString trace = dir.filePath(QStringLiteral("trace.txt"));
-    QFile::remove(trace);
-    QProcess p;
-    p.start(QStringLiteral(ZELVARINCTL),
-        QStringList { QStringLiteral("--simulate"), QStringLiteral("--trace=") + trace } + args);
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(60000);
-    Run r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    QFile file(trace);
-    r.boxTouched = file.open(QIODevice::ReadOnly) && file.readAll().contains("> ");
-    return r;
+    return runZelvarinctl(dir.path(), args, input);
 }
 
 QByteArray readFile(const QString &path)

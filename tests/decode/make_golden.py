@@ -4,8 +4,8 @@
 """Writes the golden files of the EDID decoder test from edid-decode's output.
 
 Run once, and again only when a table is added: the test itself never needs edid-decode.
-For every data/<folder>/<name>.bin it writes data/golden/<folder>/<name>.txt with the fields the
-test compares, one per line:
+For every tests/data/<folder>/<name>.bin it writes tests/data/golden/<folder>/<name>.txt with the
+fields the test compares, one per line:
 
     manufacturer ABC
     product 1234
@@ -24,7 +24,7 @@ import re
 import subprocess
 
 HERE = pathlib.Path(__file__).resolve().parent
-DATA = HERE / "data"
+DATA = HERE.parent / "data"
 
 EOTF_NAMES = {
     "Traditional gamma - SDR luminance range": "SDR",

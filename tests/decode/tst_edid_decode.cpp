@@ -3,10 +3,10 @@
 
 // The EDID decoder against edid-decode's reading of 250 real tables (golden files made once by
 // make_golden.py), and its behaviour on damaged input.
-#include "CtaVideoFormats.h"
-#include "EdidChecksum.h"
-#include "EdidDecoder.h"
-#include "EdidDescriber.h"
+#include "edid/CtaVideoFormats.h"
+#include "edid/EdidChecksum.h"
+#include "edid/EdidDecoder.h"
+#include "edid/EdidDescriber.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +16,7 @@
 
 namespace {
 
-const QString kData = QStringLiteral(DECODE_TEST_DATA);
+const QString kData = QStringLiteral(ZELVARIN_TEST_DATA);
 
 QByteArray readFile(const QString &path)
 {

@@ -4,12 +4,12 @@
 // InfoFrame and CEC decoders and the hex text they read, case by case from the CTA-861 and
 // HDMI-CEC tables. Every case gives hex text, goes through HexInput and checks the describer's
 // lines, so each row covers parse, decode and words together.
-#include "BoxFactory.h"
-#include "CecDecoder.h"
-#include "CecDescriber.h"
-#include "HexInput.h"
-#include "InfoFrameDecoder.h"
-#include "InfoFrameDescriber.h"
+#include "packets/CecDecoder.h"
+#include "packets/CecDescriber.h"
+#include "packets/HexInput.h"
+#include "packets/InfoFrameDecoder.h"
+#include "packets/InfoFrameDescriber.h"
+#include "sim/BoxFactory.h"
 
 #include <QJsonArray>
 #include <QTest>

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "DecodedView.h"
-#include "EdidText.h"
-#include "Screenshots.h"
-#include "WindowHarness.h"
-#include "WindowTestAccess.h"
+#include "edid/EdidText.h"
+#include "tests/support/WindowHarness.h"
+#include "tests/support/WindowTestAccess.h"
+#include "ui/DecodedView.h"
+#include "ui/Screenshots.h"
 
 #include <QAction>
 #include <QImage>

@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The QtCore side of EDID handling: canonical text, parse, block checksum and file conversion.
-#include "EdidChecksum.h"
-#include "EdidFile.h"
-#include "EdidText.h"
+#include "edid/EdidChecksum.h"
+#include "edid/EdidFile.h"
+#include "edid/EdidText.h"
 
 #include <QFile>
 #include <QTest>
@@ -24,7 +24,7 @@ private Q_SLOTS:
     void canonicalRoundTrip()
     {
         QFETCH(QString, file);
-        QFile f(QStringLiteral(EDID_TEST_DATA "/") + file);
+        QFile f(QStringLiteral(ZELVARIN_TEST_DATA "/edid/") + file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const EdidImage table = EdidFile::tableFromBinary(f.readAll());
         const QString text = EdidText::canonical(table);

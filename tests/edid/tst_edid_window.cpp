@@ -3,11 +3,11 @@
 
 // The EDID side of the window against the simulated box: reads, writes, files and the checksum
 // repair, including the failures that must not damage the box's table or the user's files.
-#include "EdidChecksum.h"
-#include "EdidFile.h"
-#include "EdidText.h"
-#include "WindowHarness.h"
-#include "WindowTestAccess.h"
+#include "edid/EdidChecksum.h"
+#include "edid/EdidFile.h"
+#include "edid/EdidText.h"
+#include "tests/support/WindowHarness.h"
+#include "tests/support/WindowTestAccess.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -35,7 +35,7 @@ QByteArray readFile(const QString &path)
 
 QByteArray tableFile(const QString &name)
 {
-    return readFile(QStringLiteral(EDID_TEST_DATA "/") + name);
+    return readFile(QStringLiteral(ZELVARIN_TEST_DATA "/edid/") + name);
 }
 
 EdidImage table(const QString &name)

@@ -3,9 +3,9 @@
 
 // The device link against a scripted USB layer: device search, open and close, the time-out
 // handling of the raw operations and the request/reply transaction.
-#include "Clock.h"
-#include "DeviceLink.h"
-#include "DeviceWarnings.h"
+#include "link/Clock.h"
+#include "link/DeviceLink.h"
+#include "link/DeviceWarnings.h"
 
 #include <QBuffer>
 #include <QtTest>

@@ -4,11 +4,11 @@
 // A box that misbehaves or goes away: every operation returns, says its failure without a flood
 // of dialogs and without a success text, the window stops polling a lost box, and everything
 // works again once the box is back.
-#include "DeviceLink.h"
-#include "EdidText.h"
-#include "MainWindow.h"
-#include "WindowHarness.h"
-#include "WindowTestAccess.h"
+#include "edid/EdidText.h"
+#include "link/DeviceLink.h"
+#include "tests/support/WindowHarness.h"
+#include "tests/support/WindowTestAccess.h"
+#include "ui/MainWindow.h"
 
 #include <QAction>
 #include <QProgressBar>

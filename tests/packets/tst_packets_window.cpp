@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "WindowHarness.h"
-#include "WindowTestAccess.h"
+#include "tests/support/WindowHarness.h"
+#include "tests/support/WindowTestAccess.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "BoxFactory.h"
-#include "Clock.h"
-#include "DeviceLink.h"
-#include "DeviceWarnings.h"
-#include "SignalDescription.h"
-#include "SimulatedBox.h"
+#include "box/SignalDescription.h"
+#include "link/Clock.h"
+#include "link/DeviceLink.h"
+#include "link/DeviceWarnings.h"
+#include "sim/BoxFactory.h"
+#include "sim/SimulatedBox.h"
 
 #include <QFile>
 #include <QtTest>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QList>
 #include <QStringList>

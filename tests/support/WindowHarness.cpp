@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "WindowHarness.h"
+#include "tests/support/WindowHarness.h"
 
-#include "MainWindow.h"
-#include "WindowTestAccess.h"
+#include "tests/support/WindowTestAccess.h"
+#include "ui/MainWindow.h"
 
 #include <QStatusBar>
 

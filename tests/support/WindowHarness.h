@@ -3,11 +3,11 @@
 
 #pragma once
 
-#include "AppServices.h"
-#include "Clock.h"
-#include "DeviceLink.h"
-#include "ScriptedDialogs.h"
-#include "SimulatedBox.h"
+#include "link/Clock.h"
+#include "link/DeviceLink.h"
+#include "sim/SimulatedBox.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui/AppServices.h"
 
 #include <QByteArray>
 #include <QList>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "EmulatedBox.h"
+#include "tests/usb/EmulatedBox.h"
 
-#include "UsbfsPoll.h"
+#include "tests/usb/UsbfsPoll.h"
 
 #include <umockdev.h>
 

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "BoxFirmware.h"
-#include "Clock.h"
+#include "link/Clock.h"
+#include "sim/BoxFirmware.h"
 
 #include <QByteArray>
 #include <QList>

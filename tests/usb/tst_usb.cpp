@@ -5,11 +5,11 @@
 // usbdevfs ioctls and all, with no hardware. Needs libumockdev-preload.so ahead of everything else
 // (the CTest registration sets LD_PRELOAD).
 
-#include "Clock.h"
-#include "DeviceLink.h"
-#include "DeviceWarnings.h"
-#include "EmulatedBox.h"
-#include "LibUsbBackend.h"
+#include "link/Clock.h"
+#include "link/DeviceLink.h"
+#include "link/DeviceWarnings.h"
+#include "link/usb/LibUsbBackend.h"
+#include "tests/usb/EmulatedBox.h"
 
 #include <QTest>
 #include <umockdev.h>

@@ -4,13 +4,13 @@
 // The window for users the form alone leaves out: keyboard and screen-reader users, dark colour
 // schemes, short screens; and the help texts it carries.
 
-#include "EdidText.h"
-#include "HelpMenu.h"
-#include "MainWindow.h"
-#include "ScreenFit.h"
-#include "TextColours.h"
-#include "WindowHarness.h"
-#include "WindowTestAccess.h"
+#include "edid/EdidText.h"
+#include "tests/support/WindowHarness.h"
+#include "tests/support/WindowTestAccess.h"
+#include "ui/HelpMenu.h"
+#include "ui/MainWindow.h"
+#include "ui/ScreenFit.h"
+#include "ui/TextColours.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -4,10 +4,10 @@
 // The window shell: how the form is wired to the window's slots, the slot table as the meta-object
 // sees it, the ways the window ends, About, the keyboard focus chain and the per-tab pictures.
 
-#include "MainWindow.h"
-#include "Screenshots.h"
-#include "WindowHarness.h"
-#include "WindowTestAccess.h"
+#include "tests/support/WindowHarness.h"
+#include "tests/support/WindowTestAccess.h"
+#include "ui/MainWindow.h"
+#include "ui/Screenshots.h"
 
 #include <QAbstractButton>
 #include <QAction>

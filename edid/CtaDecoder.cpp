@@ -1,0 +1,311 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "edid/CtaDecoder.h"
+
+#include "edid/EdidDecoder.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr quint32 OUI_HDMI = 0x000C03;
+constexpr quint32 OUI_HDMI_FORUM = 0xC45DD8;
+
+enum Tag { TagAudio = 1, TagVideo = 2, TagVendor = 3, TagSpeakers = 4, TagExtended = 7 };
+enum ExtendedTag {
+    ExtVideoCapability = 0,
+    ExtColorimetry = 5,
+    ExtHdrStatic = 6,
+    ExtYcbcr420Video = 14,
+    ExtYcbcr420Map = 15,
+    ExtHdmiForumSink = 0x79,
+};
+
+void warn(DecodeWarnings &w, DecodeWarning::Kind kind, int block, int offset, int value = 0,
+    int expected = 0)
+{
+    w.append(DecodeWarning { kind, block, offset, value, expected });
+}
+
+// A short video descriptor: codes 129..192 are VICs 1..64 marked native; 0, 128, 254 and 255
+// are reserved.
+bool shortVideo(quint8 code, CtaShortVideo &svd)
+{
+    if (code == 0 || code == 128 || code >= 254)
+        return false;
+    svd.native = code > 128 && code <= 192;
+    svd.vic = svd.native ? code & 0x7F : code;
+    return true;
+}
+
+// Luminance code values of the HDR static metadata block, in cd/m2: 50 * 2^(CV/32) for the
+// maximum and average, and maximum * (CV/255)^2 / 100 for the minimum.
+double luminance(quint8 code)
+{
+    return 50.0 * std::pow(2.0, code / 32.0);
+}
+
+class Reader
+{
+public:
+    Reader(const quint8 *block, int index, DecodeWarnings &warnings, CtaBlock &out)
+        : b(block)
+        , blockIndex(index)
+        , w(warnings)
+        , cta(out)
+    {
+    }
+
+    void dataBlock(int offset, int length)
+    {
+        const quint8 *p = b + offset + 1; // the payload, after the tag and length byte
+        const int tag = b[offset] >> 5;
+        switch (tag) {
+        case TagAudio:
+            for (int i = 0; i + 3 <= length; i += 3)
+                cta.audios.append(audio(p + i, offset + 1 + i));
+            return;
+        case TagVideo:
+            for (int i = 0; i < length; ++i) {
+                CtaShortVideo svd;
+                if (shortVideo(p[i], svd))
+                    cta.videos.append(svd);
+                else
+                    warn(w, DecodeWarning::ReservedValue, blockIndex, offset + 1 + i, p[i]);
+                // The 4:2:0 capability map counts every descriptor, reserved ones too.
+                allVideoCodes.append(svd.vic);
+            }
+            return;
+        case TagVendor:
+            vendor(p, length, offset);
+            return;
+        case TagSpeakers:
+            if (length >= 3) {
+                cta.hasSpeakers = true;
+                cta.speakers = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16;
+            }
+            return;
+        case TagExtended:
+            if (length >= 1) {
+                extended(p[0], p + 1, length - 1, offset);
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+        cta.others.append(CtaOtherBlock { tag, -1, 0, length });
+    }
+
+    void finish()
+    {
+        if (!mapPresent)
+            return;
+        cta.hasYcbcr420Map = true;
+        for (int i = 0; i < allVideoCodes.size(); ++i) {
+            // An empty map marks every video descriptor.
+            const bool marked
+                = map.isEmpty() || (i / 8 < map.size() && (quint8(map[i / 8]) >> (i % 8)) & 1);
+            if (marked && allVideoCodes[i] > 0)
+                cta.ycbcr420Capable.append(allVideoCodes[i]);
+        }
+    }
+
+private:
+    CtaShortAudio audio(const quint8 *p, int offset)
+    {
+        CtaShortAudio a;
+        a.format = (p[0] >> 3) & 0x0F;
+        a.channels = (p[0] & 0x07) + 1;
+        a.rates = p[1] & 0x7F;
+        a.detail = p[2];
+        if (a.format == 0)
+            warn(w, DecodeWarning::ReservedValue, blockIndex, offset, p[0]);
+        return a;
+    }
+
+    void vendor(const quint8 *p, int length, int offset)
+    {
+        if (length < 3) {
+            warn(w, DecodeWarning::TruncatedInput, blockIndex, offset, length, 3);
+            cta.others.append(CtaOtherBlock { TagVendor, -1, 0, length });
+            return;
+        }
+        const quint32 oui = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16;
+        if (oui == OUI_HDMI && length >= 5) {
+            cta.hasHdmi = true;
+            CtaHdmiVsdb &h = cta.hdmi;
+            h.physicalAddress = quint16(p[3] << 8 | p[4]);
+            if (length >= 6) {
+                h.supportsAi = p[5] & 0x80;
+                h.dc48 = p[5] & 0x40;
+                h.dc36 = p[5] & 0x20;
+                h.dc30 = p[5] & 0x10;
+                h.dcY444 = p[5] & 0x08;
+                h.dviDual = p[5] & 0x01;
+            }
+            if (length >= 7)
+                h.maxTmdsMHz = p[6] * 5;
+        } else if (oui == OUI_HDMI_FORUM && length >= 5) {
+            cta.hasHdmiForum = true;
+            cta.hdmiForum = hdmiForum(p + 3, length - 3, false);
+        } else {
+            cta.others.append(CtaOtherBlock { TagVendor, -1, oui, length });
+        }
+    }
+
+    // The fields shared by the HDMI Forum VSDB (after its OUI) and the HF-SCDB (after its two
+    // reserved bytes), starting at the version.
+    static CtaHdmiForum hdmiForum(const quint8 *p, int n, bool sinkBlock)
+    {
+        auto at = [p, n](int i) { return i < n ? p[i] : quint8(0); };
+        CtaHdmiForum f;
+        f.sinkCapabilityBlock = sinkBlock;
+        f.version = at(0);
+        f.maxTmdsCharacterRateMHz = at(1) * 5;
+        f.scdcPresent = at(2) & 0x80;
+        f.readRequest = at(2) & 0x40;
+        f.scrambling340 = at(2) & 0x08;
+        f.maxFrlRate = at(3) >> 4;
+        f.dc48_420 = at(3) & 0x04;
+        f.dc36_420 = at(3) & 0x02;
+        f.dc30_420 = at(3) & 0x01;
+        f.allm = at(4) & 0x02;
+        f.vrrMinHz = at(5) & 0x3F;
+        f.vrrMaxHz = (at(5) & 0xC0) << 2 | at(6);
+        f.dsc12 = at(7) & 0x80;
+        f.dscNative420 = at(7) & 0x40;
+        f.dscMaxFrlRate = at(8) >> 4;
+        f.dscMaxSlices = at(8) & 0x0F;
+        return f;
+    }
+
+    void extended(quint8 extTag, const quint8 *p, int n, int offset)
+    {
+        switch (extTag) {
+        case ExtVideoCapability:
+            if (n >= 1) {
+                cta.hasVideoCapability = true;
+                cta.videoCapability = p[0];
+                return;
+            }
+            break;
+        case ExtColorimetry:
+            if (n >= 2) {
+                cta.hasColorimetry = true;
+                cta.colorimetry = quint16(p[0] | p[1] << 8);
+                return;
+            }
+            break;
+        case ExtHdrStatic:
+            if (n >= 2) {
+                cta.hasHdrStatic = true;
+                cta.hdrStatic = hdrStatic(p, n);
+                return;
+            }
+            break;
+        case ExtYcbcr420Video:
+            for (int i = 0; i < n; ++i) {
+                CtaShortVideo svd;
+                if (shortVideo(p[i], svd))
+                    cta.ycbcr420Only.append(svd.vic);
+                else
+                    warn(w, DecodeWarning::ReservedValue, blockIndex, offset + 2 + i, p[i]);
+            }
+            return;
+        case ExtYcbcr420Map:
+            mapPresent = true;
+            map = QByteArray(reinterpret_cast<const char *>(p), n);
+            return;
+        case ExtHdmiForumSink:
+            if (n >= 3) {
+                cta.hasHdmiForum = true;
+                cta.hdmiForum = hdmiForum(p + 2, n - 2, true);
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+        cta.others.append(CtaOtherBlock { TagExtended, extTag, 0, n + 1 });
+    }
+
+    static CtaHdrStatic hdrStatic(const quint8 *p, int n)
+    {
+        CtaHdrStatic h;
+        h.eotfs = p[0];
+        h.descriptors = p[1];
+        h.hasMax = n >= 3;
+        h.hasAverage = n >= 4;
+        h.hasMin = n >= 5;
+        if (h.hasMax) {
+            h.maxCode = p[2];
+            h.maxCdm2 = luminance(p[2]);
+        }
+        if (h.hasAverage) {
+            h.averageCode = p[3];
+            h.averageCdm2 = luminance(p[3]);
+        }
+        if (h.hasMin) {
+            h.minCode = p[4];
+            const double ratio = p[4] / 255.0;
+            h.minCdm2 = h.maxCdm2 * ratio * ratio / 100.0;
+        }
+        return h;
+    }
+
+    const quint8 *b;
+    int blockIndex;
+    DecodeWarnings &w;
+    CtaBlock &cta;
+    QVector<int> allVideoCodes;
+    bool mapPresent = false;
+    QByteArray map;
+};
+
+} // namespace
+
+CtaBlock CtaDecoder::decode(const quint8 *b, int blockIndex, DecodeWarnings &warnings)
+{
+    CtaBlock cta;
+    cta.blockIndex = blockIndex;
+    cta.revision = b[1];
+    int dtdStart = b[2];
+    if (cta.revision >= 2) {
+        cta.underscan = b[3] & 0x80;
+        cta.basicAudio = b[3] & 0x40;
+        cta.ycbcr444 = b[3] & 0x20;
+        cta.ycbcr422 = b[3] & 0x10;
+        cta.nativeTimings = b[3] & 0x0F;
+    }
+    if (dtdStart == 0)
+        return cta; // neither data blocks nor detailed timings
+    if (dtdStart < 4 || dtdStart > 127) {
+        warn(warnings, DecodeWarning::LengthPastBlock, blockIndex, 2, dtdStart);
+        dtdStart = qBound(4, dtdStart, 127);
+    }
+
+    // Data blocks exist from revision 3 on.
+    Reader reader(b, blockIndex, warnings, cta);
+    int offset = 4;
+    while (cta.revision >= 3 && offset < dtdStart) {
+        int length = b[offset] & 0x1F;
+        if (offset + 1 + length > dtdStart) {
+            warn(warnings, DecodeWarning::LengthPastBlock, blockIndex, offset, length,
+                dtdStart - offset - 1);
+            length = dtdStart - offset - 1;
+        }
+        reader.dataBlock(offset, length);
+        offset += 1 + length;
+    }
+    reader.finish();
+
+    // Detailed timings run from dtdStart to the padding before the checksum.
+    for (offset = dtdStart; offset + 18 <= 127; offset += 18) {
+        if (b[offset] == 0 && b[offset + 1] == 0)
+            break;
+        cta.detailedTimings.append(EdidDecoder::detailedTiming(b + offset));
+    }
+    return cta;
+}

@@ -1,0 +1,117 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "session/LinkSetup.h"
+
+#include "link/DeviceLink.h"
+#if defined(ZELVARIN_HAVE_LIBUSB)
+#include "link/usb/LibUsbBackend.h"
+#elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
+#include "link/usb/VendorLibrary.h"
+#endif
+#include "link/NoUsb.h"
+#include "sim/SimulatedBox.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include <cstdio>
+
+bool LinkSetup::hasUsbSettings()
+{
+#if defined(ZELVARIN_HAVE_LIBUSB)
+    return true;
+#else
+    return false;
+#endif
+}
+
+// "--trace FILE" and "--trace=FILE" name a file; a bare --trace (last, or before another option)
+// means standard error.
+QStringList LinkSetup::normalisedArguments(const QStringList &args)
+{
+    QStringList out;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a != QLatin1String("--trace") || i == 0) {
+            out << a;
+            continue;
+        }
+        const bool fileFollows
+            = i + 1 < args.size() && !args.at(i + 1).startsWith(QLatin1Char('-'));
+        out << (fileFollows ? QStringLiteral("--trace=") + args.at(++i)
+                            : QStringLiteral("--trace=-"));
+    }
+    return out;
+}
+
+QString LinkSetup::backendName(const Options &options)
+{
+    if (options.simulate)
+        return QStringLiteral("simulated box");
+#if defined(ZELVARIN_HAVE_LIBUSB)
+    return QStringLiteral("libusb-1.0");
+#elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
+    return QStringLiteral("vendor library");
+#else
+    return QStringLiteral("none");
+#endif
+}
+
+QByteArray LinkSetup::traceHeader(const Options &options)
+{
+    QStringList ids { QStringLiteral("10c4:ea61") };
+    for (const QString &id : options.usbIds)
+        ids << id.toLower();
+    ids.removeDuplicates();
+    return QStringLiteral("# %1 %2, %3, backend %4, USB ids %5\n")
+        .arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion(),
+            QDateTime::currentDateTime().toString(Qt::ISODate), backendName(options),
+            ids.join(QLatin1Char(' ')))
+        .toUtf8();
+}
+
+std::unique_ptr<UsbXpress> LinkSetup::createBackend(
+    const Options &options, Clock &clock, QString *error)
+{
+    if (options.simulate) {
+        auto box = std::make_unique<SimulatedBox>(clock);
+        box->setLively(options.lively);
+        return box;
+    }
+#if defined(ZELVARIN_HAVE_LIBUSB)
+    UsbSettings usbSettings;
+    if (!usbSettings.addIds(options.usbIds, error)
+        || !usbSettings.applyOptions(options.usbOptions, error))
+        return nullptr;
+    return std::make_unique<LibUsbBackend>(usbSettings);
+#elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
+    Q_UNUSED(error);
+    return std::make_unique<VendorLibrary>();
+#else
+    Q_UNUSED(error);
+    return std::make_unique<NoUsb>();
+#endif
+}
+
+bool LinkSetup::startTrace(const Options &options, DeviceLink &link, QString *error)
+{
+    if (!options.trace)
+        return true;
+    const QString &target = options.traceTarget;
+    const bool ok = target == QLatin1String("-")
+        ? m_traceFile.open(stderr, QIODevice::WriteOnly | QIODevice::Text)
+        : (m_traceFile.setFileName(target),
+            m_traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
+    if (!ok) {
+        if (error)
+            *error = QStringLiteral("Cannot write the trace to %1: %2")
+                         .arg(target, m_traceFile.errorString());
+        return false;
+    }
+    // One line first that says what made the trace, so a report explains itself.
+    m_traceFile.write(traceHeader(options));
+    m_traceFile.flush();
+    link.setTrace(&m_traceFile);
+    return true;
+}

@@ -1,0 +1,53 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "link/UsbXpress.h"
+
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class Clock;
+class DeviceLink;
+
+// The part of start-up every front end shares: the device layer the command line asks for (the
+// simulated box or the platform's USB backend with its --usb-id / --usb-option values) and the
+// --trace log of the conversation. The window and zelvarinctl parse their own command lines and
+// hand the values over here, so both build the link the same way.
+class LinkSetup
+{
+public:
+    struct Options
+    {
+        bool simulate = false;
+        bool lively = false; // the simulated box changes by itself now and then
+        bool trace = false;
+        QString traceTarget; // "-": standard error
+        QStringList usbIds; // VID:PID
+        QStringList usbOptions; // NAME=VALUE
+    };
+
+    // Whether this build has a backend that takes --usb-id and --usb-option.
+    static bool hasUsbSettings();
+
+    // QCommandLineParser has no optional values: a bare --trace means "to standard error".
+    static QStringList normalisedArguments(const QStringList &args);
+
+    // The first line of every trace: program, version, date, backend and the USB ids looked at.
+    static QByteArray traceHeader(const Options &options);
+    static QString backendName(const Options &options);
+
+    // The device layer; nullptr, with the reason in `error`, when a USB value does not parse.
+    std::unique_ptr<UsbXpress> createBackend(const Options &options, Clock &clock, QString *error);
+
+    // Opens the trace target and hands it to the link; false, with the reason in `error`, when
+    // it cannot be written. Does nothing without --trace.
+    bool startTrace(const Options &options, DeviceLink &link, QString *error);
+
+private:
+    QFile m_traceFile;
+};
