@@ -179,6 +179,41 @@ UsbHandle openFirst(LibUsbBackend &usb)
     return h;
 }
 
+// One box alone on an emulated bus, and the backend under test with the device link on top: where
+// most tests start. The backend goes before the bus, as it must.
+struct OneBox
+{
+    explicit OneBox(UsbSettings settings = UsbSettings(), const EmulatedBox::Descriptor &d = {})
+        : device(bus.add(d))
+        , linked(std::move(settings))
+    {
+    }
+
+    // What a test works with, for a structured binding; `h` is kClosedHandle if the open failed.
+    struct Opened
+    {
+        EmulatedBox &device;
+        LibUsbBackend &usb;
+        DeviceLink &link;
+        RecordedWarnings &warnings;
+        UsbHandle h;
+    };
+    // Opened below the device link, calling the backend as the vendor library is called.
+    Opened openDirectly() { return opened(openFirst(linked.usb)); }
+    // Found by its serial number and opened through the link, as the program does.
+    Opened openThroughTheLink()
+    {
+        return opened(linked.findAndOpen() ? linked.link.deviceHandle() : kClosedHandle);
+    }
+
+    Bus bus;
+    EmulatedBox &device;
+    LinkedBackend linked;
+
+private:
+    Opened opened(UsbHandle h) { return { device, linked.usb, linked.link, linked.warnings, h }; }
+};
+
 // Root opens any file; for as long as this lives, the calling thread is held to the file
 // permissions like any user (capabilities are per thread, so libusb's and umockdev's threads are
 // left alone).
@@ -524,13 +559,11 @@ void TestUsb::openAndCloseSequence()
     QFETCH(QList<Request>, onOpen);
     QFETCH(Request, onClose);
 
-    Bus bus;
-    EmulatedBox &device = bus.add();
     UsbSettings settings;
     QString error;
     QVERIFY(settings.applyOptions(options, &error));
-    LibUsbBackend usb(settings);
-    const UsbHandle h = openFirst(usb);
+    OneBox one(settings);
+    auto [device, usb, link, warnings, h] = one.openDirectly();
     QVERIFY(h != kClosedHandle);
     // The serial driver let go of the interface, we hold it, the firmware has been told.
     QVERIFY(!device.kernelDriverBound());
@@ -580,16 +613,12 @@ void TestUsb::statusReadThroughTheTransferPath()
     REQUIRE_EMULATED_BUS();
     QFETCH(quint8, in);
     QFETCH(quint8, out);
-    Bus bus;
     EmulatedBox::Descriptor d;
     d.inEndpoint = in;
     d.outEndpoint = out;
-    EmulatedBox &device = bus.add(d);
-    LinkedBackend b;
-    QVERIFY(b.findAndOpen());
-    LibUsbBackend &usb = b.usb;
-    DeviceLink &link = b.link;
-    RecordedWarnings &warnings = b.warnings;
+    OneBox one(UsbSettings(), d);
+    auto [device, usb, link, warnings, h] = one.openThroughTheLink();
+    QVERIFY(h != kClosedHandle);
 
     Reply reply {};
     QVERIFY(link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
@@ -615,10 +644,8 @@ void TestUsb::statusReadThroughTheTransferPath()
 void TestUsb::readReturnsWhatIsThereInPackets()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
-    LibUsbBackend usb;
-    const UsbHandle h = openFirst(usb);
+    OneBox one;
+    auto [device, usb, link, warnings, h] = one.openDirectly();
     QVERIFY(h != kClosedHandle);
 
     // Exactly one full packet, with no short packet after it: it must still be seen.
@@ -645,10 +672,8 @@ void TestUsb::readReturnsWhatIsThereInPackets()
 void TestUsb::flushDropsWhatCameUnasked()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
-    LibUsbBackend usb;
-    const UsbHandle h = openFirst(usb);
+    OneBox one;
+    auto [device, usb, link, warnings, h] = one.openDirectly();
     QVERIFY(h != kClosedHandle);
 
     device.sendUnsolicited(QByteArray("\xE1stale", 6));
@@ -675,14 +700,10 @@ void TestUsb::flushDropsWhatCameUnasked()
 void TestUsb::silentDeviceTimesOut()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
+    OneBox one;
+    auto [device, usb, link, warnings, h] = one.openThroughTheLink();
+    QVERIFY(h != kClosedHandle);
     device.setMode(EmulatedBox::Mode::Silent);
-    LinkedBackend b;
-    QVERIFY(b.findAndOpen());
-    LibUsbBackend &usb = b.usb;
-    DeviceLink &link = b.link;
-    RecordedWarnings &warnings = b.warnings;
 
     Reply reply {};
     QVERIFY(!link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
@@ -690,7 +711,6 @@ void TestUsb::silentDeviceTimesOut()
     QVERIFY(warnings.texts.isEmpty()); // silence is not a queue failure
     QCOMPARE(device.frames().size(), 1);
 
-    const UsbHandle h = link.deviceHandle();
     usb.setTimeouts(30, 30);
     quint8 buffer[MAX_REPLY];
     quint32 got = 99;
@@ -715,14 +735,10 @@ void TestUsb::silentDeviceTimesOut()
 void TestUsb::unplugMidTransactionFailsWithoutCrashing()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
-    LinkedBackend b;
-    QVERIFY(b.findAndOpen());
-    LibUsbBackend &usb = b.usb;
-    DeviceLink &link = b.link;
-    RecordedWarnings &warnings = b.warnings;
-    const UsbHandle h = link.deviceHandle();
+    OneBox one;
+    auto [device, usb, link, warnings, h] = one.openThroughTheLink();
+    QVERIFY(h != kClosedHandle);
+    const LinkedBackend &b = one.linked;
 
     // The box takes the request and is gone before it answers.
     device.setMode(EmulatedBox::Mode::VanishOnNextFrame);
@@ -756,14 +772,12 @@ void TestUsb::unplugMidTransactionFailsWithoutCrashing()
 void TestUsb::replyArrivingDuringTheQueueWaitIsSeenAtOnce()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
-    LibUsbBackend usb(endlessQueueWait());
-    const UsbHandle h = openFirst(usb);
+    OneBox one(endlessQueueWait());
+    auto [device, usb, link, warnings, h] = one.openDirectly();
     QVERIFY(h != kClosedHandle);
 
     const QByteArray reply("\xE1 reply", 7);
-    std::thread box = meanwhile([&device, &reply] { device.sendUnsolicited(reply); });
+    std::thread box = meanwhile([&one, &reply] { one.device.sendUnsolicited(reply); });
     quint32 waiting = 0, queueStatus = 0;
     const quint32 status = usb.checkRxQueue(h, &waiting, &queueStatus);
     box.join();
@@ -780,16 +794,14 @@ void TestUsb::replyArrivingDuringTheQueueWaitIsSeenAtOnce()
 void TestUsb::unplugDuringTheQueueWaitFailsAtOnce()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
-    device.setMode(EmulatedBox::Mode::Silent);
-    LibUsbBackend usb(endlessQueueWait());
-    const UsbHandle h = openFirst(usb);
+    OneBox one(endlessQueueWait());
+    auto [device, usb, link, warnings, h] = one.openDirectly();
     QVERIFY(h != kClosedHandle);
+    device.setMode(EmulatedBox::Mode::Silent);
     quint32 written = 0;
     QCOMPARE(usb.write(h, kStatusRead, sizeof kStatusRead, &written), quint32(UsbStatus::Success));
 
-    std::thread box = meanwhile([&device] { device.unplug(); });
+    std::thread box = meanwhile([&one] { one.device.unplug(); });
     quint32 waiting = 99, queueStatus = 0;
     const quint32 status = usb.checkRxQueue(h, &waiting, &queueStatus);
     box.join();
