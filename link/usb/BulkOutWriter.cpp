@@ -54,11 +54,14 @@ int BulkOutWriter::write(
         : zeroPacket         ? Ending::ZeroPacketAdded
                              : Ending::NoZeroPacket;
     if (m_ending == Ending::ZeroPacketAdded && m_addingRefused == 0) {
-        const int r
-            = transfer(data, length, timeoutMs, LIBUSB_TRANSFER_ADD_ZERO_PACKET, transferred);
-        if (r != LIBUSB_ERROR_NOT_SUPPORTED)
+        // libusb says NOT_SUPPORTED where it cannot add the packet; a kernel too old to know the
+        // flag refuses the URB (IO). Either way nothing went, and the packet can go on its own.
+        bool submitted = false;
+        const int r = transfer(
+            data, length, timeoutMs, LIBUSB_TRANSFER_ADD_ZERO_PACKET, transferred, &submitted);
+        if (submitted || r == LIBUSB_SUCCESS || r == LIBUSB_ERROR_NO_DEVICE)
             return r;
-        m_addingRefused = r; // refused before anything went
+        m_addingRefused = r;
     }
     if (m_ending == Ending::ZeroPacketAdded)
         m_ending = Ending::ZeroPacketOfItsOwn;
@@ -76,8 +79,8 @@ QByteArray BulkOutWriter::endingNote() const
     case Ending::ZeroPacketAdded:
         return "ended with a zero-length packet (zero-packet=on)";
     case Ending::ZeroPacketOfItsOwn:
-        return QByteArray("ended with a zero-length packet of its own (zero-packet=on; libusb "
-                          "cannot add one here: ")
+        return QByteArray("ended with a zero-length packet of its own (zero-packet=on; it could "
+                          "not be added to the transfer: ")
             + libusb_error_name(m_addingRefused) + ')';
     case Ending::NoZeroPacket:
         return "is whole packets and has no zero-length packet after it (zero-packet=off)";
@@ -87,10 +90,12 @@ QByteArray BulkOutWriter::endingNote() const
     return {};
 }
 
-int BulkOutWriter::transfer(
-    const quint8 *data, int length, unsigned int timeoutMs, unsigned char flags, int *transferred)
+int BulkOutWriter::transfer(const quint8 *data, int length, unsigned int timeoutMs,
+    unsigned char flags, int *transferred, bool *submitted)
 {
     *transferred = 0;
+    if (submitted)
+        *submitted = false;
     libusb_transfer *t = libusb_alloc_transfer(0);
     if (!t)
         return LIBUSB_ERROR_NO_MEM;
@@ -103,6 +108,8 @@ int BulkOutWriter::transfer(
         libusb_free_transfer(t);
         return r;
     }
+    if (submitted)
+        *submitted = true;
     // Waits as libusb's own synchronous calls do. Should event handling fail, the transfer is
     // cancelled and its return awaited; one that never comes back is disowned rather than freed
     // while libusb still holds it.

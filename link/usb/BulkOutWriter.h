@@ -14,7 +14,7 @@ struct libusb_device_handle;
 // goes on completing as well. A device whose library ends a transfer only on a short packet would
 // take a write of a whole number of packets for the start of a longer one and wait for the rest,
 // so such a write can be ended with a zero-length packet: added to the transfer by libusb where it
-// can (Linux), sent as a transfer of its own where it cannot.
+// can (Linux), sent as a transfer of its own where libusb or the kernel cannot.
 class BulkOutWriter
 {
 public:
@@ -38,8 +38,9 @@ public:
     QByteArray endingNote() const;
 
 private:
+    // One transfer, waited for; *submitted tells whether it got as far as the device.
     int transfer(const quint8 *data, int length, unsigned int timeoutMs, unsigned char flags,
-        int *transferred);
+        int *transferred, bool *submitted = nullptr);
 
     libusb_context *m_ctx;
     libusb_device_handle *m_handle;

@@ -198,7 +198,8 @@ void LibUsbBackend::clearHalts(OpenDevice &d)
             + "); the open carries on");
     }
     if (!cleared.isEmpty())
-        trace("cleared the halt on endpoint " + cleared.join(" and ") + " (clear-halt=on)");
+        trace(QByteArray("cleared the halt on endpoint") + (cleared.size() > 1 ? "s " : " ")
+            + cleared.join(" and ") + " (clear-halt=on)");
 }
 
 void LibUsbBackend::reportAccessDenied(libusb_device *device)

@@ -118,9 +118,9 @@ QString UsbSettings::summary() const
     for (const Option &option : kOptions) {
         const QString value = option.flag ? QLatin1String(this->*option.flag ? "on" : "off")
             : option.byte
-            ? QString::number(this->*option.byte, 16).rightJustified(2, QLatin1Char('0'))
-            : QString::number(this->*option.word, 16).rightJustified(4, QLatin1Char('0'));
-        parts << QLatin1String(option.name) + QLatin1Char('=') + value.toUpper();
+            ? QString::number(this->*option.byte, 16).rightJustified(2, QLatin1Char('0')).toUpper()
+            : QString::number(this->*option.word, 16).rightJustified(4, QLatin1Char('0')).toUpper();
+        parts << QLatin1String(option.name) + QLatin1Char('=') + value;
     }
     parts << kQueueWait + QLatin1Char('=') + QString::number(queueWaitMs);
     return parts.join(QLatin1Char(' '));
