@@ -114,12 +114,14 @@ QStringList UsbSettings::optionNames()
 
 QString UsbSettings::summary() const
 {
+    const auto hex = [](uint value, int digits) {
+        return QString::number(value, 16).rightJustified(digits, QLatin1Char('0')).toUpper();
+    };
     QStringList parts;
     for (const Option &option : kOptions) {
         const QString value = option.flag ? QLatin1String(this->*option.flag ? "on" : "off")
-            : option.byte
-            ? QString::number(this->*option.byte, 16).rightJustified(2, QLatin1Char('0')).toUpper()
-            : QString::number(this->*option.word, 16).rightJustified(4, QLatin1Char('0')).toUpper();
+            : option.byte                 ? hex(this->*option.byte, 2)
+                                          : hex(this->*option.word, 4);
         parts << QLatin1String(option.name) + QLatin1Char('=') + value;
     }
     parts << kQueueWait + QLatin1Char('=') + QString::number(queueWaitMs);
