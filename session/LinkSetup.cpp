@@ -84,7 +84,9 @@ std::unique_ptr<UsbXpress> LinkSetup::createBackend(
     if (!usbSettings.addIds(options.usbIds, error)
         || !usbSettings.applyOptions(options.usbOptions, error))
         return nullptr;
-    return std::make_unique<LibUsbBackend>(usbSettings);
+    auto usb = std::make_unique<LibUsbBackend>(usbSettings);
+    m_libusb = usb.get();
+    return usb;
 #elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
     Q_UNUSED(error);
     return std::make_unique<VendorLibrary>();
@@ -113,5 +115,11 @@ bool LinkSetup::startTrace(const Options &options, DeviceLink &link, QString *er
     m_traceFile.write(traceHeader(options));
     m_traceFile.flush();
     link.setTrace(&m_traceFile);
+#if defined(ZELVARIN_HAVE_LIBUSB)
+    if (m_libusb)
+        m_libusb->setTrace(&m_traceFile);
+#else
+    Q_UNUSED(m_libusb);
+#endif
     return true;
 }

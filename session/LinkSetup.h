@@ -13,6 +13,7 @@
 
 class Clock;
 class DeviceLink;
+class LibUsbBackend;
 
 // The part of start-up every front end shares: the device layer the command line asks for (the
 // simulated box or the platform's USB backend with its --usb-id / --usb-option values) and the
@@ -44,10 +45,12 @@ public:
     // The device layer; nullptr, with the reason in `error`, when a USB value does not parse.
     std::unique_ptr<UsbXpress> createBackend(const Options &options, Clock &clock, QString *error);
 
-    // Opens the trace target and hands it to the link; false, with the reason in `error`, when
-    // it cannot be written. Does nothing without --trace.
+    // Opens the trace target and hands it to the link, and to the libusb backend made here for
+    // its own lines; false, with the reason in `error`, when it cannot be written. Does nothing
+    // without --trace. The backend must go before this object.
     bool startTrace(const Options &options, DeviceLink &link, QString *error);
 
 private:
     QFile m_traceFile;
+    LibUsbBackend *m_libusb = nullptr; // the backend createBackend made, if it is that one
 };

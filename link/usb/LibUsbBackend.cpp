@@ -4,7 +4,11 @@
 #include "link/usb/LibUsbBackend.h"
 
 #include "link/usb/BulkInReader.h"
+#include "link/usb/BulkOutWriter.h"
+#include "link/usb/UsbDescriptors.h"
 
+#include <QFileDevice>
+#include <QTime>
 #include <libusb.h>
 
 #include <algorithm>
@@ -13,15 +17,10 @@
 #include <tuple>
 #include <vector>
 
-namespace {
-struct Endpoints
-{
-    int interfaceNumber = 0;
-    unsigned char in = 0;
-    unsigned char out = 0;
-    int packetSize = 64;
-};
-} // namespace
+using UsbDescriptors::deviceName;
+using UsbDescriptors::Endpoints;
+using UsbDescriptors::findEndpoints;
+using UsbDescriptors::portPath;
 
 struct LibUsbBackend::OpenDevice
 {
@@ -29,6 +28,7 @@ struct LibUsbBackend::OpenDevice
     Endpoints endpoints;
     bool dataPathOpen = false; // the device accepted the open request
     std::unique_ptr<BulkInReader> reader; // from the claim on
+    std::unique_ptr<BulkOutWriter> writer; // from the claim on
 
     bool gone() const { return reader->gone(); }
 };
@@ -61,59 +61,17 @@ quint32 openStatus(int error)
 
 QByteArray hex4(quint16 value)
 {
-    return QByteArray::number(value, 16).toUpper().rightJustified(4, '0');
+    return UsbDescriptors::hex(value, 4);
 }
 
-QByteArray deviceName(libusb_device *device)
+QByteArray hex2(quint8 value)
 {
-    libusb_device_descriptor desc {};
-    libusb_get_device_descriptor(device, &desc);
-    return hex4(desc.idVendor) + ':' + hex4(desc.idProduct) + " (bus "
-        + QByteArray::number(libusb_get_bus_number(device)).rightJustified(3, '0') + ", address "
-        + QByteArray::number(libusb_get_device_address(device)).rightJustified(3, '0') + ')';
+    return UsbDescriptors::hex(value, 2);
 }
 
-// The first interface with a bulk IN and a bulk OUT endpoint. The addresses differ between the
-// chips that run this firmware, so they are never assumed.
-bool findEndpoints(libusb_device *device, Endpoints &found)
+quint32 requestStatus(int libusbResult)
 {
-    libusb_config_descriptor *config = nullptr;
-    if (libusb_get_active_config_descriptor(device, &config) != LIBUSB_SUCCESS)
-        return false;
-    bool ok = false;
-    for (int i = 0; i < config->bNumInterfaces && !ok; ++i) {
-        if (config->interface[i].num_altsetting < 1)
-            continue;
-        const libusb_interface_descriptor &alt = config->interface[i].altsetting[0];
-        unsigned char in = 0, out = 0;
-        int packet = 0;
-        for (int e = 0; e < alt.bNumEndpoints; ++e) {
-            const libusb_endpoint_descriptor &ep = alt.endpoint[e];
-            if ((ep.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK) != LIBUSB_ENDPOINT_TRANSFER_TYPE_BULK)
-                continue;
-            if ((ep.bEndpointAddress & LIBUSB_ENDPOINT_DIR_MASK) == LIBUSB_ENDPOINT_IN) {
-                if (!in) {
-                    in = ep.bEndpointAddress;
-                    packet = ep.wMaxPacketSize & 0x7FF;
-                }
-            } else if (!out) {
-                out = ep.bEndpointAddress;
-            }
-        }
-        if (in && out) {
-            found = Endpoints { alt.bInterfaceNumber, in, out, packet > 0 ? packet : 64 };
-            ok = true;
-        }
-    }
-    libusb_free_config_descriptor(config);
-    return ok;
-}
-
-std::vector<uint8_t> portPath(libusb_device *device)
-{
-    uint8_t ports[8] = {};
-    const int n = libusb_get_port_numbers(device, ports, int(sizeof ports));
-    return std::vector<uint8_t>(ports, ports + std::max(n, 0));
+    return libusbResult == LIBUSB_SUCCESS ? UsbStatus::Success : UsbStatus::DeviceIoFailed;
 }
 
 } // namespace
@@ -131,6 +89,7 @@ LibUsbBackend::LibUsbBackend(UsbSettings settings)
 
 LibUsbBackend::~LibUsbBackend()
 {
+    m_trace = nullptr; // whoever owns it may be on the way out as well
     for (auto &entry : m_open)
         shutDown(*entry.second);
     m_open.clear();
@@ -159,15 +118,88 @@ LibUsbBackend::OpenDevice *LibUsbBackend::find(UsbHandle handle) const
     return it == m_open.end() ? nullptr : it->second.get();
 }
 
-quint32 LibUsbBackend::sendRequest(OpenDevice &d, quint8 request, quint16 value)
+void LibUsbBackend::trace(const QByteArray &line)
 {
-    if (d.gone())
-        return UsbStatus::DeviceIoFailed;
-    const int r = libusb_control_transfer(d.handle, m_settings.requestType, request, value,
-        m_settings.index, nullptr, 0, kControlTimeoutMs);
+    if (!m_trace)
+        return;
+    const QByteArray stamp
+        = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
+    m_trace->write(stamp + " usb: " + line + '\n');
+    if (auto *file = qobject_cast<QFileDevice *>(m_trace))
+        file->flush();
+}
+
+LibUsbBackend::Request LibUsbBackend::dataPathRequest(const char *name, quint16 value) const
+{
+    return { name, m_settings.requestType, m_settings.request, value, m_settings.index };
+}
+
+int LibUsbBackend::sendRequest(OpenDevice &d, const Request &request)
+{
+    int r = LIBUSB_ERROR_NO_DEVICE;
+    if (!d.gone())
+        r = libusb_control_transfer(d.handle, request.type, request.request, request.value,
+            request.index, nullptr, 0, kControlTimeoutMs);
     if (r == LIBUSB_ERROR_NO_DEVICE)
         d.reader->markGone();
-    return r < 0 ? UsbStatus::DeviceIoFailed : UsbStatus::Success;
+    if (r >= 0)
+        return LIBUSB_SUCCESS;
+    // A stalled control request is the device saying no; anything else did not get through.
+    trace(request.describe() + (r == LIBUSB_ERROR_PIPE ? " refused (" : " failed (")
+        + libusb_error_name(r) + ')');
+    return r;
+}
+
+QByteArray LibUsbBackend::Request::describe() const
+{
+    return QByteArray(name) + " request " + hex2(type) + ' ' + hex2(request) + ' ' + hex4(value)
+        + ' ' + hex4(index);
+}
+
+bool LibUsbBackend::openRequest(
+    OpenDevice &d, const Request &request, bool fatal, const char *option, bool *accepted)
+{
+    const int r = sendRequest(d, request);
+    if (accepted)
+        *accepted = r == LIBUSB_SUCCESS;
+    if (r == LIBUSB_SUCCESS) {
+        trace(request.describe() + " accepted");
+        return true;
+    }
+    if (r == LIBUSB_ERROR_NO_DEVICE)
+        return false;
+    if (fatal) {
+        trace(QByteArray("the open fails (") + option + "=on)");
+        return false;
+    }
+    trace(QByteArray("the open carries on (") + option + "=off)");
+    return true;
+}
+
+// Clearing a halt resets the data toggle on both sides, so that the device and the host agree on
+// the first packet whatever an earlier program left behind. Not fatal: the requests after it find
+// out whether the device is still there.
+void LibUsbBackend::clearHalts(OpenDevice &d)
+{
+    if (!m_settings.clearHalt) {
+        trace("endpoint halts not cleared (clear-halt=off)");
+        return;
+    }
+    QByteArrayList cleared;
+    for (const unsigned char endpoint : { d.endpoints.out, d.endpoints.in }) {
+        const int r = libusb_clear_halt(d.handle, endpoint);
+        if (r == LIBUSB_SUCCESS) {
+            cleared << hex2(endpoint);
+            continue;
+        }
+        if (r == LIBUSB_ERROR_NO_DEVICE)
+            d.reader->markGone();
+        trace("clearing the halt on endpoint " + hex2(endpoint) + " failed (" + libusb_error_name(r)
+            + "); the open carries on");
+    }
+    if (!cleared.isEmpty())
+        trace(QByteArray("cleared the halt on endpoint") + (cleared.size() > 1 ? "s " : " ")
+            + cleared.join(" and ") + " (clear-halt=on)");
 }
 
 void LibUsbBackend::reportAccessDenied(libusb_device *device)
@@ -316,15 +348,28 @@ quint32 LibUsbBackend::open(quint32 index, UsbHandle *handle)
     }
     d->reader = std::make_unique<BulkInReader>(
         m_ctx, d->handle, d->endpoints.in, d->endpoints.packetSize);
+    d->writer = std::make_unique<BulkOutWriter>(
+        m_ctx, d->handle, d->endpoints.out, d->endpoints.outPacketSize);
+    const Endpoints &ep = d->endpoints;
+    trace("opening " + deviceName(device) + ", interface " + QByteArray::number(ep.interfaceNumber)
+        + ", endpoints IN " + hex2(ep.in) + " OUT " + hex2(ep.out) + ", packets of "
+        + QByteArray::number(ep.packetSize) + '/' + QByteArray::number(ep.outPacketSize)
+        + " bytes; " + m_settings.summary().toLatin1());
 
+    // Before the read starts: a halt is not cleared under a pending transfer.
+    clearHalts(*d);
     // The firmware ignores bulk data until it has seen the open request.
-    quint32 status = UsbStatus::Success;
+    bool carryOn = true;
     if (m_settings.sendEnable)
-        status = sendRequest(*d, m_settings.enableRequest, m_settings.enableValue);
-    if (status == UsbStatus::Success)
-        status = sendRequest(*d, m_settings.request, m_settings.openValue);
-    if (status == UsbStatus::Success) {
-        d->dataPathOpen = true;
+        carryOn = openRequest(*d,
+            { "enable", m_settings.enableRequestType, m_settings.enableRequest,
+                m_settings.enableValue, m_settings.enableIndex },
+            m_settings.enableFatal, "enable-fatal");
+    if (carryOn)
+        carryOn = openRequest(*d, dataPathRequest("open", m_settings.openValue),
+            m_settings.openFatal, "open-fatal", &d->dataPathOpen);
+    quint32 status = carryOn ? UsbStatus::Success : UsbStatus::DeviceIoFailed;
+    if (carryOn) {
         d->reader->keepReading();
         if (!d->reader->reading())
             status = UsbStatus::DeviceIoFailed;
@@ -345,7 +390,7 @@ quint32 LibUsbBackend::shutDown(OpenDevice &d)
 {
     quint32 status = UsbStatus::Success;
     if (d.dataPathOpen && !d.gone())
-        status = sendRequest(d, m_settings.request, m_settings.closeValue);
+        status = requestStatus(sendRequest(d, dataPathRequest("close", m_settings.closeValue)));
     d.reader->stop();
     const int r = libusb_release_interface(d.handle, d.endpoints.interfaceNumber);
     if (r != LIBUSB_SUCCESS && r != LIBUSB_ERROR_NO_DEVICE && r != LIBUSB_ERROR_NOT_FOUND)
@@ -398,15 +443,19 @@ quint32 LibUsbBackend::write(
     if (d->gone())
         return UsbStatus::WriteError;
     int transferred = 0;
-    const int r = libusb_bulk_transfer(d->handle, d->endpoints.out, const_cast<quint8 *>(buffer),
-        int(length), &transferred, libusbTimeout(m_writeTimeout));
+    const int r = d->writer->write(
+        buffer, int(length), libusbTimeout(m_writeTimeout), m_settings.zeroPacket, &transferred);
     *written = quint32(std::max(transferred, 0));
+    if (const QByteArray note = d->writer->endingNote(); !note.isEmpty())
+        trace(QByteArray::number(length) + "-byte write " + note);
     if (r == LIBUSB_SUCCESS)
         return UsbStatus::Success;
     if (r == LIBUSB_ERROR_NO_DEVICE)
         d->reader->markGone();
-    if (r == LIBUSB_ERROR_PIPE)
+    if (r == LIBUSB_ERROR_PIPE) {
+        trace("endpoint " + hex2(d->endpoints.out) + " stalled the write; clearing its halt");
         libusb_clear_halt(d->handle, d->endpoints.out);
+    }
     return r == LIBUSB_ERROR_TIMEOUT ? UsbStatus::WriteTimedOut : UsbStatus::WriteError;
 }
 
@@ -433,7 +482,7 @@ quint32 LibUsbBackend::flushBuffers(UsbHandle handle, quint8 flushTransmit, quin
         return UsbStatus::InvalidHandle;
     quint32 status = UsbStatus::Success;
     if (flushTransmit || flushReceive)
-        status = sendRequest(*d, m_settings.request, m_settings.purgeValue);
+        status = requestStatus(sendRequest(*d, dataPathRequest("purge", m_settings.purgeValue)));
     // Whatever had already reached the host goes with the purge, not into the next reply.
     d->reader->handleEvents(0);
     if (flushReceive)

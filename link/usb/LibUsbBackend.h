@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class QIODevice;
 struct libusb_context;
 struct libusb_device;
 
@@ -22,7 +23,9 @@ struct libusb_device;
 // host-side buffer that the receive-queue check reports and read() takes from, as the vendor
 // library's background read does. Everything runs on the caller's thread: libusb's events are
 // handled inside the calls, never on a thread of our own. The receive-queue check sleeps in
-// libusb until that read comes back or UsbSettings::queueWaitMs pass.
+// libusb until that read comes back or UsbSettings::queueWaitMs pass. What the open does to meet
+// a real device (halts cleared, requests refused but lived with, zero-length packets) goes to the
+// trace, so that a user's log shows it.
 class LibUsbBackend final : public UsbXpress
 {
 public:
@@ -47,19 +50,40 @@ public:
     // Where the one-line hints for the user go (standard error unless replaced).
     void setNoticeSink(std::function<void(const QByteArray &)> sink) { m_notice = std::move(sink); }
 
+    // Where the backend's own lines of the --trace go ("usb: ..."); nullptr: nowhere. Must
+    // outlive every use of the backend but its destruction.
+    void setTrace(QIODevice *out) { m_trace = out; }
+
     // The vendor library's time-out in milliseconds as libusb takes it: the vendor's "infinite"
     // is libusb's 0, and a vendor 0 must not turn into libusb's "wait for ever".
     static unsigned int libusbTimeout(quint32 vendorMs);
 
-    // Time-out of the open, close and purge requests.
+    // Time-out of the enable, open, close and purge requests.
     static constexpr unsigned int kControlTimeoutMs = 1000;
 
 private:
     struct OpenDevice;
+    struct Request
+    {
+        const char *name;
+        quint8 type;
+        quint8 request;
+        quint16 value;
+        quint16 index;
+        QByteArray describe() const; // "open request 40 02 0002 0000"
+    };
 
     OpenDevice *find(UsbHandle handle) const;
     void releaseList();
-    quint32 sendRequest(OpenDevice &d, quint8 request, quint16 value);
+    Request dataPathRequest(const char *name, quint16 value) const;
+    // 0 or the LIBUSB_ERROR code; a failure is traced.
+    int sendRequest(OpenDevice &d, const Request &request);
+    // One request of the open. Whether the open goes on: the request was accepted, or its failure
+    // is only traced (not `fatal`, and the device still there). `option` names the switch.
+    bool openRequest(OpenDevice &d, const Request &request, bool fatal, const char *option,
+        bool *accepted = nullptr);
+    void clearHalts(OpenDevice &d);
+    void trace(const QByteArray &line);
     void reportAccessDenied(libusb_device *device);
     quint32 shutDown(OpenDevice &d);
 
@@ -72,4 +96,5 @@ private:
     quint32 m_writeTimeout = kInfiniteTimeout;
     QSet<QByteArray> m_accessReported;
     std::function<void(const QByteArray &)> m_notice;
+    QIODevice *m_trace = nullptr;
 };

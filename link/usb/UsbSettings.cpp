@@ -70,12 +70,62 @@ bool UsbSettings::addIds(const QStringList &pairs, QString *error)
     return true;
 }
 
+namespace {
+
+// One --usb-option: its name and the setting it changes, a byte or a word in hexadecimal or an
+// on/off switch (exactly one of the three is set). queue-wait, a time, is not among them.
+struct Option
+{
+    const char *name;
+    quint8 UsbSettings::*byte;
+    quint16 UsbSettings::*word;
+    bool UsbSettings::*flag;
+};
+
+const Option kOptions[] = {
+    { "request-type", &UsbSettings::requestType, nullptr, nullptr },
+    { "request", &UsbSettings::request, nullptr, nullptr },
+    { "index", nullptr, &UsbSettings::index, nullptr },
+    { "open", nullptr, &UsbSettings::openValue, nullptr },
+    { "close", nullptr, &UsbSettings::closeValue, nullptr },
+    { "purge", nullptr, &UsbSettings::purgeValue, nullptr },
+    { "open-fatal", nullptr, nullptr, &UsbSettings::openFatal },
+    { "enable", nullptr, nullptr, &UsbSettings::sendEnable },
+    { "enable-request-type", &UsbSettings::enableRequestType, nullptr, nullptr },
+    { "enable-request", &UsbSettings::enableRequest, nullptr, nullptr },
+    { "enable-value", nullptr, &UsbSettings::enableValue, nullptr },
+    { "enable-index", nullptr, &UsbSettings::enableIndex, nullptr },
+    { "enable-fatal", nullptr, nullptr, &UsbSettings::enableFatal },
+    { "clear-halt", nullptr, nullptr, &UsbSettings::clearHalt },
+    { "zero-packet", nullptr, nullptr, &UsbSettings::zeroPacket },
+};
+
+const QLatin1String kQueueWait("queue-wait");
+
+} // namespace
+
 QStringList UsbSettings::optionNames()
 {
-    return { QStringLiteral("request-type"), QStringLiteral("request"), QStringLiteral("index"),
-        QStringLiteral("open"), QStringLiteral("close"), QStringLiteral("purge"),
-        QStringLiteral("enable"), QStringLiteral("enable-request"), QStringLiteral("enable-value"),
-        QStringLiteral("queue-wait") };
+    QStringList names;
+    for (const Option &option : kOptions)
+        names << QLatin1String(option.name);
+    return names << kQueueWait;
+}
+
+QString UsbSettings::summary() const
+{
+    const auto hex = [](uint value, int digits) {
+        return QString::number(value, 16).rightJustified(digits, QLatin1Char('0')).toUpper();
+    };
+    QStringList parts;
+    for (const Option &option : kOptions) {
+        const QString value = option.flag ? QLatin1String(this->*option.flag ? "on" : "off")
+            : option.byte                 ? hex(this->*option.byte, 2)
+                                          : hex(this->*option.word, 4);
+        parts << QLatin1String(option.name) + QLatin1Char('=') + value;
+    }
+    parts << kQueueWait + QLatin1Char('=') + QString::number(queueWaitMs);
+    return parts.join(QLatin1Char(' '));
 }
 
 bool UsbSettings::applyOptions(const QStringList &assignments, QString *error)
@@ -84,44 +134,40 @@ bool UsbSettings::applyOptions(const QStringList &assignments, QString *error)
     for (const QString &assignment : assignments) {
         const int eq = assignment.indexOf(QLatin1Char('='));
         const QString name = assignment.left(eq).trimmed().toLower();
-        const QString value = eq < 0 ? QString() : assignment.mid(eq + 1);
-        quint32 v = 0;
+        const QString value = assignment.mid(eq + 1);
         bool ok = false;
-        if (eq < 0) {
-            ok = false;
-        } else if (name == QLatin1String("enable")) {
-            ok = parseSwitch(value, &next.sendEnable);
-        } else if (name == QLatin1String("queue-wait")) {
+        if (eq >= 0 && name == kQueueWait) {
             // A time, so in decimal like every other time the user types.
             const uint ms = value.trimmed().toUInt(&ok, 10);
             ok = ok && ms >= 1 && ms <= kMaxQueueWaitMs;
             if (ok)
                 next.queueWaitMs = ms;
-        } else if (name == QLatin1String("request-type") || name == QLatin1String("request")
-            || name == QLatin1String("enable-request")) {
-            ok = parseHex(value, 2, &v);
-            quint8 &field = name == QLatin1String("request-type") ? next.requestType
-                : name == QLatin1String("request")                ? next.request
-                                                                  : next.enableRequest;
-            if (ok)
-                field = quint8(v);
-        } else if (optionNames().contains(name)) {
-            ok = parseHex(value, 4, &v);
-            quint16 &field = name == QLatin1String("index") ? next.index
-                : name == QLatin1String("open")             ? next.openValue
-                : name == QLatin1String("close")            ? next.closeValue
-                : name == QLatin1String("purge")            ? next.purgeValue
-                                                            : next.enableValue;
-            if (ok)
-                field = quint16(v);
-        } else {
-            ok = false;
+        }
+        for (const Option &option : kOptions) {
+            if (eq < 0 || name != QLatin1String(option.name))
+                continue;
+            quint32 v = 0;
+            if (option.flag) {
+                ok = parseSwitch(value, &(next.*option.flag));
+            } else {
+                ok = parseHex(value, option.byte ? 2 : 4, &v);
+                if (ok && option.byte)
+                    next.*option.byte = quint8(v);
+                else if (ok)
+                    next.*option.word = quint16(v);
+            }
         }
         if (!ok) {
+            QStringList switches;
+            for (const Option &option : kOptions) {
+                if (option.flag)
+                    switches << QLatin1String(option.name);
+            }
             *error = QStringLiteral("--usb-option: \"%1\" is not NAME=VALUE with NAME one of %2 "
-                                    "and VALUE hexadecimal (enable: on or off; queue-wait: 1 to %3 "
+                                    "and VALUE hexadecimal (%3: on or off; queue-wait: 1 to %4 "
                                     "milliseconds)")
-                         .arg(assignment, optionNames().join(QLatin1String(", ")))
+                         .arg(assignment, optionNames().join(QLatin1String(", ")),
+                             switches.join(QLatin1String(", ")))
                          .arg(kMaxQueueWaitMs);
             return false;
         }

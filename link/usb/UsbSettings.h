@@ -21,9 +21,10 @@ struct UsbId
 };
 
 // What the libusb backend needs to know about the device beyond the USB descriptors: which
-// vendor:product pairs to look at, and the vendor control requests that open, close and purge the
-// data path. The request values come from public re-implementations, not from the maker, so each
-// one can be changed from the command line (--usb-option NAME=VALUE) without a rebuild.
+// vendor:product pairs to look at, the vendor control requests that open, close and purge the
+// data path, and how the open and the writes meet a real device's USB details. The values come
+// from public re-implementations and the device-side library, not from the maker's host side, so
+// each one can be changed from the command line (--usb-option NAME=VALUE) without a rebuild.
 class UsbSettings
 {
 public:
@@ -41,11 +42,29 @@ public:
     quint16 closeValue = 0x0004;
     quint16 purgeValue = 0x0001;
 
-    // A CP210x-style "enable" sent before the open request. Some re-implementations send it; it is
-    // not known whether the box needs or tolerates it, so it stays off unless asked for.
+    // A CP210x-style "enable" sent before the open request, with a request type, value and index
+    // of its own (a CP210x bridge wants 41 / 00 / 0001 / interface). The device-side library
+    // refuses it, so it stays off unless asked for.
     bool sendEnable = false;
+    quint8 enableRequestType = 0x40;
     quint8 enableRequest = 0x00;
     quint16 enableValue = 0xFFFF;
+    quint16 enableIndex = 0x0000;
+
+    // Whether a refused or failed request ends the open, or is only traced and the open carries
+    // on. The open request is one every box knows: its refusal means the values are wrong, and
+    // saying so at once beats four silent seconds per request. The enable request is one the
+    // device-side library refuses, so by default its refusal is no reason to give up.
+    bool openFatal = true;
+    bool enableFatal = false;
+
+    // Clears the halt on both bulk endpoints after claiming the interface, which resets the data
+    // toggles on both sides: a device whose toggle is out of step would drop the first packet.
+    bool clearHalt = true;
+
+    // Ends a write that is a whole number of packets with a zero-length packet: the device-side
+    // library ends a transfer on a short packet only, and would wait for the next frame.
+    bool zeroPacket = true;
 
     // The longest the receive-queue check blocks while nothing is queued, in milliseconds. The
     // check returns the moment the pending read comes back, so this bounds only how late a caller
@@ -61,10 +80,14 @@ public:
     // returns false with a one-line explanation in *error and leaves the list as it was.
     bool addIds(const QStringList &pairs, QString *error);
 
-    // Applies "NAME=VALUE" assignments: request-type, request, index, open, close, purge,
-    // enable-request, enable-value (hexadecimal), enable (on/off) and queue-wait (milliseconds,
-    // decimal, 1 to kMaxQueueWaitMs). All or nothing.
+    // Applies "NAME=VALUE" assignments, NAME one of optionNames(): request values in hexadecimal,
+    // switches on/off (also 1/0, yes/no), queue-wait in decimal milliseconds from 1 to
+    // kMaxQueueWaitMs. All or nothing.
     bool applyOptions(const QStringList &assignments, QString *error);
 
     static QStringList optionNames();
+
+    // Every option as NAME=VALUE, in the order of optionNames() and the form applyOptions takes,
+    // so that a trace says exactly what the backend did.
+    QString summary() const;
 };

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstring>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -96,6 +97,7 @@ EmulatedBox::EmulatedBox(UMockdevTestbed *testbed, Descriptor descriptor)
     gchar *root = umockdev_testbed_get_root_dir(m_testbed);
     m_nodeFile = QByteArray(root) + m_devnode.toUtf8();
     g_free(root);
+    m_outOutOfStep = m_inOutOfStep = m_descriptor.togglesOutOfStep;
     m_readyFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_readyFd >= 0)
         UsbfsPoll::add(m_nodeFile, m_readyFd, &m_goneForPoll);
@@ -174,6 +176,12 @@ QList<QByteArray> EmulatedBox::frames() const
     return m_frames;
 }
 
+int EmulatedBox::zeroLengthPackets() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_zeroLengthPackets;
+}
+
 bool EmulatedBox::interfaceClaimed() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -229,7 +237,8 @@ bool EmulatedBox::handle(UMockdevIoctlClient *client)
     case USBDEVFS_GET_CAPABILITIES: {
         UMockdevIoctlData *caps = umockdev_ioctl_data_resolve(arg, 0, sizeof(quint32), nullptr);
         const quint32 value = USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM
-            | USBDEVFS_CAP_REAP_AFTER_DISCONNECT;
+            | USBDEVFS_CAP_REAP_AFTER_DISCONNECT
+            | (m_descriptor.kernelAddsZeroPackets ? USBDEVFS_CAP_ZERO_PACKET : 0);
         std::memcpy(caps->data, &value, sizeof value);
         return done(0, 0);
     }
@@ -269,10 +278,17 @@ bool EmulatedBox::handle(UMockdevIoctlClient *client)
         return done(-1, code == int(USBDEVFS_DISCONNECT) ? ENODATA : EBUSY);
     }
     case USBDEVFS_CLEAR_HALT:
+        clearHalt(arg);
         return done(0, 0);
-    case USBDEVFS_SUBMITURB:
+    case USBDEVFS_SUBMITURB: {
+        // A kernel from before zero-length packets refuses the flag it does not know.
+        const usbdevfs_urb *urb
+            = urbOf(umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr));
+        if ((urb->flags & USBDEVFS_URB_ZERO_PACKET) && !m_descriptor.kernelAddsZeroPackets)
+            return done(-1, EINVAL);
         submit(client);
         return done(0, 0);
+    }
     case USBDEVFS_DISCARDURB: {
         // The argument is the URB's address in the client.
         gulong address = 0;
@@ -354,15 +370,34 @@ void EmulatedBox::control(Urb u)
         return complete(u, 0, n);
     }
     m_requests.append({ type, request, value, index });
-    if ((type & 0x60) != 0x40 || m_refused.contains(value))
+    // The device-side library knows its one vendor request with three values, and stalls
+    // anything else.
+    const Descriptor &d = m_descriptor;
+    const bool known = (type & 0x60) == 0x40 && request == d.request
+        && (value == d.openValue || value == d.closeValue || value == d.purgeValue);
+    if (!known || m_refused.contains(value))
         return complete(u, -EPIPE, 0);
-    if (request == 0x02 && value == 0x0002)
+    if (value == d.openValue)
         m_dataPathOpen = true;
-    else if (request == 0x02 && value == 0x0004)
+    else if (value == d.closeValue)
         m_dataPathOpen = false;
-    else if (request == 0x02 && value == 0x0001)
+    else
         m_packets.clear();
     complete(u, 0, 0);
+}
+
+// The kernel sends CLEAR_FEATURE(ENDPOINT_HALT) and resets its own toggle for the endpoint; the
+// device resets its toggle too, so both start again from DATA0.
+void EmulatedBox::clearHalt(UMockdevIoctlData *arg)
+{
+    UMockdevIoctlData *d = umockdev_ioctl_data_resolve(arg, 0, sizeof(unsigned int), nullptr);
+    unsigned int endpoint = 0;
+    std::memcpy(&endpoint, d->data, sizeof endpoint);
+    m_requests.append({ 0x02, 0x01, 0x0000, quint16(endpoint) });
+    if (endpoint == m_descriptor.outEndpoint)
+        m_outOutOfStep = false;
+    else if (endpoint == m_descriptor.inEndpoint)
+        m_inOutOfStep = false;
 }
 
 void EmulatedBox::bulkOut(Urb u)
@@ -371,11 +406,40 @@ void EmulatedBox::bulkOut(Urb u)
         m_pendingOut.push_back(u);
         return;
     }
-    const QByteArray frame(
-        reinterpret_cast<const char *>(u.buffer->data), urbOf(u.urb)->buffer_length);
-    complete(u, 0, int(frame.size()));
+    const usbdevfs_urb *urb = urbOf(u.urb);
+    const int length = urb->buffer_length;
+    const QByteArray data = length > 0
+        ? QByteArray(reinterpret_cast<const char *>(u.buffer->data), length)
+        : QByteArray();
+    complete(u, 0, length);
+    // On the wire: whole packets, then the short rest, or a zero-length packet for an empty URB
+    // and for one of whole packets that asks for it.
+    QList<QByteArray> packets;
+    for (int at = 0; at < length; at += kPacketSize)
+        packets << data.mid(at, kPacketSize);
+    if (length == 0 || ((urb->flags & USBDEVFS_URB_ZERO_PACKET) && length % kPacketSize == 0))
+        packets << QByteArray();
+    for (const QByteArray &packet : packets) {
+        if (!m_gone)
+            receivePacket(packet);
+    }
+}
+
+void EmulatedBox::receivePacket(const QByteArray &packet)
+{
+    // With its toggle out of step the device takes the packet for a repeat of one it has:
+    // acknowledged, and dropped.
+    if (m_outOutOfStep) {
+        m_outOutOfStep = false;
+        return;
+    }
+    m_zeroLengthPackets += packet.isEmpty();
+    m_outTransfer += packet;
+    if (packet.size() == kPacketSize)
+        return; // the device-side library waits for a short packet to end the transfer
+    const QByteArray frame = std::exchange(m_outTransfer, QByteArray());
     // The firmware drops bulk data until the open request has opened the data path.
-    if (!m_dataPathOpen)
+    if (!m_dataPathOpen || frame.isEmpty())
         return;
     m_frames.append(frame);
     if (m_mode == Mode::VanishOnNextFrame)
@@ -396,6 +460,12 @@ void EmulatedBox::queueReply(const QByteArray &bytes)
 void EmulatedBox::feedInUrbs()
 {
     while (!m_pendingIn.empty() && !m_packets.empty()) {
+        // The host takes a packet with the wrong toggle for a repeat: acknowledged, and dropped.
+        if (m_inOutOfStep) {
+            m_inOutOfStep = false;
+            m_packets.pop_front();
+            continue;
+        }
         Urb &u = m_pendingIn.front();
         const int room = urbOf(u.urb)->buffer_length - u.filled;
         QByteArray &packet = m_packets.front();

@@ -19,10 +19,15 @@ typedef struct _UMockdevIoctlClient UMockdevIoctlClient;
 typedef struct _UMockdevIoctlData UMockdevIoctlData;
 
 // A box on the emulated USB bus of a umockdev testbed: sysfs entry, device node and the usbdevfs
-// ioctls that libusb sends to it (claim, driver detach, URB submit, reap and discard), answered
-// the way the kernel and the box's firmware would. Bulk OUT frames go to a BoxFirmware once the
-// open request has been seen; its replies come back as 64-byte packets on the IN endpoint, and a
-// pending IN URB completes on a short packet or when it is full, as on the wire.
+// ioctls that libusb sends to it (claim, driver detach, URB submit, reap and discard, clear halt),
+// answered the way the kernel and the box's firmware would. Bulk OUT frames go to a BoxFirmware
+// once the open request has been seen; its replies come back as 64-byte packets on the IN
+// endpoint, and a pending IN URB completes on a short packet or when it is full, as on the wire.
+//
+// Like the device-side library a real box runs, it refuses vendor requests it does not know, and
+// a frame ends only with a short or zero-length packet: a frame of whole packets waits for the
+// next one. Its data toggles can start out of step with the host's, which loses the first packet
+// each way until the halt of that endpoint is cleared.
 //
 // The ioctls are answered on umockdev's worker thread; every accessor locks.
 class EmulatedBox
@@ -38,7 +43,18 @@ public:
         int address = 2;
         quint8 inEndpoint = 0x82;
         quint8 outEndpoint = 0x02;
+        // The vendor requests the firmware knows (any wIndex): bRequest and the three wValues.
+        quint8 request = 0x02;
+        quint16 openValue = 0x0002;
+        quint16 closeValue = 0x0004;
+        quint16 purgeValue = 0x0001;
+        bool togglesOutOfStep = false;
+        // A kernel since 2.6.31 adds a zero-length packet to a URB that asks; an older one
+        // refuses the URB.
+        bool kernelAddsZeroPackets = true;
     };
+    // Every request on the control endpoint but the string descriptors, refused ones too; a
+    // cleared halt is the standard CLEAR_FEATURE request { 0x02, 0x01, 0x0000, endpoint }.
     struct ControlRequest
     {
         quint8 requestType;
@@ -73,6 +89,7 @@ public:
 
     QList<ControlRequest> controlRequests() const;
     QList<QByteArray> frames() const;
+    int zeroLengthPackets() const; // received on the OUT endpoint
     bool interfaceClaimed() const;
     bool kernelDriverBound() const;
     int queuedInBytes() const;
@@ -91,6 +108,8 @@ private:
     void submit(UMockdevIoctlClient *client);
     void control(Urb urb);
     void bulkOut(Urb urb);
+    void receivePacket(const QByteArray &packet);
+    void clearHalt(UMockdevIoctlData *arg);
     void queueReply(const QByteArray &bytes);
     void feedInUrbs();
     void complete(Urb urb, int status, int actualLength);
@@ -115,6 +134,10 @@ private:
     bool m_gone = false;
     QList<ControlRequest> m_requests;
     QList<QByteArray> m_frames;
+    QByteArray m_outTransfer; // the whole packets of a frame not yet ended
+    int m_zeroLengthPackets = 0;
+    bool m_outOutOfStep = false;
+    bool m_inOutOfStep = false;
     std::deque<QByteArray> m_packets; // what the device has ready on its IN endpoint
     std::deque<Urb> m_pendingIn;
     std::deque<Urb> m_pendingOut;

@@ -5,64 +5,18 @@
 // usbdevfs ioctls and all, with no hardware. Needs libumockdev-preload.so ahead of everything else
 // (the CTest registration sets LD_PRELOAD).
 
-#include "link/Clock.h"
-#include "link/DeviceLink.h"
-#include "link/DeviceWarnings.h"
-#include "link/usb/LibUsbBackend.h"
-#include "tests/usb/EmulatedBox.h"
+#include "tests/usb/UsbFixture.h"
 
 #include <QTest>
-#include <umockdev.h>
 
 #include <chrono>
-#include <dlfcn.h>
 #include <functional>
 #include <linux/capability.h>
-#include <memory>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace {
-
-class RecordedWarnings final : public DeviceWarnings
-{
-public:
-    void deviceWarning(const QString &text) override { texts << text; }
-    QStringList texts;
-};
-
-// Every look at the clock moves it on, so that DeviceLink's four-second reply wait ends after a
-// few queue checks instead of four real seconds.
-class SteppingClock final : public Clock
-{
-public:
-    quint32 tickMs() override { return m_now += 500; }
-    void sleepMs(quint32 ms) override { m_now += ms; }
-
-private:
-    quint32 m_now = 0;
-};
-
-// One emulated bus per test; the boxes go before the testbed, and every backend must be gone
-// before the bus (declare it after the bus).
-struct Bus
-{
-    UMockdevTestbed *testbed = umockdev_testbed_new();
-    std::vector<std::unique_ptr<EmulatedBox>> boxes;
-
-    EmulatedBox &add(const EmulatedBox::Descriptor &d = {})
-    {
-        boxes.push_back(std::make_unique<EmulatedBox>(testbed, d));
-        return *boxes.back();
-    }
-    ~Bus()
-    {
-        boxes.clear();
-        g_object_unref(testbed);
-    }
-};
 
 EmulatedBox::Descriptor box(QByteArray serial, int address, quint16 product = 0xEA61)
 {
@@ -73,8 +27,6 @@ EmulatedBox::Descriptor box(QByteArray serial, int address, quint16 product = 0x
     return d;
 }
 
-const quint8 kStatusRead[] = { FRAME_READ, STATUS_LEN, CODE_STATUS };
-
 // Polls the receive queue until `bytes` are there; bounded by a count, not by time.
 quint32 waitForQueue(LibUsbBackend &usb, UsbHandle h, quint32 bytes)
 {
@@ -83,25 +35,6 @@ quint32 waitForQueue(LibUsbBackend &usb, UsbHandle h, quint32 bytes)
         usb.checkRxQueue(h, &waiting, &queueStatus);
     return waiting;
 }
-
-using Request = EmulatedBox::ControlRequest;
-
-// The backend under test with the program's device link on top of it. Declare it after the Bus.
-struct LinkedBackend
-{
-    explicit LinkedBackend(UsbSettings settings = UsbSettings())
-        : usb(std::move(settings))
-    {
-    }
-    LibUsbBackend usb;
-    SteppingClock clock;
-    RecordedWarnings warnings;
-    DeviceLink link { usb, clock, warnings };
-    quint32 index = 99;
-
-    bool find() { return link.findDevice(DeviceLink::DEVICE_SERIAL, index); }
-    bool findAndOpen() { return find() && link.open(index); }
-};
 
 // Counts the receive-queue checks on their way to the backend.
 class CountingUsb final : public UsbXpress
@@ -167,16 +100,6 @@ std::thread meanwhile(std::function<void()> action)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         action();
     });
-}
-
-// Lists the devices and opens the first one directly, below the device link.
-UsbHandle openFirst(LibUsbBackend &usb)
-{
-    quint32 count = 0;
-    UsbHandle h = kClosedHandle;
-    if (usb.getNumDevices(&count) != UsbStatus::Success || usb.open(0, &h) != UsbStatus::Success)
-        return kClosedHandle;
-    return h;
 }
 
 // Root opens any file; for as long as this lives, the calling thread is held to the file
@@ -245,20 +168,10 @@ private:
 
 void TestUsb::initTestCase()
 {
-    // Run by hand without the preload library, the emulated-bus tests are skipped; asked for
-    // (as CTest does) but missing, that is a broken set-up, not a reason to pass quietly.
-    if (!qEnvironmentVariable("LD_PRELOAD").contains(QLatin1String("libumockdev-preload")))
-        return;
-    QVERIFY2(dlopen("libumockdev-preload.so.0", RTLD_LAZY | RTLD_NOLOAD),
-        "LD_PRELOAD names libumockdev-preload.so.0 but it is not loaded: is the Debian "
-        "package umockdev installed?");
-    m_emulated = true;
+    QString brokenSetUp;
+    m_emulated = emulatedBusReady(&brokenSetUp);
+    QVERIFY2(brokenSetUp.isEmpty(), qPrintable(brokenSetUp));
 }
-
-#define REQUIRE_EMULATED_BUS()                                                                     \
-    if (!m_emulated)                                                                               \
-    QSKIP("needs LD_PRELOAD=libumockdev-preload.so.0 (ctest sets it; or run under "                \
-          "umockdev-wrapper)")
 
 // --- settings ------------------------------------------------------------------------------------
 
@@ -506,15 +419,26 @@ void TestUsb::openAndCloseSequence_data()
     QTest::addColumn<QList<Request>>("onOpen");
     QTest::addColumn<Request>("onClose");
 
-    QTest::newRow("defaults") << QStringList() << QList<Request> { { 0x40, 0x02, 0x0002, 0 } }
+    // The halts of both bulk endpoints are cleared first (CLEAR_FEATURE to the endpoint).
+    const QList<Request> halts { { 0x02, 0x01, 0x0000, 0x02 }, { 0x02, 0x01, 0x0000, 0x82 } };
+    QTest::newRow("defaults") << QStringList()
+                              << halts + QList<Request> { { 0x40, 0x02, 0x0002, 0 } }
                               << Request { 0x40, 0x02, 0x0004, 0 };
     QTest::newRow("with the enable request")
         << QStringList { "enable=on" }
-        << QList<Request> { { 0x40, 0x00, 0xFFFF, 0 }, { 0x40, 0x02, 0x0002, 0 } }
+        << halts + QList<Request> { { 0x40, 0x00, 0xFFFF, 0 }, { 0x40, 0x02, 0x0002, 0 } }
         << Request { 0x40, 0x02, 0x0004, 0 };
     QTest::newRow("other values") << QStringList { "request=3", "open=12", "close=13", "index=1" }
-                                  << QList<Request> { { 0x40, 0x03, 0x0012, 1 } }
+                                  << halts + QList<Request> { { 0x40, 0x03, 0x0012, 1 } }
                                   << Request { 0x40, 0x03, 0x0013, 1 };
+    QTest::newRow("a CP210x bridge's enable, no halts cleared")
+        << QStringList { "enable=on", "enable-request-type=41", "enable-value=1", "clear-halt=off" }
+        << QList<Request> { { 0x41, 0x00, 0x0001, 0 }, { 0x40, 0x02, 0x0002, 0 } }
+        << Request { 0x40, 0x02, 0x0004, 0 };
+    QTest::newRow("the enable request's own index, apart from the others")
+        << QStringList { "enable=on", "enable-index=2", "index=1" }
+        << halts + QList<Request> { { 0x40, 0x00, 0xFFFF, 2 }, { 0x40, 0x02, 0x0002, 1 } }
+        << Request { 0x40, 0x02, 0x0004, 1 };
 }
 
 void TestUsb::openAndCloseSequence()
@@ -524,13 +448,16 @@ void TestUsb::openAndCloseSequence()
     QFETCH(QList<Request>, onOpen);
     QFETCH(Request, onClose);
 
-    Bus bus;
-    EmulatedBox &device = bus.add();
     UsbSettings settings;
     QString error;
     QVERIFY(settings.applyOptions(options, &error));
-    LibUsbBackend usb(settings);
-    const UsbHandle h = openFirst(usb);
+    // A box whose firmware knows the values the options name.
+    EmulatedBox::Descriptor d;
+    d.request = settings.request;
+    d.openValue = settings.openValue;
+    d.closeValue = settings.closeValue;
+    OneBox one(settings, d);
+    auto [device, usb, link, warnings, h] = one.openDirectly();
     QVERIFY(h != kClosedHandle);
     // The serial driver let go of the interface, we hold it, the firmware has been told.
     QVERIFY(!device.kernelDriverBound());
@@ -580,16 +507,12 @@ void TestUsb::statusReadThroughTheTransferPath()
     REQUIRE_EMULATED_BUS();
     QFETCH(quint8, in);
     QFETCH(quint8, out);
-    Bus bus;
     EmulatedBox::Descriptor d;
     d.inEndpoint = in;
     d.outEndpoint = out;
-    EmulatedBox &device = bus.add(d);
-    LinkedBackend b;
-    QVERIFY(b.findAndOpen());
-    LibUsbBackend &usb = b.usb;
-    DeviceLink &link = b.link;
-    RecordedWarnings &warnings = b.warnings;
+    OneBox one(UsbSettings(), d);
+    auto [device, usb, link, warnings, h] = one.openThroughTheLink();
+    QVERIFY(h != kClosedHandle);
 
     Reply reply {};
     QVERIFY(link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
@@ -615,10 +538,8 @@ void TestUsb::statusReadThroughTheTransferPath()
 void TestUsb::readReturnsWhatIsThereInPackets()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
-    LibUsbBackend usb;
-    const UsbHandle h = openFirst(usb);
+    OneBox one;
+    auto [device, usb, link, warnings, h] = one.openDirectly();
     QVERIFY(h != kClosedHandle);
 
     // Exactly one full packet, with no short packet after it: it must still be seen.
@@ -645,10 +566,8 @@ void TestUsb::readReturnsWhatIsThereInPackets()
 void TestUsb::flushDropsWhatCameUnasked()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
-    LibUsbBackend usb;
-    const UsbHandle h = openFirst(usb);
+    OneBox one;
+    auto [device, usb, link, warnings, h] = one.openDirectly();
     QVERIFY(h != kClosedHandle);
 
     device.sendUnsolicited(QByteArray("\xE1stale", 6));
@@ -675,14 +594,10 @@ void TestUsb::flushDropsWhatCameUnasked()
 void TestUsb::silentDeviceTimesOut()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
+    OneBox one;
+    auto [device, usb, link, warnings, h] = one.openThroughTheLink();
+    QVERIFY(h != kClosedHandle);
     device.setMode(EmulatedBox::Mode::Silent);
-    LinkedBackend b;
-    QVERIFY(b.findAndOpen());
-    LibUsbBackend &usb = b.usb;
-    DeviceLink &link = b.link;
-    RecordedWarnings &warnings = b.warnings;
 
     Reply reply {};
     QVERIFY(!link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
@@ -690,7 +605,6 @@ void TestUsb::silentDeviceTimesOut()
     QVERIFY(warnings.texts.isEmpty()); // silence is not a queue failure
     QCOMPARE(device.frames().size(), 1);
 
-    const UsbHandle h = link.deviceHandle();
     usb.setTimeouts(30, 30);
     quint8 buffer[MAX_REPLY];
     quint32 got = 99;
@@ -715,14 +629,10 @@ void TestUsb::silentDeviceTimesOut()
 void TestUsb::unplugMidTransactionFailsWithoutCrashing()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
-    LinkedBackend b;
-    QVERIFY(b.findAndOpen());
-    LibUsbBackend &usb = b.usb;
-    DeviceLink &link = b.link;
-    RecordedWarnings &warnings = b.warnings;
-    const UsbHandle h = link.deviceHandle();
+    OneBox one;
+    auto [device, usb, link, warnings, h] = one.openThroughTheLink();
+    QVERIFY(h != kClosedHandle);
+    const LinkedBackend &b = one.linked;
 
     // The box takes the request and is gone before it answers.
     device.setMode(EmulatedBox::Mode::VanishOnNextFrame);
@@ -756,14 +666,12 @@ void TestUsb::unplugMidTransactionFailsWithoutCrashing()
 void TestUsb::replyArrivingDuringTheQueueWaitIsSeenAtOnce()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
-    LibUsbBackend usb(endlessQueueWait());
-    const UsbHandle h = openFirst(usb);
+    OneBox one(endlessQueueWait());
+    auto [device, usb, link, warnings, h] = one.openDirectly();
     QVERIFY(h != kClosedHandle);
 
     const QByteArray reply("\xE1 reply", 7);
-    std::thread box = meanwhile([&device, &reply] { device.sendUnsolicited(reply); });
+    std::thread box = meanwhile([&one, &reply] { one.device.sendUnsolicited(reply); });
     quint32 waiting = 0, queueStatus = 0;
     const quint32 status = usb.checkRxQueue(h, &waiting, &queueStatus);
     box.join();
@@ -780,16 +688,14 @@ void TestUsb::replyArrivingDuringTheQueueWaitIsSeenAtOnce()
 void TestUsb::unplugDuringTheQueueWaitFailsAtOnce()
 {
     REQUIRE_EMULATED_BUS();
-    Bus bus;
-    EmulatedBox &device = bus.add();
-    device.setMode(EmulatedBox::Mode::Silent);
-    LibUsbBackend usb(endlessQueueWait());
-    const UsbHandle h = openFirst(usb);
+    OneBox one(endlessQueueWait());
+    auto [device, usb, link, warnings, h] = one.openDirectly();
     QVERIFY(h != kClosedHandle);
+    device.setMode(EmulatedBox::Mode::Silent);
     quint32 written = 0;
     QCOMPARE(usb.write(h, kStatusRead, sizeof kStatusRead, &written), quint32(UsbStatus::Success));
 
-    std::thread box = meanwhile([&device] { device.unplug(); });
+    std::thread box = meanwhile([&one] { one.device.unplug(); });
     quint32 waiting = 99, queueStatus = 0;
     const quint32 status = usb.checkRxQueue(h, &waiting, &queueStatus);
     box.join();
