@@ -14,10 +14,12 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QButtonGroup>
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -57,6 +59,17 @@ QList<QWidget *> focusStops(QWidget *root)
     return out;
 }
 
+// Tab stops at the checked button of an exclusive group, and the arrow keys choose within it.
+bool groupReached(QWidget *control, const QSet<QWidget *> &reached)
+{
+    auto *button = qobject_cast<QAbstractButton *>(control);
+    if (!button || !button->group() || !button->group()->exclusive())
+        return false;
+    const QList<QAbstractButton *> members = button->group()->buttons();
+    return std::any_of(members.begin(), members.end(),
+        [&reached](QAbstractButton *b) { return reached.contains(b); });
+}
+
 QString accessibleName(QWidget *w)
 {
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
@@ -73,6 +86,8 @@ private slots:
     void init() { QApplication::setQuitOnLastWindowClosed(false); }
 
     void everyControlHasItsOwnName();
+    void tabReachesEveryControl();
+    void capturedInfoFrameIsReadOnly();
     void menusAndShortcuts_data();
     void menusAndShortcuts();
     void helpTexts();
@@ -107,6 +122,87 @@ void TestWindowAccess::everyControlHasItsOwnName()
         owner.insert(name, control->objectName());
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+}
+
+// Tab alone, forwards, reaches every control of the header and of each tab page, and leaves every
+// text box without typing into it.
+void TestWindowAccess::tabReachesEveryControl()
+{
+    WindowHarness h;
+    MainWindow &w = h.create();
+    Ui::ZelvarinForm *ui = WindowTestAccess::form(w);
+    ui->EDIDtext->setEnabled(true); // as in custom EDID mode
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QList<QTextEdit *> textBoxes = w.centralWidget()->findChildren<QTextEdit *>();
+    QCOMPARE(textBoxes.size(), 5);
+
+    const QList<QWidget *> stops = focusStops(w.centralWidget());
+    QStringList problems;
+    for (int page = 0; page < ui->tabWidget->count(); ++page) {
+        ui->tabWidget->setCurrentIndex(page);
+        QHash<QTextEdit *, QString> texts;
+        for (QTextEdit *box : textBoxes)
+            texts.insert(box, box->toPlainText());
+        ui->tabWidget->tabBar()->setFocus(Qt::TabFocusReason);
+        QSet<QWidget *> reached;
+        for (int press = 0; press < 100; ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached << QApplication::focusWidget();
+        }
+        for (QWidget *control : stops) {
+            if (control->isVisibleTo(&w) && control->isEnabled() && !reached.contains(control)
+                && !groupReached(control, reached))
+                problems << QStringLiteral("%1 on page %2").arg(control->objectName()).arg(page);
+        }
+        for (QTextEdit *box : textBoxes) {
+            if (box->toPlainText() != texts.value(box))
+                problems << QStringLiteral("%1 typed into").arg(box->objectName());
+        }
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+
+    // The controls the form's own order leaves out come after its last stop, not in its midst.
+    QStringList appended;
+    for (QWidget *c = ui->enableAVR->nextInFocusChain(); c != ui->autoSwEn;
+         c = c->nextInFocusChain()) {
+        if (stops.contains(c))
+            appended << c->objectName();
+    }
+    QCOMPARE(appended,
+        (QStringList { "cmbInputSel", "cbAviPersistent", "txtHdrIf", "bHdrRepurpEn",
+            "bHdrRepurpDis", "cmbEdidAlgo", "cbClearEdid" }));
+}
+
+// The captured HDR InfoFrame is the box's: typing does not change it, it can still be selected
+// and copied by keyboard, and it looks like the text boxes beside it.
+void TestWindowAccess::capturedInfoFrameIsReadOnly()
+{
+    WindowHarness h;
+    MainWindow &w = h.create();
+    Ui::ZelvarinForm *ui = WindowTestAccess::form(w);
+    ui->tabWidget->setCurrentWidget(ui->tab_2);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QString captured = ui->txtHdrIf->toPlainText();
+    QVERIFY(!captured.isEmpty());
+
+    ui->txtHdrIf->setFocus();
+    QTest::keyClicks(ui->txtHdrIf, QStringLiteral("ab"));
+    QTest::keyClick(ui->txtHdrIf, Qt::Key_Backspace);
+    QTest::keyClick(ui->txtHdrIf, Qt::Key_Delete);
+    QCOMPARE(ui->txtHdrIf->toPlainText(), captured);
+    QTest::keyClick(ui->txtHdrIf, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(ui->txtHdrIf->textCursor().selectedText(), captured);
+
+    // The same background as the custom InfoFrame's box, which takes typing.
+    ui->IFtext->clear();
+    ui->txtHdrIf->clear();
+    const QImage typed = ui->IFtext->viewport()->grab().toImage();
+    const QImage shown = ui->txtHdrIf->viewport()->grab().toImage();
+    QCOMPARE(shown.pixelColor(shown.rect().center()), typed.pixelColor(typed.rect().center()));
 }
 
 void TestWindowAccess::menusAndShortcuts_data()
