@@ -175,6 +175,7 @@ private:
     int linkErrorsInARow = 0;
     int silentTicks = 0;
     int busyTicks = 0;
+    QString busyNotice; // on the status bar while the box stays busy
     bool inTick = false;
     int tickTransactions = 0;
     bool tickAbandoned = false;
