@@ -31,7 +31,7 @@ void MainWindow::installViewMenu()
     addAction(decoded);
     connect(decoded, &QAction::triggered, this, [this] { showDecodedView(); });
 
-    new PacketToolTips(ui->CECtext, ui->IFtext, ui->AVItext, this);
+    new PacketToolTips(ui->CECtext, ui->IFtext, ui->AVItext, ui->txtHdrIf, this);
 }
 
 void MainWindow::showDecodedView()
