@@ -7,6 +7,7 @@
 #include "edid/EdidText.h"
 #include "tests/support/WindowHarness.h"
 #include "tests/support/WindowTestAccess.h"
+#include "ui/Dialogs.h"
 #include "ui/HelpMenu.h"
 #include "ui/MainWindow.h"
 #include "ui/ScreenFit.h"
@@ -15,7 +16,9 @@
 #include <QAccessible>
 #include <QAction>
 #include <QButtonGroup>
+#include <QDialog>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -24,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -93,6 +97,7 @@ private slots:
     void helpTexts();
     void scdocToText_data();
     void scdocToText();
+    void textWrapsToItsWindow();
     void textColours_data();
     void textColours();
     void loadedTextReadableUnderDarkScheme();
@@ -292,6 +297,14 @@ void TestWindowAccess::scdocToText_data()
                                                     << "zelvarin(1)\n\nNAME";
     QTest::newRow("tabs indent") << "*-h*\n\tPrint"
                                  << "-h\n    Print";
+    QTest::newRow("a paragraph is one line") << "Lets the user\nopen the box.\n\nAnother."
+                                             << "Lets the user open the box.\n\nAnother.";
+    QTest::newRow("an indented paragraph is one line, after its term")
+        << "*--trace*\n\tLog every\n\trequest.\n*--simulate*"
+        << "--trace\n    Log every request.\n--simulate";
+    QTest::newRow("a heading stands alone, a comment splits no paragraph")
+        << "# NAME\nzelvarin -\n; SPDX\nconfigure"
+        << "NAME\nzelvarin - configure";
 }
 
 void TestWindowAccess::scdocToText()
@@ -299,6 +312,43 @@ void TestWindowAccess::scdocToText()
     QFETCH(QString, source);
     QFETCH(QString, text);
     QCOMPARE(HelpMenu::plainTextFromScdoc(source), text);
+}
+
+// Help > Help in the real dialog: it fits the screen, and at any width its text wraps, paragraph
+// by paragraph, with nothing to scroll sideways.
+void TestWindowAccess::textWrapsToItsWindow()
+{
+    WindowHarness h;
+    MainWindow &w = h.create();
+    h.dialogs.clear();
+    w.findChild<QAction *>(QStringLiteral("actionHelp"))->trigger();
+    const QString manual = h.dialogs.shown.at(0).text;
+
+    WidgetDialogs dialogs;
+    QStringList problems;
+    QTimer::singleShot(0, &w, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        auto *view = dialog ? dialog->findChild<QAbstractScrollArea *>() : nullptr;
+        if (!view) {
+            problems << QStringLiteral("no text view");
+            return;
+        }
+        const QSize screen = w.screen()->availableGeometry().size();
+        if (dialog->width() > screen.width() || dialog->height() > screen.height())
+            problems << QStringLiteral("wider or taller than the screen");
+        for (int width : { dialog->width(), 420 }) {
+            dialog->resize(width, dialog->height());
+            QCoreApplication::processEvents();
+            if (view->horizontalScrollBar()->maximum() > 0)
+                problems << QStringLiteral("scrolls sideways at %1 pixels").arg(width);
+        }
+        auto *text = qobject_cast<QTextEdit *>(view);
+        if (text && text->toPlainText().count(QLatin1Char('\n')) != manual.count(QLatin1Char('\n')))
+            problems << QStringLiteral("not one block per line");
+        dialog->reject();
+    });
+    dialogs.showText(&w, QStringLiteral("ZELVARIN Utility Help"), manual);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 }
 
 void TestWindowAccess::textColours_data()
