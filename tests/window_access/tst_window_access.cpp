@@ -376,17 +376,31 @@ void TestWindowAccess::textColours()
     }
     const double ratio = TextColours::contrast(colour, palette.color(QPalette::Base));
     QVERIFY2(ratio >= TextColours::MINIMUM_CONTRAST, qPrintable(QString::number(ratio)));
-    // Blue stays blue, so that text from a file still looks different from text from the box.
-    if (marking.hslSaturation() > 0)
+    // Blue stays blue, so that text from a file still looks different from text from the box,
+    // and reads as well as the scheme's own text.
+    if (marking.hslSaturation() > 0) {
         QCOMPARE(colour.hslHue(), marking.hslHue());
+        QVERIFY(ratio
+            >= TextColours::contrast(palette.color(QPalette::Text), palette.color(QPalette::Base)));
+    }
 }
 
+// Under a dark scheme a table loaded from a file reads as well as one read from the box, and is
+// still told apart by its blue.
 void TestWindowAccess::loadedTextReadableUnderDarkScheme()
 {
     WindowHarness h;
     MainWindow &w = h.create();
     QTextEdit *edid = WindowTestAccess::form(w)->EDIDtext;
     edid->setPalette(kDark);
+    const auto colourShown = [edid] {
+        QTextCursor cursor(edid->document());
+        cursor.setPosition(10);
+        return cursor.charFormat().foreground().color();
+    };
+    QVERIFY(QMetaObject::invokeMethod(&w, "ReadEDID"));
+    const QColor fromBox = colourShown();
+
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("t.txt"));
     {
@@ -397,14 +411,14 @@ void TestWindowAccess::loadedTextReadableUnderDarkScheme()
         f.write(EdidText::canonical(table).toLatin1());
     }
     h.dialogs.fileNames << file;
-
     QVERIFY(QMetaObject::invokeMethod(&w, "LoadEDIDfromFile"));
+    const QColor fromFile = colourShown();
 
-    QTextCursor cursor(edid->document());
-    cursor.setPosition(10);
-    const QColor colour = cursor.charFormat().foreground().color();
-    QVERIFY(TextColours::contrast(colour, kDark.color(QPalette::Base))
-        >= TextColours::MINIMUM_CONTRAST);
+    const QColor base = kDark.color(QPalette::Base);
+    QVERIFY2(TextColours::contrast(fromFile, base) >= TextColours::contrast(fromBox, base),
+        qPrintable(QStringLiteral("%1 on %2 against %3")
+                       .arg(fromFile.name(), base.name(), fromBox.name())));
+    QCOMPARE(fromFile.hslHue(), QColor(Qt::blue).hslHue());
 }
 
 // On a 640-pixel screen every control can be scrolled into view and the status bar stays on it.
