@@ -40,11 +40,6 @@ HelpMenu::HelpMenu(QMainWindow &window, Dialogs &dialogs, QMenu *menu, QAction *
     notices->setObjectName(QStringLiteral("actionThirdPartyNotices"));
     menu->addAction(notices);
     connect(notices, &QAction::triggered, this, &HelpMenu::showNotices);
-
-    if (about) {
-        help->setFont(about->font());
-        notices->setFont(about->font());
-    }
 }
 
 QString HelpMenu::plainTextFromScdoc(const QString &source)

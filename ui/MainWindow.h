@@ -95,6 +95,7 @@ private:
     void runConnectSequence();
     void releaseForm();
     void teardown();
+    void matchMenuFonts();
     void showStatus(const QString &text, int timeoutMs);
     void clearTextBuffer();
 

@@ -25,7 +25,6 @@ void MainWindow::installViewMenu()
     decoded->setObjectName(QStringLiteral("actionDecoded"));
     decoded->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     decoded->setShortcutContext(Qt::WindowShortcut);
-    decoded->setFont(ui->actionExit->font());
     menu->addAction(decoded);
     // The menu bar is hidden from the window's shortcut map until the menu opens.
     addAction(decoded);

@@ -94,6 +94,7 @@ private slots:
     void capturedInfoFrameIsReadOnly();
     void menusAndShortcuts_data();
     void menusAndShortcuts();
+    void menuEntriesShareOneFont();
     void helpTexts();
     void scdocToText_data();
     void scdocToText();
@@ -257,6 +258,31 @@ void TestWindowAccess::menusAndShortcuts()
     QCOMPARE(help, (QStringList { "actionHelp", "actionAbout", "actionThirdPartyNotices" }));
     QCOMPARE(w.findChild<QAction *>(QStringLiteral("actionExit"))->shortcut(),
         QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+// Every menu draws its entries in one font: the form's entries and those added beside them.
+void TestWindowAccess::menuEntriesShareOneFont()
+{
+    WindowHarness h;
+    MainWindow &w = h.create();
+    QStringList problems;
+    for (QAction *title : w.menuBar()->actions()) {
+        QMenu *menu = title->menu();
+        QVERIFY(menu);
+        QSet<qreal> sizes;
+        QStringList entries;
+        for (QAction *entry : menu->actions()) {
+            if (entry->isSeparator())
+                continue;
+            const qreal size = entry->font().resolve(menu->font()).pointSizeF();
+            sizes << size;
+            entries << QStringLiteral("%1 %2pt").arg(entry->objectName()).arg(size);
+        }
+        if (sizes.size() != 1)
+            problems << menu->objectName() + QStringLiteral(": ")
+                    + entries.join(QStringLiteral(", "));
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 }
 
 void TestWindowAccess::helpTexts()
