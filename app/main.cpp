@@ -99,8 +99,8 @@ int main(int argc, char **argv)
                        "repeatable; 10c4:ea61 is always looked at)."),
         QStringLiteral("VID:PID"));
     const QCommandLineOption usbOptionOption(QStringLiteral("usb-option"),
-        QStringLiteral("Change a USB control request value, NAME=VALUE (repeatable; see "
-                       "docs/hardware.md)."),
+        QStringLiteral("Change a USB control request value, NAME=VALUE (repeatable; the names "
+                       "are in zelvarin(1))."),
         QStringLiteral("NAME=VALUE"));
     parser.addOption(usbIdOption);
     parser.addOption(usbOptionOption);

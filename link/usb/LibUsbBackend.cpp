@@ -4,6 +4,7 @@
 #include "link/usb/LibUsbBackend.h"
 
 #include "link/usb/BulkInReader.h"
+#include "link/usb/UsbAccessHint.h"
 
 #include <libusb.h>
 
@@ -177,9 +178,8 @@ void LibUsbBackend::reportAccessDenied(libusb_device *device)
         return;
     m_accessReported.insert(name);
 #ifdef Q_OS_LINUX
-    m_notice("ZELVARIN USB: no permission to open USB device " + name
-        + "; install the udev rule dist/60-zelvarin.rules (see docs/hardware.md) and "
-          "plug the box in again.");
+    m_notice(
+        "ZELVARIN USB: no permission to open USB device " + name + "; " + UsbAccessHint::advice());
 #else
     m_notice("ZELVARIN USB: no permission to open USB device " + name + '.');
 #endif
