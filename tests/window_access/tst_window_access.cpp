@@ -90,6 +90,7 @@ private slots:
     void init() { QApplication::setQuitOnLastWindowClosed(false); }
 
     void everyControlHasItsOwnName();
+    void tabReachesEveryControl_data();
     void tabReachesEveryControl();
     void capturedInfoFrameIsReadOnly();
     void menusAndShortcuts_data();
@@ -132,12 +133,22 @@ void TestWindowAccess::everyControlHasItsOwnName()
 
 // Tab alone, forwards, reaches every control of the header and of each tab page, and leaves every
 // text box without typing into it.
+void TestWindowAccess::tabReachesEveryControl_data()
+{
+    QTest::addColumn<bool>("shortScreen");
+    QTest::newRow("the window fits the screen") << false;
+    QTest::newRow("the form scrolls on a short screen") << true;
+}
+
 void TestWindowAccess::tabReachesEveryControl()
 {
+    QFETCH(bool, shortScreen);
     WindowHarness h;
     MainWindow &w = h.create();
     Ui::ZelvarinForm *ui = WindowTestAccess::form(w);
     ui->EDIDtext->setEnabled(true); // as in custom EDID mode
+    if (shortScreen)
+        QVERIFY(ScreenFit::fitInto(w, QRect(0, 0, 1366, 640)));
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
