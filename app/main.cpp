@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "app/DisplayScale.h"
+#include "app/StartUpMessages.h"
+#include "app/ToolkitOptions.h"
 #include "link/Clock.h"
 #include "link/DeviceLink.h"
 #include "session/ExitCodes.h"
@@ -49,8 +51,9 @@ void chooseOffscreenWithoutDisplay(int argc, char **argv)
     const bool noDisplay
         = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     const bool headlessUse = hasArgument(argc, argv, "--screenshot")
-        || hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")
-        || hasArgument(argc, argv, "--version") || hasArgument(argc, argv, "-v");
+        || hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "--help-all")
+        || hasArgument(argc, argv, "-h") || hasArgument(argc, argv, "--version")
+        || hasArgument(argc, argv, "-v");
     if (noDisplay && headlessUse && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #else
@@ -96,18 +99,18 @@ int main(int argc, char **argv)
                        "repeatable; 10c4:ea61 is always looked at)."),
         QStringLiteral("VID:PID"));
     const QCommandLineOption usbOptionOption(QStringLiteral("usb-option"),
-        QStringLiteral("Change a USB control request value, NAME=VALUE (repeatable; see "
-                       "docs/hardware.md)."),
+        QStringLiteral("Change a USB control request value, NAME=VALUE (repeatable; the names "
+                       "are in zelvarin(1))."),
         QStringLiteral("NAME=VALUE"));
     parser.addOption(usbIdOption);
     parser.addOption(usbOptionOption);
 #endif
     // parse() rather than process(): process() ends a wrong command line with 1, which here
-    // means trouble with the box.
+    // means trouble with the box. The toolkit's own options are the toolkit's to read.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (!parser.parse(LinkSetup::normalisedArguments(arguments)))
+    if (!parser.parse(LinkSetup::normalisedArguments(ToolkitOptions::removed(arguments))))
         return usageError(parser.errorText());
     // The window takes no file or other plain argument; one given is a mistake, perhaps a
     // misspelt option.
@@ -128,9 +131,15 @@ int main(int argc, char **argv)
 #endif
 
     chooseOffscreenWithoutDisplay(argc, argv);
+    StartUpMessages::install(parser.isSet(screenshotOption));
     QApplication app(argc, argv);
+    StartUpMessages::toolkitStarted();
     // Desktops match the window to its desktop entry, and so to its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zelvarin.Utility"));
+    // With the toolkit's options, which only the application object knows; process() prints
+    // them and ends with 0.
+    if (parser.isSet(QStringLiteral("help-all")))
+        parser.process(QStringList { arguments.constFirst(), QStringLiteral("--help-all") });
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(ExitCode::Ok);
     if (parser.isSet(QStringLiteral("version")))

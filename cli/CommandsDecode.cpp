@@ -150,19 +150,12 @@ int infoframeDecode(CliSession &session, CommandArgs &args)
     if (const int bad = hexArgument(command, args.positionals().mid(1), bytes))
         return bad;
 
-    // Without --type the decoder tells a header from a payload by the first byte. With it, the
-    // bytes are that frame's payload, unless they start with its own type code: no payload
-    // starts so (for HDR the EOTF would have reserved bits set, for AVI the colour format would
-    // be a reserved one), so then they are a whole frame of that type.
-    InfoFrameDecoder::Hint hint = InfoFrameDecoder::Hint::Detect;
-    if (kind) {
-        const bool hdr = *kind == InfoFrameKind::Hdr;
-        const quint8 code = hdr ? InfoFrameDecoded::Hdr : InfoFrameDecoded::Avi;
-        hint = quint8(bytes.at(0)) == code ? InfoFrameDecoder::Hint::WithHeader
-            : hdr                          ? InfoFrameDecoder::Hint::HdrPayload
-                                           : InfoFrameDecoder::Hint::AviPayload;
-    }
-    const InfoFrameDecoded decoded = InfoFrameDecoder::decode(bytes, hint);
+    // Without --type the decoder tells a header from a payload by the first byte; with it, the
+    // window's rule for its InfoFrame text boxes.
+    const InfoFrameDecoded::Type as = !kind ? InfoFrameDecoded::Unknown
+        : *kind == InfoFrameKind::Hdr       ? InfoFrameDecoded::Hdr
+                                            : InfoFrameDecoded::Avi;
+    const InfoFrameDecoded decoded = InfoFrameDecoder::decodeAs(as, bytes);
     print(session, InfoFrameDescriber::lines(decoded), InfoFrameDescriber::json(decoded));
     return ExitCode::Ok;
 }

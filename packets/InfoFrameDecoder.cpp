@@ -162,3 +162,12 @@ InfoFrameDecoded InfoFrameDecoder::decode(const QByteArray &bytes, Hint hint)
         out.avi = avi(p, out);
     return out;
 }
+
+InfoFrameDecoded InfoFrameDecoder::decodeAs(InfoFrameDecoded::Type kind, const QByteArray &bytes)
+{
+    if (kind == InfoFrameDecoded::Unknown)
+        return decode(bytes, Hint::Detect);
+    if (!bytes.isEmpty() && quint8(bytes[0]) == kind)
+        return decode(bytes, Hint::WithHeader);
+    return decode(bytes, kind == InfoFrameDecoded::Hdr ? Hint::HdrPayload : Hint::AviPayload);
+}

@@ -26,4 +26,11 @@ constexpr int HDR_STATIC_SIZE = 26;
 // byte that has the colour format or active format bits set, or else is 13 bytes long.
 InfoFrameDecoded decode(const QByteArray &bytes, Hint hint = Hint::Detect);
 
+// The bytes of one kind of InfoFrame (Hdr or Avi) as a person types or pastes them, the rule
+// every front end reads them by: the whole frame (type, version, length, checksum, data) when they
+// start with that kind's own type code, else its payload. No payload starts so: for HDR the EOTF
+// would have its reserved bits set, for AVI the colour format would be a reserved one. Unknown
+// as `kind` detects, as decode() does.
+InfoFrameDecoded decodeAs(InfoFrameDecoded::Type kind, const QByteArray &bytes);
+
 } // namespace InfoFrameDecoder

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextEdit>
 
 namespace {
 
@@ -67,6 +68,12 @@ const Named kBuddies[] = {
     { "label_17", "leReset" },
 };
 
+// Controls the form's tab order leaves out, in the order they stand on the window: header, then
+// the HDR / IF and CONFIG tabs. They follow the form's own order, after its last stop.
+const char *const kAppendedTabStops[] = { "cmbInputSel", "cbAviPersistent", "txtHdrIf",
+    "bHdrRepurpEn", "bHdrRepurpDis", "cmbEdidAlgo", "cbClearEdid" };
+const char kLastFormTabStop[] = "enableAVR";
+
 QString translated(const char *text)
 {
     return QCoreApplication::translate("AccessibleForm", text);
@@ -97,10 +104,39 @@ void addButtonShortcut(QMainWindow &window, const char *buttonName, const QKeySe
     });
 }
 
+// Tab leaves every text box instead of typing a tab character (no field takes one), and every
+// control can be reached with Tab alone.
+void completeTabChain(QMainWindow &window)
+{
+    for (QTextEdit *box : window.findChildren<QTextEdit *>())
+        box->setTabChangesFocus(true);
+    QWidget *previous = window.findChild<QWidget *>(QLatin1String(kLastFormTabStop));
+    for (const char *name : kAppendedTabStops) {
+        QWidget *next = window.findChild<QWidget *>(QLatin1String(name));
+        if (!previous || !next)
+            return;
+        QWidget::setTabOrder(previous, next);
+        previous = next;
+    }
+}
+
+// The captured HDR InfoFrame is the box's, rewritten at every status tick: it can be selected and
+// copied, by mouse or keyboard, but not typed into. Its look stays that of the other text boxes.
+void makeCaptureReadOnly(QMainWindow &window)
+{
+    if (auto *capture = window.findChild<QTextEdit *>(QStringLiteral("txtHdrIf"))) {
+        capture->setReadOnly(true);
+        capture->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    }
+}
+
 } // namespace
 
 void AccessibleForm::apply(QMainWindow &window)
 {
+    completeTabChain(window);
+    makeCaptureReadOnly(window);
+
     for (const Named &n : kNames) {
         if (auto *w = window.findChild<QWidget *>(QLatin1String(n.object)))
             w->setAccessibleName(translated(n.name));

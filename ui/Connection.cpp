@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTimerEvent>
 
 // Watching the connection: a box that goes silent or away is noticed, said once, and no longer
@@ -19,8 +20,11 @@ namespace {
 constexpr int LOST_AFTER_LINK_ERRORS = 3;
 // Consecutive status ticks whose first exchange got no reply.
 constexpr int LOST_AFTER_SILENT_TICKS = 3;
-// Status ticks an EDID refresh waits for the busy flag to clear before saying so.
-constexpr int BUSY_TICKS_REPORTED = 10;
+// Status ticks in a row on which the box reports busy before the window says so. The box's own
+// work (preparing an EDID table, taking a new EDID mode) ends within the five seconds an EDID read
+// waits for it, two ticks at most; five ticks (15 s) is well past any busy spell that ends by
+// itself, and soon enough that a user learns why the window has stopped following the box.
+constexpr int BUSY_TICKS_REPORTED = 5;
 // How often to look for a box; a box that is there but does not answer is asked less and less
 // often (each attempt blocks the window for the reply wait).
 constexpr int SEARCH_PERIOD_MS = 2000;
@@ -42,6 +46,7 @@ void MainWindow::resetConnectionWatch()
     linkErrorsInARow = 0;
     silentTicks = 0;
     busyTicks = 0;
+    busyNotice.clear();
     tickAbandoned = false;
     searchPeriodMs = SEARCH_PERIOD_MS;
     stopBoxSearch();
@@ -91,14 +96,23 @@ bool MainWindow::lostDuringTick() const
     return inTick && !m_services.link->isOpen();
 }
 
+// Said once per busy spell and left on the status bar while it lasts: a message that timed out
+// would leave a window that silently stopped following the box. It goes once the box answers,
+// unless something newer has taken its place.
 void MainWindow::noteBusyTick(bool busy)
 {
     if (!busy) {
         busyTicks = 0;
+        if (!busyNotice.isEmpty() && statusBar()->currentMessage() == busyNotice)
+            statusBar()->clearMessage();
+        busyNotice.clear();
         return;
     }
-    if (++busyTicks == BUSY_TICKS_REPORTED)
-        showStatus(tr("The box stays busy: EDID values not read."), 4000);
+    if (++busyTicks != BUSY_TICKS_REPORTED)
+        return;
+    busyNotice = edidRefreshPending ? tr("The box stays busy: EDID values not read.")
+                                    : tr("The box stays busy: settings not read.");
+    showStatus(busyNotice, 0);
 }
 
 void MainWindow::boxLost()

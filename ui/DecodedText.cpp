@@ -44,13 +44,13 @@ bool bytesOf(const QString &text, const QString &what, QByteArray &bytes, QStrin
     return true;
 }
 
-QStringList infoFrame(const QString &text, InfoFrameDecoder::Hint hint)
+QStringList infoFrame(const QString &text, InfoFrameDecoded::Type kind)
 {
     QByteArray bytes;
     QString why;
     if (!bytesOf(text, QStringLiteral("an InfoFrame"), bytes, why))
         return { why };
-    return InfoFrameDescriber::lines(InfoFrameDecoder::decode(bytes, hint));
+    return InfoFrameDescriber::lines(InfoFrameDecoder::decodeAs(kind, bytes));
 }
 
 // The heading and the first field: "AVI InfoFrame, payload of 13 bytes; Colour format: RGB".
@@ -81,14 +81,14 @@ QStringList edid(const QString &text)
     return EdidDescriber::lines(EdidDecoder::decode(bytes));
 }
 
-QStringList hdrPayload(const QString &text)
+QStringList hdrInfoFrame(const QString &text)
 {
-    return infoFrame(text, InfoFrameDecoder::Hint::HdrPayload);
+    return infoFrame(text, InfoFrameDecoded::Hdr);
 }
 
-QStringList aviPayload(const QString &text)
+QStringList aviInfoFrame(const QString &text)
 {
-    return infoFrame(text, InfoFrameDecoder::Hint::AviPayload);
+    return infoFrame(text, InfoFrameDecoded::Avi);
 }
 
 QStringList cec(const QString &text)
@@ -123,14 +123,14 @@ QString cecLine(const QString &text)
     return text.trimmed().isEmpty() ? QString() : cec(text).first();
 }
 
-QString hdrPayloadLine(const QString &text)
+QString hdrInfoFrameLine(const QString &text)
 {
-    return firstLines(text, hdrPayload(text));
+    return firstLines(text, hdrInfoFrame(text));
 }
 
-QString aviPayloadLine(const QString &text)
+QString aviInfoFrameLine(const QString &text)
 {
-    return firstLines(text, aviPayload(text));
+    return firstLines(text, aviInfoFrame(text));
 }
 
 } // namespace DecodedText

@@ -15,10 +15,11 @@ namespace DecodedText {
 
 // The hex text of an EDID table, as EDIDtext holds it.
 QStringList edid(const QString &text);
-// The data bytes of an HDR InfoFrame, as IFtext holds them.
-QStringList hdrPayload(const QString &text);
-// The data bytes of an AVI InfoFrame, as AVItext holds them.
-QStringList aviPayload(const QString &text);
+// An HDR InfoFrame as IFtext holds it (header, checksum and data) or as txtHdrIf shows it (the
+// data bytes alone); InfoFrameDecoder::decodeAs tells them apart, as zelvarinctl does.
+QStringList hdrInfoFrame(const QString &text);
+// An AVI InfoFrame as AVItext holds it (the data bytes, or a whole frame pasted in).
+QStringList aviInfoFrame(const QString &text);
 // One CEC message: header, opcode, operands, as CECtext holds it.
 QStringList cec(const QString &text);
 // The HDR InfoFrame the box captured from the incoming signal; null when no signal was read yet.
@@ -26,7 +27,7 @@ QStringList captured(const SignalInfo *signal);
 
 // The same on one line, for a tooltip; empty when the text is empty.
 QString cecLine(const QString &text);
-QString hdrPayloadLine(const QString &text);
-QString aviPayloadLine(const QString &text);
+QString hdrInfoFrameLine(const QString &text);
+QString aviInfoFrameLine(const QString &text);
 
 } // namespace DecodedText

@@ -50,8 +50,8 @@ DecodedView::DecodedView(const Sources &sources, const SignalInfo *signal, QWidg
         metrics.lineSpacing() * TEXT_LINES + 72);
 
     follow(sources.edid, EdidPage, DecodedText::edid);
-    follow(sources.hdr, HdrPage, DecodedText::hdrPayload);
-    follow(sources.avi, AviPage, DecodedText::aviPayload);
+    follow(sources.hdr, HdrPage, DecodedText::hdrInfoFrame);
+    follow(sources.avi, AviPage, DecodedText::aviInfoFrame);
     follow(sources.cec, CecPage, DecodedText::cec);
     setLines(CapturedPage, DecodedText::captured(signal));
 }

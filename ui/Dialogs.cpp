@@ -9,12 +9,45 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDatabase>
-#include <QPlainTextEdit>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
+
+namespace {
+
+// One block per line, wrapped at the view's width; a line indented by blanks keeps its indent
+// on every line it wraps to (four blanks make one step).
+void fillWrapped(QTextEdit &view, const QString &text)
+{
+    QTextDocument *document = view.document();
+    document->setIndentWidth(QFontMetrics(view.font()).horizontalAdvance(QLatin1Char(' ')) * 4);
+    QTextCursor cursor(document);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString &line = lines.at(i);
+        qsizetype blanks = 0;
+        while (blanks < line.size() && line.at(blanks) == QLatin1Char(' '))
+            ++blanks;
+        QTextBlockFormat format;
+        format.setIndent(int(blanks / 4));
+        if (i == 0)
+            cursor.setBlockFormat(format);
+        else
+            cursor.insertBlock(format);
+        cursor.insertText(line.mid(blanks));
+    }
+    view.moveCursor(QTextCursor::Start);
+}
+
+} // namespace
 
 void WidgetDialogs::deviceWarning(const QString &text)
 {
@@ -57,19 +90,24 @@ void WidgetDialogs::showText(QWidget *parent, const QString &title, const QStrin
 {
     QDialog dialog(parent);
     dialog.setWindowTitle(title);
-    auto *view = new QPlainTextEdit(text);
+    auto *view = new QTextEdit;
+    view->setObjectName(QStringLiteral("textView"));
     view->setReadOnly(true);
     view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setLineWrapMode(QTextEdit::WidgetWidth);
     view->setAccessibleName(title);
+    fillWrapped(*view, text);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto *layout = new QVBoxLayout(&dialog);
     layout->addWidget(view);
     layout->addWidget(buttons);
-    // Wide enough for the 100-column text, as tall as the window usually is.
+    // A hundred columns and forty lines where the screen has room; the text wraps to less.
     const QFontMetrics metrics(view->font());
-    dialog.resize(metrics.horizontalAdvance(QLatin1Char('M')) * 104, metrics.height() * 40);
+    QSize size(metrics.horizontalAdvance(QLatin1Char('M')) * 104, metrics.height() * 40);
+    if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size);
     dialog.exec();
 }
 

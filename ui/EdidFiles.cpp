@@ -51,8 +51,10 @@ void MainWindow::showEdidImage(const EdidImage &image)
 void MainWindow::LoadEDIDfromFile()
 {
     clearTextBuffer();
-    const QString fileName = m_services.dialogs->openFileName(
-        this, tr("Open file"), QString(), tr("Binary Files (*.bin);;All files (*.*)"));
+    // Both forms the load reads are shown at first; the binary-only and all-files choices follow.
+    const QString fileName = m_services.dialogs->openFileName(this, tr("Open file"), QString(),
+        tr("EDID tables, binary or hex text (*.bin *.txt *.hex);;Binary Files (*.bin);;"
+           "All files (*.*)"));
     if (fileName.isEmpty())
         return;
 

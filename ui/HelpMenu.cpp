@@ -40,11 +40,6 @@ HelpMenu::HelpMenu(QMainWindow &window, Dialogs &dialogs, QMenu *menu, QAction *
     notices->setObjectName(QStringLiteral("actionThirdPartyNotices"));
     menu->addAction(notices);
     connect(notices, &QAction::triggered, this, &HelpMenu::showNotices);
-
-    if (about) {
-        help->setFont(about->font());
-        notices->setFont(about->font());
-    }
 }
 
 QString HelpMenu::plainTextFromScdoc(const QString &source)
@@ -54,15 +49,27 @@ QString HelpMenu::plainTextFromScdoc(const QString &source)
         QStringLiteral("(?<![A-Za-z0-9])_([^_\\n]+)_(?![A-Za-z0-9])"));
     static const QRegularExpression heading(QStringLiteral("^#+ +"));
     QStringList out;
+    // The source is wrapped at its own width; the reader's window wraps again at its width, so
+    // the lines of a paragraph are joined, as scdoc joins them. A paragraph ends at an empty line,
+    // a heading or a change of indentation (an option and its description).
+    bool joinable = false;
+    bool indented = false;
     const QStringList lines = source.split(QLatin1Char('\n'));
     for (QString line : lines) {
         if (line.startsWith(QLatin1Char(';')))
             continue; // a comment
+        const bool isHeading = line.startsWith(QLatin1Char('#'));
+        const bool isIndented = line.startsWith(QLatin1Char('\t'));
         line.replace(heading, QString());
         line.replace(bold, QStringLiteral("\\1"));
         line.replace(underline, QStringLiteral("\\1"));
         line.replace(QLatin1Char('\t'), QStringLiteral("    "));
-        out << line;
+        if (joinable && !line.isEmpty() && !isHeading && isIndented == indented)
+            out.last() += QLatin1Char(' ') + line.trimmed();
+        else
+            out << line;
+        joinable = !line.isEmpty() && !isHeading;
+        indented = isIndented;
     }
     // The comments leave runs of empty lines behind.
     return out.join(QLatin1Char('\n'))

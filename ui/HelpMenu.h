@@ -20,7 +20,8 @@ public:
     // Adds the entries to `menu` around `about`; lives as long as `window`.
     HelpMenu(QMainWindow &window, Dialogs &dialogs, QMenu *menu, QAction *about);
 
-    // The man page source (scdoc) as text to read: markup and comments dropped.
+    // The man page source (scdoc) as text to read: markup and comments dropped, each paragraph on
+    // one line (indented by four blanks where the source indents it) for the reader to wrap.
     static QString plainTextFromScdoc(const QString &source);
 
 private:

@@ -14,6 +14,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QThread>
 #include <cstdlib>
@@ -45,6 +47,7 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     new HelpMenu(*this, *m_services.dialogs, ui->menuHelp, ui->actionAbout);
     addSettingsPresetActions();
     installViewMenu();
+    matchMenuFonts();
     m_services.link->markClosed();
     connectBox();
 }
@@ -103,6 +106,18 @@ void MainWindow::FileAbout()
 void MainWindow::SetEPState()
 {
     writeAllRegisters(m_services.link->registerMirror);
+}
+
+// The form draws its menu entries in a font of their own; the entries added beside them (Connect,
+// the settings files, Decoded..., Help) are drawn in the same, so that no menu mixes two sizes.
+void MainWindow::matchMenuFonts()
+{
+    for (QAction *title : menuBar()->actions()) {
+        if (QMenu *menu = title->menu()) {
+            for (QAction *entry : menu->actions())
+                entry->setFont(ui->actionExit->font());
+        }
+    }
 }
 
 void MainWindow::showStatus(const QString &text, int timeoutMs)

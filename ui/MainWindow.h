@@ -95,6 +95,7 @@ private:
     void runConnectSequence();
     void releaseForm();
     void teardown();
+    void matchMenuFonts();
     void showStatus(const QString &text, int timeoutMs);
     void clearTextBuffer();
 
@@ -175,6 +176,7 @@ private:
     int linkErrorsInARow = 0;
     int silentTicks = 0;
     int busyTicks = 0;
+    QString busyNotice; // on the status bar while the box stays busy
     bool inTick = false;
     int tickTransactions = 0;
     bool tickAbandoned = false;

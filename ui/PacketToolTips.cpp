@@ -8,13 +8,15 @@
 #include <QPointer>
 #include <QTextEdit>
 
-PacketToolTips::PacketToolTips(QTextEdit *cec, QTextEdit *hdr, QTextEdit *avi, QObject *parent)
+PacketToolTips::PacketToolTips(
+    QTextEdit *cec, QTextEdit *hdr, QTextEdit *avi, QTextEdit *captured, QObject *parent)
     : QObject(parent)
 {
     setObjectName(QStringLiteral("packetToolTips"));
     follow(cec, DecodedText::cecLine);
-    follow(hdr, DecodedText::hdrPayloadLine);
-    follow(avi, DecodedText::aviPayloadLine);
+    follow(hdr, DecodedText::hdrInfoFrameLine);
+    follow(avi, DecodedText::aviInfoFrameLine);
+    follow(captured, DecodedText::hdrInfoFrameLine);
 }
 
 void PacketToolTips::follow(QTextEdit *box, QString (*line)(const QString &))

@@ -59,7 +59,6 @@ void MainWindow::followEdidRefresh()
     // A failed read tells nothing about the box's state: ask again at the next tick.
     if (!readStatus(status.reply, STATUS_LEN))
         return;
-    noteBusyTick(status.busy());
     if (status.busy())
         return;
     edidRefreshPending = false;
@@ -72,6 +71,9 @@ void MainWindow::reflectSettings()
     Reply signal {};
     const bool statusOk = readStatus(status.reply, STATUS_LEN);
     const bool signalOk = readRegisters(Block::SIGNAL, signal, Block::SIGNAL_REFLECT_LEN);
+    // Every tick reads the status here, pending EDID refresh or not: one count per tick.
+    if (statusOk && inTick)
+        noteBusyTick(status.busy());
     if (!statusOk || status.busy() || !signalOk)
         return;
 

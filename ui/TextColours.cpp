@@ -4,6 +4,8 @@
 #include "ui/TextColours.h"
 
 #include <QPalette>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -22,16 +24,17 @@ double luminance(const QColor &colour)
 }
 
 // Moves the colour's lightness away from the background's, keeping hue and saturation, until the
-// contrast is enough (or the lightness runs out, when the other end is taken).
-QColor withContrast(const QColor &colour, const QColor &background)
+// contrast reaches `wanted` (or the lightness runs out, when the far end is taken).
+QColor withContrast(const QColor &colour, const QColor &background, double wanted)
 {
-    if (TextColours::contrast(colour, background) >= TextColours::MINIMUM_CONTRAST)
+    if (TextColours::contrast(colour, background) >= wanted)
         return colour;
     const QColor hsl = colour.toHsl();
     const bool lighter = luminance(background) < 0.18;
-    for (int l = hsl.lightness(); l >= 0 && l <= 255; l += lighter ? 5 : -5) {
+    // Single steps: the first colour that is enough keeps the most of the marking's own colour.
+    for (int l = hsl.lightness(); l >= 0 && l <= 255; l += lighter ? 1 : -1) {
         const QColor candidate = QColor::fromHsl(hsl.hslHue(), hsl.hslSaturation(), l).toRgb();
-        if (TextColours::contrast(candidate, background) >= TextColours::MINIMUM_CONTRAST)
+        if (TextColours::contrast(candidate, background) >= wanted)
             return candidate;
     }
     return lighter ? QColor(Qt::white) : QColor(Qt::black);
@@ -50,11 +53,14 @@ QColor TextColours::forText(const QPalette &palette, const QColor &marking)
     if (!isDark(palette))
         return marking;
     const QColor background = palette.color(QPalette::Base);
+    const QColor plain = palette.color(QPalette::Text);
     // Black means "plain text": the scheme's own text colour says that best.
-    const QColor wanted = marking.toHsl().hslSaturation() == 0 && marking.lightness() < 128
-        ? palette.color(QPalette::Text)
-        : marking;
-    return withContrast(wanted, background);
+    if (marking.toHsl().hslSaturation() == 0 && marking.lightness() < 128)
+        return withContrast(plain, background, MINIMUM_CONTRAST);
+    // A marked text stands beside plain text (a table from a file beside one from the box): it
+    // gets as much contrast as the plain text has, so that it never looks dimmed or disabled.
+    return withContrast(
+        marking, background, std::max(MINIMUM_CONTRAST, contrast(plain, background)));
 }
 
 double TextColours::contrast(const QColor &a, const QColor &b)

@@ -9,8 +9,8 @@ class QPalette;
 
 // Colours for text the window marks by colour (the EDID table: black from the box, blue from a
 // file). Under a light colour scheme the marking colours are used as they are; under a dark one
-// they would be near-invisible on the dark text background, so a colour of the same hue with
-// enough contrast is taken instead.
+// they would be near-invisible on the dark text background, so a colour of the same hue is taken
+// instead, with as much contrast as the scheme's own text has (and at least MINIMUM_CONTRAST).
 class TextColours
 {
 public:

@@ -25,13 +25,12 @@ void MainWindow::installViewMenu()
     decoded->setObjectName(QStringLiteral("actionDecoded"));
     decoded->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     decoded->setShortcutContext(Qt::WindowShortcut);
-    decoded->setFont(ui->actionExit->font());
     menu->addAction(decoded);
     // The menu bar is hidden from the window's shortcut map until the menu opens.
     addAction(decoded);
     connect(decoded, &QAction::triggered, this, [this] { showDecodedView(); });
 
-    new PacketToolTips(ui->CECtext, ui->IFtext, ui->AVItext, this);
+    new PacketToolTips(ui->CECtext, ui->IFtext, ui->AVItext, ui->txtHdrIf, this);
 }
 
 void MainWindow::showDecodedView()

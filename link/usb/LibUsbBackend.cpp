@@ -5,6 +5,7 @@
 
 #include "link/usb/BulkInReader.h"
 #include "link/usb/BulkOutWriter.h"
+#include "link/usb/UsbAccessHint.h"
 #include "link/usb/UsbDescriptors.h"
 
 #include <QFileDevice>
@@ -209,9 +210,8 @@ void LibUsbBackend::reportAccessDenied(libusb_device *device)
         return;
     m_accessReported.insert(name);
 #ifdef Q_OS_LINUX
-    m_notice("ZELVARIN USB: no permission to open USB device " + name
-        + "; install the udev rule dist/60-zelvarin.rules (see docs/hardware.md) and "
-          "plug the box in again.");
+    m_notice(
+        "ZELVARIN USB: no permission to open USB device " + name + "; " + UsbAccessHint::advice());
 #else
     m_notice("ZELVARIN USB: no permission to open USB device " + name + '.');
 #endif

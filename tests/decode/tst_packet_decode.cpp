@@ -176,6 +176,44 @@ private Q_SLOTS:
             warnings.size());
     }
 
+    // The rule both front ends read an InfoFrame text box by: a whole frame when the bytes start
+    // with the kind's own type code, else that kind's payload, whatever it looks like.
+    void decodeAsKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("form");
+        QTest::addColumn<int>("type");
+        const int hdr = InfoFrameDecoded::Hdr, avi = InfoFrameDecoded::Avi;
+        const int full = InfoFrameDecoded::Full, payload = InfoFrameDecoded::Payload;
+        const QByteArray boxHdr = bytes(kBoxHdr);
+        const QByteArray boxAvi = bytes("50:e8:60:61:00:00:00:00:00:00:00:00:00");
+        QTest::newRow("hdr frame") << hdr << framed(0x87, 1, boxHdr) << full << hdr;
+        QTest::newRow("hdr frame, box padding")
+            << hdr << framed(0x87, 1, boxHdr) + '\0' << full << hdr;
+        QTest::newRow("hdr payload") << hdr << boxHdr << payload << hdr;
+        QTest::newRow("avi frame") << avi << framed(0x82, 2, boxAvi) << full << avi;
+        QTest::newRow("avi payload") << avi << boxAvi << payload << avi;
+        QTest::newRow("avi box, hdr-like bytes") << avi << boxHdr << payload << avi;
+        QTest::newRow("hdr box, an avi frame") << hdr << framed(0x82, 2, boxAvi) << payload << hdr;
+        QTest::newRow("hdr box, empty") << hdr << QByteArray() << payload << hdr;
+        QTest::newRow("no kind detects")
+            << int(InfoFrameDecoded::Unknown) << framed(0x87, 1, boxHdr) << full << hdr;
+    }
+    void decodeAsKind()
+    {
+        QFETCH(int, kind);
+        QFETCH(QByteArray, input);
+        QFETCH(int, form);
+        QFETCH(int, type);
+        const InfoFrameDecoded frame
+            = InfoFrameDecoder::decodeAs(InfoFrameDecoded::Type(kind), input);
+        QCOMPARE(int(frame.form), form);
+        QCOMPARE(int(frame.type), type);
+        if (form == InfoFrameDecoded::Full)
+            QVERIFY(frame.warnings.isEmpty());
+    }
+
     // What the simulated box holds, read from its blocks as the window reads them.
     void simulatedBoxInfoFrames_data()
     {

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "edid/EdidText.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/WindowHarness.h"
 #include "tests/support/WindowTestAccess.h"
 #include "ui/DecodedView.h"
@@ -59,6 +60,8 @@ private Q_SLOTS:
     void capturePageFollowsTheStatusTick();
     void toolTipsFollowTheText_data();
     void toolTipsFollowTheText();
+    void shippedTextsReadAsZelvarinctlReadsThem_data();
+    void shippedTextsReadAsZelvarinctlReadsThem();
     void screenshotOfTheView();
 };
 
@@ -214,6 +217,54 @@ void TestDecodedView::toolTipsFollowTheText()
         QCOMPARE(edit->toolTip(), QString());
     else
         QVERIFY2(edit->toolTip().startsWith(expected), qPrintable(edit->toolTip()));
+}
+
+void TestDecodedView::shippedTextsReadAsZelvarinctlReadsThem_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("page"); // -1: the box has a tooltip only
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("meaning");
+
+    const QStringList hdr { "infoframe", "decode", "--type", "hdr" };
+    QTest::newRow("CEC command") << "CECtext" << int(DecodedView::CecPage)
+                                 << QStringList { "cec", "decode" } << "Image View On";
+    QTest::newRow("custom HDR InfoFrame, header and checksum")
+        << "IFtext" << int(DecodedView::HdrPage) << hdr << "EOTF: SMPTE ST 2084 (PQ)";
+    QTest::newRow("custom AVI InfoFrame, data bytes")
+        << "AVItext" << int(DecodedView::AviPage)
+        << QStringList { "infoframe", "decode", "--type", "avi" } << "VIC 97: 3840x2160p";
+    QTest::newRow("captured HDR InfoFrame, data bytes")
+        << "txtHdrIf" << -1 << hdr << "EOTF: SMPTE ST 2084 (PQ)";
+}
+
+// What the window shows in its packet text boxes once connected (the box's stored InfoFrames, the
+// default CEC command, the capture of the first tick) means in the decoded view and the tooltips
+// what zelvarinctl says it means, and none of it is reserved or a warning.
+void TestDecodedView::shippedTextsReadAsZelvarinctlReadsThem()
+{
+    QFETCH(QString, box);
+    QFETCH(int, page);
+    QFETCH(QStringList, command);
+    QFETCH(QString, meaning);
+    h->tick();
+    DecodedView *view = open();
+    auto *edit = h->window().findChild<QTextEdit *>(box);
+    const QString text = edit->toPlainText();
+    QVERIFY(!text.isEmpty());
+
+    QTemporaryDir dir;
+    const CliRun cli = runZelvarinctl(dir.path(), command << text);
+    QCOMPARE(cli.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(cli.out).trimmed().split(QLatin1Char('\n'));
+    const QString all = lines.join(QLatin1Char('\n'));
+    QVERIFY2(all.contains(meaning), qPrintable(all));
+    for (const char *wrong : { "reserved", "Warning", "bad" })
+        QVERIFY2(!all.contains(QLatin1String(wrong)), qPrintable(all));
+
+    if (page >= 0)
+        QCOMPARE(view->pageText(DecodedView::Page(page)), all);
+    QVERIFY2(edit->toolTip().startsWith(lines.first()), qPrintable(edit->toolTip()));
 }
 
 void TestDecodedView::screenshotOfTheView()

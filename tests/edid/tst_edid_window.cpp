@@ -420,8 +420,9 @@ private Q_SLOTS:
 
         run("LoadEDIDfromFile");
 
-        QCOMPARE(
-            h->dialogs.shown.first().text, QStringLiteral("Binary Files (*.bin);;All files (*.*)"));
+        QCOMPARE(h->dialogs.shown.first().text,
+            QStringLiteral("EDID tables, binary or hex text (*.bin *.txt *.hex);;"
+                           "Binary Files (*.bin);;All files (*.*)"));
         QByteArray padded = bytes.left(256);
         padded.append(256 - padded.size(), '\0');
         QCOMPARE(edidText()->toPlainText(), EdidText::canonical(EdidFile::tableFromBinary(padded)));
@@ -469,6 +470,20 @@ private Q_SLOTS:
 
         run("LoadEDIDfromFile");
 
+        // The dialog shows hex text files as it opens, as it shows binary ones.
+        const QString firstFilter
+            = h->dialogs.shown.first().text.section(QLatin1String(";;"), 0, 0);
+        const QStringList patterns
+            = firstFilter.section(QLatin1Char('('), 1).chopped(1).split(QLatin1Char(' '));
+        for (const char *name : { "t.txt", "t.hex", "t.bin" }) {
+            const bool shown
+                = std::any_of(patterns.begin(), patterns.end(), [name](const QString &p) {
+                      return QRegularExpression::fromWildcard(p)
+                          .match(QLatin1String(name))
+                          .hasMatch();
+                  });
+            QVERIFY2(shown, name);
+        }
         QCOMPARE(edidText()->toPlainText(), EdidText::canonical(t));
         QCOMPARE(byteFormat(40).foreground().color(), QColor(0, 0, 255, 255));
         QCOMPARE(byteFormat(40).fontWeight(), int(QFont::Bold));

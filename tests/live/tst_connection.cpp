@@ -12,6 +12,8 @@
 
 #include <QAction>
 #include <QProgressBar>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QtTest>
 
 namespace {
@@ -309,16 +311,54 @@ private Q_SLOTS:
         QVERIFY(WindowTestAccess::statusTimerRunning(w()));
     }
 
-    void busyForeverIsSaidAfterTenTicks()
+    // A box that stays busy is said once after five ticks, whether or not an EDID refresh waits
+    // on it; the words stay while it is busy and go when it answers.
+    void busyBoxIsSaidOnceAndClearedWhenItAnswers_data()
     {
-        h->box.setBusyForever(true);
-        WindowTestAccess::setEdidRefreshPending(w(), true);
-        for (int i = 0; i < 9; ++i)
-            h->tick();
-        QVERIFY(h->statusMessage() != "The box stays busy: EDID values not read.");
+        QTest::addColumn<bool>("refreshPending");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("plain polling") << false << "The box stays busy: settings not read.";
+        QTest::newRow("EDID refresh") << true << "The box stays busy: EDID values not read.";
+    }
+
+    void busyBoxIsSaidOnceAndClearedWhenItAnswers()
+    {
+        QFETCH(bool, refreshPending);
+        QFETCH(QString, notice);
         h->tick();
-        QCOMPARE(h->statusMessage(), QString("The box stays busy: EDID values not read."));
-        QVERIFY(WindowTestAccess::edidRefreshPending(w()));
+        WindowTestAccess::setEdidRefreshPending(w(), refreshPending);
+        QSignalSpy shown(w().statusBar(), &QStatusBar::messageChanged);
+        h->box.setBusyForever(true);
+        for (int i = 0; i < 4; ++i)
+            h->tick();
+        QVERIFY(h->statusMessage() != notice);
+        h->tick();
+        QCOMPARE(h->statusMessage(), notice);
+        for (int i = 0; i < 10; ++i)
+            h->tick();
+        QCOMPARE(h->statusMessage(), notice);
+        QCOMPARE(std::count(shown.begin(), shown.end(), QVariantList { notice }), 1);
+        QCOMPARE(WindowTestAccess::edidRefreshPending(w()), refreshPending);
+
+        h->box.setBusyForever(false);
+        h->tick();
+        QVERIFY(h->statusMessage() != notice);
+        QVERIFY(!WindowTestAccess::edidRefreshPending(w()));
+
+        // A spell of four ticks is not said; a later long one is, again.
+        const auto busyNotices = [&shown] {
+            return std::count_if(shown.begin(), shown.end(), [](const QVariantList &args) {
+                return args.first().toString().startsWith(QLatin1String("The box stays busy"));
+            });
+        };
+        h->box.setBusyStatusReads(4);
+        for (int i = 0; i < 6; ++i)
+            h->tick();
+        QCOMPARE(busyNotices(), 1);
+        h->box.setBusyStatusReads(5);
+        for (int i = 0; i < 6; ++i)
+            h->tick();
+        QCOMPARE(busyNotices(), 2);
     }
 
     // Pulled out while the window connects: it does not poll a dead link, and connects once the

@@ -90,6 +90,9 @@ private Q_SLOTS:
     void aviFailuresStopTheSequence();
     void replaceAviCheckBox();
     void forceHdrCheckBox();
+
+    void textLimitsInCharacters_data();
+    void textLimitsInCharacters();
 };
 
 void TestPacketsWindow::init()
@@ -347,6 +350,62 @@ void TestPacketsWindow::forceHdrCheckBox()
     h->clearFrames();
     ui->cbHdrForceMode->setChecked(false);
     QCOMPARE(h->framesHex(), QStringList { "10 04 E0 11 00" });
+}
+
+void TestPacketsWindow::textLimitsInCharacters_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    // The limits count characters, whatever they hold. Cutting well-formed byte lists, with and
+    // without a one-digit first byte, at the edges gives what a hurried user types: a trailing
+    // colon, a one-digit last byte.
+    const QString wellFormed = byteList(40);
+    const QString oneDigitFirst = QStringLiteral("0:") + wellFormed;
+    const struct
+    {
+        const char *field;
+        int longest;
+    } limits[] = { { "cec send", 92 }, { "cec store", 59 }, { "hdr", 92 }, { "avi", 38 } };
+    for (const auto &limit : limits) {
+        for (const QString &base : { wellFormed, oneDigitFirst }) {
+            for (int chars : { 4, 5, limit.longest, limit.longest + 1 }) {
+                const QString text = base.left(chars);
+                QTest::addRow(
+                    "%s, %d characters, %s", limit.field, chars, qPrintable(text.right(6)))
+                    << QString::fromLatin1(limit.field) << text
+                    << (chars >= 5 && chars <= limit.longest);
+            }
+        }
+    }
+}
+
+void TestPacketsWindow::textLimitsInCharacters()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QTextEdit *box = field.startsWith(QLatin1String("cec")) ? ui->CECtext
+        : field == QLatin1String("hdr")                     ? ui->IFtext
+                                                            : ui->AVItext;
+    QPushButton *button = field == QLatin1String("cec send") ? ui->ButWriteCEC
+        : field == QLatin1String("cec store")                ? ui->ButSaveCEC_1
+        : field == QLatin1String("hdr")                      ? ui->ButWriteIF
+                                                             : ui->ButWriteAVI;
+    const QString refusal = field == QLatin1String("cec store")
+        ? QStringLiteral("CEC values not correct")
+        : field == QLatin1String("avi") ? QStringLiteral("Error: min 2, max 13 data bytes")
+                                        : sendCecError;
+    box->setPlainText(text);
+    button->click();
+    if (accepted) {
+        QVERIFY(!h->framesHex().isEmpty());
+        QVERIFY(h->statusMessage() != refusal);
+    } else {
+        QVERIFY(h->framesHex().isEmpty());
+        QCOMPARE(h->statusMessage(), refusal);
+    }
+    QCOMPARE(box->toPlainText(), text);
 }
 
 QTEST_MAIN(TestPacketsWindow)

@@ -5,8 +5,12 @@
 // usbdevfs ioctls and all, with no hardware. Needs libumockdev-preload.so ahead of everything else
 // (the CTest registration sets LD_PRELOAD).
 
+#include "link/usb/UsbAccessHint.h"
 #include "tests/usb/UsbFixture.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
@@ -149,6 +153,8 @@ private Q_SLOTS:
     void productStringKinds_data();
     void productStringKinds();
     void permissionDeniedNamesTheDeviceAndTheRule();
+    void accessHintNamesTheFilesFound_data();
+    void accessHintNamesTheFilesFound();
     void openAndCloseSequence_data();
     void openAndCloseSequence();
     void refusedOpenRequestLeavesTheDeviceFree();
@@ -409,6 +415,55 @@ void TestUsb::permissionDeniedNamesTheDeviceAndTheRule()
     QCOMPARE(notices.size(), 1);
     QVERIFY2(notices.first().contains("10C4:EA61 (bus 001, address 004)"), notices.first());
     QVERIFY2(notices.first().contains("dist/60-zelvarin.rules"), notices.first());
+}
+
+// The advice names the rule where udev reads it and the notes where they were installed; a program
+// run from its build folder, which has neither, is pointed at the source tree.
+void TestUsb::accessHintNamesTheFilesFound_data()
+{
+    QTest::addColumn<bool>("ruleInstalled");
+    QTest::addColumn<bool>("notesInstalled");
+    QTest::addColumn<QStringList>("said");
+    QTest::newRow("installed") << true << true
+                               << QStringList { "the udev rule @/etc/60-zelvarin.rules lets",
+                                      "plugged in again", "see @/doc/hardware.md." };
+    QTest::newRow("notes only") << false << true
+                                << QStringList { "install the udev rule 60-zelvarin.rules in "
+                                                 "/etc/udev/rules.d",
+                                       "see @/doc/hardware.md." };
+    QTest::newRow("build folder") << false << false
+                                  << QStringList { "dist/60-zelvarin.rules in the source tree",
+                                         "docs/hardware.md in the source tree" };
+}
+
+void TestUsb::accessHintNamesTheFilesFound()
+{
+    QFETCH(bool, ruleInstalled);
+    QFETCH(bool, notesInstalled);
+    QFETCH(QStringList, said);
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    QDir(root).mkpath(QStringLiteral("etc"));
+    QDir(root).mkpath(QStringLiteral("doc"));
+    const QString rule = root + QStringLiteral("/etc/60-zelvarin.rules");
+    const QString notes = root + QStringLiteral("/doc/hardware.md");
+    for (const auto &[path, there] :
+        { std::pair { rule, ruleInstalled }, { notes, notesInstalled } }) {
+        if (there) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+    }
+    // The first place that holds the file counts.
+    const UsbAccessHint::Found found = UsbAccessHint::find(
+        { root + QStringLiteral("/none/60-zelvarin.rules"), rule }, { notes, rule });
+    const QString advice = QString::fromLocal8Bit(UsbAccessHint::advice(found));
+    for (QString part : said) {
+        part.replace(QLatin1Char('@'), root);
+        QVERIFY2(advice.contains(part), qPrintable(advice));
+    }
+    // An installed program says nothing of a source tree it does not have.
+    QCOMPARE(advice.contains(QLatin1String("source tree")), !(ruleInstalled && notesInstalled));
 }
 
 // --- open, close, transfers ---------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "edid/EdidText.h"
 #include "tests/support/WindowHarness.h"
 #include "tests/support/WindowTestAccess.h"
+#include "ui/Dialogs.h"
 #include "ui/HelpMenu.h"
 #include "ui/MainWindow.h"
 #include "ui/ScreenFit.h"
@@ -14,14 +15,19 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QButtonGroup>
+#include <QDialog>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -57,6 +63,17 @@ QList<QWidget *> focusStops(QWidget *root)
     return out;
 }
 
+// Tab stops at the checked button of an exclusive group, and the arrow keys choose within it.
+bool groupReached(QWidget *control, const QSet<QWidget *> &reached)
+{
+    auto *button = qobject_cast<QAbstractButton *>(control);
+    if (!button || !button->group() || !button->group()->exclusive())
+        return false;
+    const QList<QAbstractButton *> members = button->group()->buttons();
+    return std::any_of(members.begin(), members.end(),
+        [&reached](QAbstractButton *b) { return reached.contains(b); });
+}
+
 QString accessibleName(QWidget *w)
 {
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
@@ -73,11 +90,16 @@ private slots:
     void init() { QApplication::setQuitOnLastWindowClosed(false); }
 
     void everyControlHasItsOwnName();
+    void tabReachesEveryControl_data();
+    void tabReachesEveryControl();
+    void capturedInfoFrameIsReadOnly();
     void menusAndShortcuts_data();
     void menusAndShortcuts();
+    void menuEntriesShareOneFont();
     void helpTexts();
     void scdocToText_data();
     void scdocToText();
+    void textWrapsToItsWindow();
     void textColours_data();
     void textColours();
     void loadedTextReadableUnderDarkScheme();
@@ -107,6 +129,97 @@ void TestWindowAccess::everyControlHasItsOwnName()
         owner.insert(name, control->objectName());
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+}
+
+// Tab alone, forwards, reaches every control of the header and of each tab page, and leaves every
+// text box without typing into it.
+void TestWindowAccess::tabReachesEveryControl_data()
+{
+    QTest::addColumn<bool>("shortScreen");
+    QTest::newRow("the window fits the screen") << false;
+    QTest::newRow("the form scrolls on a short screen") << true;
+}
+
+void TestWindowAccess::tabReachesEveryControl()
+{
+    QFETCH(bool, shortScreen);
+    WindowHarness h;
+    MainWindow &w = h.create();
+    Ui::ZelvarinForm *ui = WindowTestAccess::form(w);
+    ui->EDIDtext->setEnabled(true); // as in custom EDID mode
+    if (shortScreen)
+        QVERIFY(ScreenFit::fitInto(w, QRect(0, 0, 1366, 640)));
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QList<QTextEdit *> textBoxes = w.centralWidget()->findChildren<QTextEdit *>();
+    QCOMPARE(textBoxes.size(), 5);
+
+    const QList<QWidget *> stops = focusStops(w.centralWidget());
+    QStringList problems;
+    for (int page = 0; page < ui->tabWidget->count(); ++page) {
+        ui->tabWidget->setCurrentIndex(page);
+        QHash<QTextEdit *, QString> texts;
+        for (QTextEdit *box : textBoxes)
+            texts.insert(box, box->toPlainText());
+        ui->tabWidget->tabBar()->setFocus(Qt::TabFocusReason);
+        QSet<QWidget *> reached;
+        for (int press = 0; press < 100; ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached << QApplication::focusWidget();
+        }
+        for (QWidget *control : stops) {
+            if (control->isVisibleTo(&w) && control->isEnabled() && !reached.contains(control)
+                && !groupReached(control, reached))
+                problems << QStringLiteral("%1 on page %2").arg(control->objectName()).arg(page);
+        }
+        for (QTextEdit *box : textBoxes) {
+            if (box->toPlainText() != texts.value(box))
+                problems << QStringLiteral("%1 typed into").arg(box->objectName());
+        }
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+
+    // The controls the form's own order leaves out come after its last stop, not in its midst.
+    QStringList appended;
+    for (QWidget *c = ui->enableAVR->nextInFocusChain(); c != ui->autoSwEn;
+         c = c->nextInFocusChain()) {
+        if (stops.contains(c))
+            appended << c->objectName();
+    }
+    QCOMPARE(appended,
+        (QStringList { "cmbInputSel", "cbAviPersistent", "txtHdrIf", "bHdrRepurpEn",
+            "bHdrRepurpDis", "cmbEdidAlgo", "cbClearEdid" }));
+}
+
+// The captured HDR InfoFrame is the box's: typing does not change it, it can still be selected
+// and copied by keyboard, and it looks like the text boxes beside it.
+void TestWindowAccess::capturedInfoFrameIsReadOnly()
+{
+    WindowHarness h;
+    MainWindow &w = h.create();
+    Ui::ZelvarinForm *ui = WindowTestAccess::form(w);
+    ui->tabWidget->setCurrentWidget(ui->tab_2);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QString captured = ui->txtHdrIf->toPlainText();
+    QVERIFY(!captured.isEmpty());
+
+    ui->txtHdrIf->setFocus();
+    QTest::keyClicks(ui->txtHdrIf, QStringLiteral("ab"));
+    QTest::keyClick(ui->txtHdrIf, Qt::Key_Backspace);
+    QTest::keyClick(ui->txtHdrIf, Qt::Key_Delete);
+    QCOMPARE(ui->txtHdrIf->toPlainText(), captured);
+    QTest::keyClick(ui->txtHdrIf, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(ui->txtHdrIf->textCursor().selectedText(), captured);
+
+    // The same background as the custom InfoFrame's box, which takes typing.
+    ui->IFtext->clear();
+    ui->txtHdrIf->clear();
+    const QImage typed = ui->IFtext->viewport()->grab().toImage();
+    const QImage shown = ui->txtHdrIf->viewport()->grab().toImage();
+    QCOMPARE(shown.pixelColor(shown.rect().center()), typed.pixelColor(typed.rect().center()));
 }
 
 void TestWindowAccess::menusAndShortcuts_data()
@@ -158,6 +271,31 @@ void TestWindowAccess::menusAndShortcuts()
         QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
+// Every menu draws its entries in one font: the form's entries and those added beside them.
+void TestWindowAccess::menuEntriesShareOneFont()
+{
+    WindowHarness h;
+    MainWindow &w = h.create();
+    QStringList problems;
+    for (QAction *title : w.menuBar()->actions()) {
+        QMenu *menu = title->menu();
+        QVERIFY(menu);
+        QSet<qreal> sizes;
+        QStringList entries;
+        for (QAction *entry : menu->actions()) {
+            if (entry->isSeparator())
+                continue;
+            const qreal size = entry->font().resolve(menu->font()).pointSizeF();
+            sizes << size;
+            entries << QStringLiteral("%1 %2pt").arg(entry->objectName()).arg(size);
+        }
+        if (sizes.size() != 1)
+            problems << menu->objectName() + QStringLiteral(": ")
+                    + entries.join(QStringLiteral(", "));
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+}
+
 void TestWindowAccess::helpTexts()
 {
     WindowHarness h;
@@ -196,6 +334,14 @@ void TestWindowAccess::scdocToText_data()
                                                     << "zelvarin(1)\n\nNAME";
     QTest::newRow("tabs indent") << "*-h*\n\tPrint"
                                  << "-h\n    Print";
+    QTest::newRow("a paragraph is one line") << "Lets the user\nopen the box.\n\nAnother."
+                                             << "Lets the user open the box.\n\nAnother.";
+    QTest::newRow("an indented paragraph is one line, after its term")
+        << "*--trace*\n\tLog every\n\trequest.\n*--simulate*"
+        << "--trace\n    Log every request.\n--simulate";
+    QTest::newRow("a heading stands alone, a comment splits no paragraph")
+        << "# NAME\nzelvarin -\n; SPDX\nconfigure"
+        << "NAME\nzelvarin - configure";
 }
 
 void TestWindowAccess::scdocToText()
@@ -203,6 +349,43 @@ void TestWindowAccess::scdocToText()
     QFETCH(QString, source);
     QFETCH(QString, text);
     QCOMPARE(HelpMenu::plainTextFromScdoc(source), text);
+}
+
+// Help > Help in the real dialog: it fits the screen, and at any width its text wraps, paragraph
+// by paragraph, with nothing to scroll sideways.
+void TestWindowAccess::textWrapsToItsWindow()
+{
+    WindowHarness h;
+    MainWindow &w = h.create();
+    h.dialogs.clear();
+    w.findChild<QAction *>(QStringLiteral("actionHelp"))->trigger();
+    const QString manual = h.dialogs.shown.at(0).text;
+
+    WidgetDialogs dialogs;
+    QStringList problems;
+    QTimer::singleShot(0, &w, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        auto *view = dialog ? dialog->findChild<QAbstractScrollArea *>() : nullptr;
+        if (!view) {
+            problems << QStringLiteral("no text view");
+            return;
+        }
+        const QSize screen = w.screen()->availableGeometry().size();
+        if (dialog->width() > screen.width() || dialog->height() > screen.height())
+            problems << QStringLiteral("wider or taller than the screen");
+        for (int width : { dialog->width(), 420 }) {
+            dialog->resize(width, dialog->height());
+            QCoreApplication::processEvents();
+            if (view->horizontalScrollBar()->maximum() > 0)
+                problems << QStringLiteral("scrolls sideways at %1 pixels").arg(width);
+        }
+        auto *text = qobject_cast<QTextEdit *>(view);
+        if (text && text->toPlainText().count(QLatin1Char('\n')) != manual.count(QLatin1Char('\n')))
+            problems << QStringLiteral("not one block per line");
+        dialog->reject();
+    });
+    dialogs.showText(&w, QStringLiteral("ZELVARIN Utility Help"), manual);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 }
 
 void TestWindowAccess::textColours_data()
@@ -230,17 +413,31 @@ void TestWindowAccess::textColours()
     }
     const double ratio = TextColours::contrast(colour, palette.color(QPalette::Base));
     QVERIFY2(ratio >= TextColours::MINIMUM_CONTRAST, qPrintable(QString::number(ratio)));
-    // Blue stays blue, so that text from a file still looks different from text from the box.
-    if (marking.hslSaturation() > 0)
+    // Blue stays blue, so that text from a file still looks different from text from the box,
+    // and reads as well as the scheme's own text.
+    if (marking.hslSaturation() > 0) {
         QCOMPARE(colour.hslHue(), marking.hslHue());
+        QVERIFY(ratio
+            >= TextColours::contrast(palette.color(QPalette::Text), palette.color(QPalette::Base)));
+    }
 }
 
+// Under a dark scheme a table loaded from a file reads as well as one read from the box, and is
+// still told apart by its blue.
 void TestWindowAccess::loadedTextReadableUnderDarkScheme()
 {
     WindowHarness h;
     MainWindow &w = h.create();
     QTextEdit *edid = WindowTestAccess::form(w)->EDIDtext;
     edid->setPalette(kDark);
+    const auto colourShown = [edid] {
+        QTextCursor cursor(edid->document());
+        cursor.setPosition(10);
+        return cursor.charFormat().foreground().color();
+    };
+    QVERIFY(QMetaObject::invokeMethod(&w, "ReadEDID"));
+    const QColor fromBox = colourShown();
+
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("t.txt"));
     {
@@ -251,14 +448,14 @@ void TestWindowAccess::loadedTextReadableUnderDarkScheme()
         f.write(EdidText::canonical(table).toLatin1());
     }
     h.dialogs.fileNames << file;
-
     QVERIFY(QMetaObject::invokeMethod(&w, "LoadEDIDfromFile"));
+    const QColor fromFile = colourShown();
 
-    QTextCursor cursor(edid->document());
-    cursor.setPosition(10);
-    const QColor colour = cursor.charFormat().foreground().color();
-    QVERIFY(TextColours::contrast(colour, kDark.color(QPalette::Base))
-        >= TextColours::MINIMUM_CONTRAST);
+    const QColor base = kDark.color(QPalette::Base);
+    QVERIFY2(TextColours::contrast(fromFile, base) >= TextColours::contrast(fromBox, base),
+        qPrintable(QStringLiteral("%1 on %2 against %3")
+                       .arg(fromFile.name(), base.name(), fromBox.name())));
+    QCOMPARE(fromFile.hslHue(), QColor(Qt::blue).hslHue());
 }
 
 // On a 640-pixel screen every control can be scrolled into view and the status bar stays on it.
