@@ -327,6 +327,10 @@ private Q_SLOTS:
         for (const QByteArray &f : frames())
             QVERIFY2(!hex(f).startsWith("10 08 B1"), f.toHex(' ').constData());
         QCOMPARE(box->boxEdid(), before);
+        // And so does what the box hands out when its table is read back.
+        EdidImage readBack {};
+        QVERIFY(client->readEdid(EdidSource::Box, readBack).ok());
+        QCOMPARE(readBack, before);
 
         box->clearReceivedFrames();
         QVERIFY(client->writeEdid(table).committed());
