@@ -185,12 +185,21 @@ BoxClient::EdidReadResult BoxClient::readEdid(
     return out;
 }
 
-BoxClient::EdidWriteResult BoxClient::writeEdid(const EdidImage &table, const Progress &progress)
+BoxClient::EdidWriteResult BoxClient::writeEdid(
+    const EdidImage &table, const Progress &progress, const StopRequest &stop)
 {
     using namespace EdidTransfer;
     EdidWriteResult out;
+    const auto stopAt = [&](int chunk) {
+        out.stopped = stop && stop();
+        if (out.stopped)
+            out.failedChunk = chunk;
+        return out.stopped;
+    };
     Reply reply {};
     for (int i = 0; i < WRITE_CHUNKS; ++i) {
+        if (stopAt(i))
+            return out;
         if (progress)
             progress(i, WRITE_CHUNKS);
         quint8 request[4 + WRITE_CHUNK]
@@ -204,6 +213,8 @@ BoxClient::EdidWriteResult BoxClient::writeEdid(const EdidImage &table, const Pr
         }
         m_clock.sleepMs(CHUNK_WRITE_PAUSE_MS);
     }
+    if (stopAt(WRITE_CHUNKS))
+        return out;
 
     const quint8 commit[] = { FRAME_WRITE, WRITE_CHUNK, CODE_EDID_COMMIT };
     reply.fill(0);

@@ -72,8 +72,11 @@ public:
     {
         BoxResult result; // of the failed chunk, or of the commit
         int failedChunk = -1; // the box was not asked to commit
+        bool stopped = false; // asked to stop before chunk failedChunk (or the commit, at 32)
         bool committed() const { return failedChunk < 0 && result.ok(); }
     };
+    // Asked before each chunk and before the commit; true ends the upload there.
+    using StopRequest = std::function<bool()>;
     // A load frame and, when it was sent, the activate frame that followed it.
     struct PacketResult
     {
@@ -107,9 +110,10 @@ public:
     // only when every chunk came; no frame follows a failed fetch or chunk, since what the box
     // would hand out then is an earlier table.
     EdidReadResult readEdid(EdidSource source, EdidImage &table, const EdidReadEvents &events = {});
-    // Chunk writes, paced, then the commit; a failed chunk ends the upload without a commit, so the
-    // box keeps the table it had.
-    EdidWriteResult writeEdid(const EdidImage &table, const Progress &progress = {});
+    // Chunk writes, paced, then the commit; a failed chunk, or a stop asked for before the commit,
+    // ends the upload without one, so the box keeps the table it had.
+    EdidWriteResult writeEdid(
+        const EdidImage &table, const Progress &progress = {}, const StopRequest &stop = {});
 
     // The packet commands take the prepared text (HexBytes.h) that their length rules have
     // already passed (PacketRules.h).

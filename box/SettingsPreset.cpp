@@ -38,6 +38,9 @@ bool SettingsPreset::fromJson(const QByteArray &json, SettingsPreset &preset, QS
             *error = why;
         return false;
     };
+    if (json.size() > FILE_LIMIT)
+        return fail(
+            QStringLiteral("more than %1 bytes, too much for a settings preset").arg(FILE_LIMIT));
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError)

@@ -21,6 +21,9 @@ class SettingsPreset
 {
 public:
     static constexpr int FORMAT_VERSION = 1;
+    // A preset is about a kilobyte; a file larger than this is none, however it is laid out.
+    // Readers read at most one byte more, so that /dev/zero or a video is refused at once.
+    static constexpr qint64 FILE_LIMIT = 64 * 1024;
 
     struct Entry
     {
@@ -39,6 +42,6 @@ public:
     // Parses and checks `json`; false, with the first bad entry and why in `error`, when the file
     // is not a preset this program can load: not JSON, another format version, a name the table
     // does not know, a value the setting does not take (values the program never writes
-    // included), or a setting missing.
+    // included), a setting missing, or more than FILE_LIMIT bytes.
     static bool fromJson(const QByteArray &json, SettingsPreset &preset, QString *error);
 };

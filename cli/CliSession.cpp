@@ -4,6 +4,7 @@
 #include "cli/CliSession.h"
 
 #include "cli/CliOutput.h"
+#include "cli/Commands.h"
 #include "session/ExitCodes.h"
 
 CliSession::CliSession(const Globals &globals)
@@ -21,6 +22,12 @@ int CliSession::start()
 {
     if (m_link)
         return ExitCode::Ok;
+    if (!m_globals.simulatedPreset.isEmpty()) {
+        SettingsPreset preset;
+        if (const int bad = Commands::readPreset(m_globals.simulatedPreset, preset))
+            return bad;
+        m_globals.link.simulatedSettings = preset.entries;
+    }
     QString error;
     m_usb = m_setup.createBackend(m_globals.link, m_clock, &error);
     if (!m_usb)

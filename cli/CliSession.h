@@ -24,6 +24,8 @@ public:
         LinkSetup::Options link;
         QByteArray serial; // empty: the first box, as the window picks it
         bool json = false;
+        // --simulate=PRESET: the simulated box starts with the settings of this preset file.
+        QString simulatedPreset;
     };
 
     explicit CliSession(const Globals &globals);
@@ -32,8 +34,9 @@ public:
     const Globals &globals() const { return m_globals; }
     bool json() const { return m_globals.json; }
 
-    // The device layer and the trace, without looking for a box (list). An exit code: Ok, or
-    // Usage for a bad USB value or an unwritable trace (already reported).
+    // The device layer and the trace, without looking for a box (list). An exit code: Ok, Usage
+    // for a bad USB value or an unwritable trace, BadData for a preset of --simulate=PRESET that
+    // cannot be used (already reported).
     int start();
     // start(), then find and open the box; BoxFailed (reported) when there is none.
     int connect();

@@ -7,6 +7,7 @@
 
 class CliSession;
 class CommandArgs;
+class SettingsPreset;
 
 // The commands of zelvarinctl. Each checks all of its arguments before it connects, so nothing
 // reaches the box from a command line that has a mistake in it, and returns an exit code
@@ -27,6 +28,9 @@ int reset(CliSession &session, CommandArgs &args);
 int edidDecode(CliSession &session, CommandArgs &args);
 int infoframeDecode(CliSession &session, CommandArgs &args);
 int cecDecode(CliSession &session, CommandArgs &args);
+
+// A preset file read and checked whole (CommandsPresets.cpp); an exit code, reported.
+int readPreset(const QString &fileName, SettingsPreset &preset);
 
 // "zelvarinctl: <command>: <message> (see 'zelvarinctl help <command>')"; returns ExitCode::Usage.
 int usage(const QString &command, const QString &message);

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "cli/CliFiles.h"
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "cli/CommandArgs.h"
@@ -16,10 +17,7 @@
 #include "protocol/Words.h"
 #include "session/ExitCodes.h"
 
-#include <QFile>
-
 #include <climits>
-#include <cstdio>
 
 // edid decode, infoframe decode, cec decode: the decoders of edid/ and packets/ on a file or typed
 // hex. They never open a box, so they work with none plugged in and whatever --simulate says.
@@ -29,22 +27,6 @@ namespace {
 // The largest table the decoder looks at is 256 blocks of 128 bytes; as hex text with a
 // separator after every pair that is three times as much. Anything longer is not an EDID.
 constexpr qint64 kInputLimit = 3 * 256 * 128 + 4096;
-
-// The file, or standard input for "-"; an exit code when it cannot be read.
-int readInput(const QString &command, const QString &name, QByteArray &data)
-{
-    QFile file(name);
-    const bool ok = name == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                               : file.open(QIODevice::ReadOnly);
-    if (!ok)
-        return CliOutput::fail(ExitCode::BadData,
-            QStringLiteral("%1: cannot read %2: %3").arg(command, name, file.errorString()));
-    data = file.read(kInputLimit + 1);
-    if (data.size() > kInputLimit)
-        return CliOutput::fail(ExitCode::BadData,
-            QStringLiteral("%1: %2 is larger than any EDID table").arg(command, name));
-    return ExitCode::Ok;
-}
 
 // Typed hex into bytes; an exit code for text that is not hex or holds no byte at all.
 int parseHex(const QString &command, const QString &text, QByteArray &bytes)
@@ -70,7 +52,8 @@ int hexArgument(const QString &command, const QStringList &words, QByteArray &by
     QString text = words.join(QLatin1Char(' '));
     if (text == QLatin1String("-")) {
         QByteArray data;
-        if (const int bad = readInput(command, text, data))
+        if (const int bad = CliFiles::read(command, text, CliFiles::HEX_INPUT_LIMIT,
+                QStringLiteral("the hex of one message"), data))
             return bad;
         text = QString::fromLatin1(data).trimmed();
     }
@@ -103,7 +86,8 @@ int edidDecode(CliSession &session, CommandArgs &args)
         return usage(QStringLiteral("edid"), QStringLiteral("expected 'edid decode FILE|-'"));
     const QString name = args.positionals().at(1);
     QByteArray data;
-    if (const int bad = readInput(command, name, data))
+    if (const int bad
+        = CliFiles::read(command, name, kInputLimit, QStringLiteral("any EDID table"), data))
         return bad;
 
     // Raw tables start with the header's 0x00, which no hex text does (EdidFile's rule, shared

@@ -1,21 +1,23 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "cli/CliFiles.h"
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "cli/CommandArgs.h"
 #include "cli/Commands.h"
+#include "cli/Interruption.h"
+#include "cli/ProgressLine.h"
 #include "edid/EdidChecksum.h"
 #include "edid/EdidFile.h"
 #include "edid/EdidText.h"
+#include "protocol/EdidTransfer.h"
 #include "protocol/SettingsTable.h"
 #include "protocol/Words.h"
 #include "session/ExitCodes.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSaveFile>
 
 // edid read / write / check / fix (decode: CommandsDecode.cpp): the EDID tab's transfers and its
 // file and checksum buttons.
@@ -30,13 +32,14 @@ bool isBinaryName(const QString &fileName)
 }
 
 // A table file as the window's Load button reads it: raw bytes, or hex text in either layout.
+// The window looks at a file's first READ_LIMIT bytes only; here a longer file is refused, since
+// what follows them would be dropped without a word.
 int readTable(const QString &fileName, EdidImage &table, bool *binary = nullptr)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return CliOutput::fail(ExitCode::BadData,
-            QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
-    const QByteArray data = file.read(EdidFile::READ_LIMIT);
+    QByteArray data;
+    if (const int bad = CliFiles::read(
+            QString(), fileName, EdidFile::READ_LIMIT, QStringLiteral("an EDID table file"), data))
+        return bad;
     // An empty file would pass for a table of zeros with good checksums.
     if (data.isEmpty())
         return CliOutput::fail(ExitCode::BadData, QStringLiteral("%1 is empty").arg(fileName));
@@ -63,11 +66,7 @@ int writeTable(const QString &fileName, const EdidImage &table, bool binary)
     const QByteArray data = binary
         ? QByteArray(reinterpret_cast<const char *>(table.data()), EDID_SIZE)
         : EdidText::canonical(table).toLatin1();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        return CliOutput::fail(ExitCode::BadData,
-            QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
-    return ExitCode::Ok;
+    return CliFiles::write(QString(), fileName, data);
 }
 
 QString hex2(quint8 byte)
@@ -127,12 +126,14 @@ int read(CliSession &session, CommandArgs &args)
     if (const int failed = session.connect())
         return failed;
 
+    ProgressLine progress(QStringLiteral("reading EDID"));
     BoxClient::EdidReadEvents events;
-    events.progress = [](int done, int total) {
-        CliOutput::progress(QStringLiteral("reading EDID"), done, total);
-    };
+    events.progress = [&progress](int done, int total) { progress.update(done, total); };
     EdidImage table {};
     const BoxClient::EdidReadResult r = session.box().readEdid(*source, table, events);
+    if (r.ok())
+        progress.update(EDID_SIZE - 1, EDID_SIZE - 1); // the count ends on the last offset
+    progress.finish();
     if (!r.ok())
         return CliSession::boxFailure(
             QStringLiteral("reading the EDID (chunk %1)").arg(r.failedChunk), r.result);
@@ -177,9 +178,23 @@ int write(CliSession &session, CommandArgs &args)
                            "'zelvarinctl set edid-mode=custom "
                            "custom-edid=custom' first"));
 
-    const BoxClient::EdidWriteResult w = session.box().writeEdid(table, [](int done, int total) {
-        CliOutput::progress(QStringLiteral("writing EDID"), done, total);
-    });
+    // Ctrl+C or SIGTERM stops the upload between two chunks, or before the commit: the box then
+    // keeps the table it had, never a half-sent one. A second Ctrl+C ends the program at once,
+    // which leaves the box the same way, since only the commit makes a table the box's.
+    const Interruption interruption(Interruption::Mode::Abort);
+    ProgressLine progress(QStringLiteral("writing EDID"));
+    const BoxClient::EdidWriteResult w = session.box().writeEdid(
+        table, [&progress](int done, int total) { progress.update(done, total); },
+        [&interruption] { return interruption.requested(); });
+    if (w.committed())
+        progress.update(EdidTransfer::WRITE_CHUNKS, EdidTransfer::WRITE_CHUNKS);
+    progress.finish();
+    if (w.stopped)
+        return CliOutput::fail(ExitCode::BoxFailed,
+            QStringLiteral("interrupted after %1 of %2 chunks; nothing was committed, the box "
+                           "keeps its table")
+                .arg(w.failedChunk)
+                .arg(EdidTransfer::WRITE_CHUNKS));
     if (w.failedChunk >= 0)
         return CliSession::boxFailure(
             QStringLiteral("writing the EDID (chunk %1; the box keeps its table)")

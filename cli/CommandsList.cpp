@@ -8,7 +8,6 @@
 #include "session/ExitCodes.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 // list: every device of the USB layer, with the firmware version of those that open and answer.
@@ -62,8 +61,9 @@ int list(CliSession &session, CommandArgs &args)
                     .arg(serial, product, firmware.isEmpty() ? QStringLiteral("-") : firmware));
         }
     }
+    // An object, as every answer, so that it carries the format version.
     if (session.json())
-        CliOutput::json(QJsonDocument(boxes));
+        CliOutput::json(QJsonObject { { QStringLiteral("boxes"), boxes } });
     return ExitCode::Ok;
 }
 

@@ -2,14 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "box/SettingsPreset.h"
+#include "cli/CliFiles.h"
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "cli/CommandArgs.h"
 #include "cli/Commands.h"
 #include "session/ExitCodes.h"
-
-#include <QFile>
-#include <QSaveFile>
 
 // settings save / settings load: every setting in a preset file (SettingsPreset.h).
 
@@ -26,26 +24,17 @@ int save(CliSession &session, const QString &fileName)
     if (const BoxResult r = session.box().readStatus(status); !r.ok())
         return CliSession::boxFailure(QStringLiteral("reading the status"), r);
 
-    const QByteArray json = SettingsPreset::fromImage(status.settings(), version.dotted()).toJson();
-    // Renamed over the old file only when complete, so a failed save leaves no half preset.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
-        return CliOutput::fail(ExitCode::BadData,
-            QStringLiteral("cannot write %1: %2").arg(fileName, file.errorString()));
-    return ExitCode::Ok;
+    // A regular file is renamed over only when complete, so a failed save leaves no half preset.
+    return CliFiles::write(QString(), fileName,
+        SettingsPreset::fromImage(status.settings(), version.dotted()).toJson());
 }
 
 int load(CliSession &session, const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return CliOutput::fail(ExitCode::BadData,
-            QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
     SettingsPreset preset;
-    QString why;
     // The whole file is checked before the box is even looked for.
-    if (!SettingsPreset::fromJson(file.readAll(), preset, &why))
-        return CliOutput::fail(ExitCode::BadData, QStringLiteral("%1: %2").arg(fileName, why));
+    if (const int bad = Commands::readPreset(fileName, preset))
+        return bad;
 
     RegisterImage current {};
     if (const int failed = session.connectAndReadSettings(current))
@@ -70,6 +59,18 @@ int load(CliSession &session, const QString &fileName)
 } // namespace
 
 namespace Commands {
+
+int readPreset(const QString &fileName, SettingsPreset &preset)
+{
+    QByteArray json;
+    if (const int bad = CliFiles::read(QString(), fileName, SettingsPreset::FILE_LIMIT,
+            QStringLiteral("a settings preset"), json))
+        return bad;
+    QString why;
+    if (!SettingsPreset::fromJson(json, preset, &why))
+        return CliOutput::fail(ExitCode::BadData, QStringLiteral("%1: %2").arg(fileName, why));
+    return ExitCode::Ok;
+}
 
 int settings(CliSession &session, CommandArgs &args)
 {

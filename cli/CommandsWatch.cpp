@@ -5,6 +5,7 @@
 #include "cli/CliSession.h"
 #include "cli/CommandArgs.h"
 #include "cli/Commands.h"
+#include "cli/Interruption.h"
 #include "cli/StatusSnapshot.h"
 #include "session/ExitCodes.h"
 
@@ -13,31 +14,26 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
 #include <optional>
-
-#if !defined(Q_OS_WIN)
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 // watch: the window's status tick on a terminal, one line per change.
 
 namespace {
 
-#if !defined(Q_OS_WIN)
-// A signal handler may do next to nothing; it writes a byte to a socket the event loop watches,
-// and the loop ends the watch in its own time, between two polls, so the trace is complete.
-int g_signalSocket[2] = { -1, -1 };
-
-void onSignal(int)
+// ISO 8601 with milliseconds and the offset from UTC, "+00:00" included (Qt would write "Z" for
+// it), so that every line has the same form and sorts and compares across machines and across a
+// change of daylight saving time.
+QString isoTimeWithOffset(const QDateTime &time)
 {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(g_signalSocket[0], &byte, 1);
+    const int offset = time.offsetFromUtc();
+    const int minutes = qAbs(offset) / 60;
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
+        + (offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        + QStringLiteral("%1:%2")
+              .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+              .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
-#endif
 
 // "key=value" for each entry that differs from `before` (all of them the first time).
 QString changes(const StatusSnapshot &now, const StatusSnapshot *before)
@@ -82,20 +78,16 @@ int watch(CliSession &session, CommandArgs &args)
     if (const int failed = session.connect())
         return failed;
 
-#if !defined(Q_OS_WIN)
+    // Ctrl+C and SIGTERM end the watch between two polls, so the trace is complete; that is its
+    // normal end, with exit status 0.
+    const Interruption interruption(Interruption::Mode::Stop);
     std::unique_ptr<QSocketNotifier> notifier;
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalSocket) == 0) {
-        notifier = std::make_unique<QSocketNotifier>(g_signalSocket[1], QSocketNotifier::Read);
+    if (interruption.wakeDescriptor() >= 0) {
+        notifier = std::make_unique<QSocketNotifier>(
+            interruption.wakeDescriptor(), QSocketNotifier::Read);
         QObject::connect(
             notifier.get(), &QSocketNotifier::activated, qApp, [] { QCoreApplication::quit(); });
-        struct sigaction action = {};
-        action.sa_handler = onSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, nullptr);
-        sigaction(SIGTERM, &action, nullptr);
     }
-#endif
 
     std::optional<StatusSnapshot> last;
     QString lastFailure;
@@ -123,29 +115,29 @@ int watch(CliSession &session, CommandArgs &args)
         lastFailure.clear();
         if (last && last->json == now.json)
             return;
+        const QDateTime time = QDateTime::currentDateTime();
         if (session.json()) {
             QJsonObject line = now.json;
-            line.insert(
-                QStringLiteral("time"), QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
+            line.insert(QStringLiteral("time"), isoTimeWithOffset(time));
             CliOutput::json(line, true);
         } else {
-            CliOutput::line(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz "))
+            CliOutput::line(time.toString(QStringLiteral("HH:mm:ss.zzz "))
                 + changes(now, last ? &*last : nullptr));
-            std::fflush(stdout);
+            CliOutput::flush(); // so that a pipe sees each line as it comes
         }
         last = now;
+        // Nobody reads the lines any more (a full disk, a closed pipe): polling on would only
+        // keep the box busy. The failure is reported once, at the end.
+        if (CliOutput::stdoutFailed())
+            QCoreApplication::quit();
     };
 
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, poll);
     timer.start(interval);
     poll();
-    if (exitCode == ExitCode::Ok)
+    if (exitCode == ExitCode::Ok && !CliOutput::stdoutFailed())
         QCoreApplication::exec();
-#if !defined(Q_OS_WIN)
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
-#endif
     return exitCode;
 }
 

@@ -16,15 +16,18 @@ QString general()
         "\n"
         "Configures the ZELVARIN 4K HDMI matrix box over USB, from scripts and terminals.\n"
         "\n"
-        "Options (before the command):\n"
-        "  --simulate            talk to the built-in simulated box instead of USB\n"
+        "Options (before or after the command):\n"
+        "  --simulate[=PRESET]   talk to the built-in simulated box instead of USB; it starts\n"
+        "                        with the settings of PRESET (a file of 'settings save') if given\n"
         "  --trace[=FILE]        log every request and reply to FILE (standard error with a\n"
         "                        bare --trace), in the window's format\n"
         "  --usb-id VID:PID      also look for the box at this USB vendor:product (hex;\n"
         "                        repeatable; 10c4:ea61 is always looked at)\n"
         "  --usb-option NAME=VALUE  change a USB control request value (repeatable)\n"
         "  --serial SERIAL       use the box with this serial number (default: the first box)\n"
-        "  --json                machine-readable output on standard output\n"
+        "  --json                machine-readable output on standard output: one JSON object\n"
+        "                        whose first key is \"format_version\" (now 2); the schema of\n"
+        "                        each is in /usr/share/zelvarin/schema/\n"
         "  -h, --help            this text; 'zelvarinctl help COMMAND' explains a command\n"
         "  -v, --version         the program's version\n"
         "\n"
@@ -43,10 +46,12 @@ QString general()
         "  reset settings|edid|all --yes  factory reset\n"
         "  list                  the boxes on the USB bus\n"
         "  watch                 print the status whenever it changes\n"
-        "  help COMMAND          explain a command\n"
+        "  help COMMAND [SUBCOMMAND]  explain a command\n"
         "\n"
         "Exit status: 0 success; 1 the box failed or was not found; 2 usage error;\n"
-        "3 bad data (hex that does not parse, a wrong length, an unreadable or invalid file).\n"
+        "3 bad data (hex that does not parse, a wrong length, an unreadable, invalid or too\n"
+        "large file, output that could not be written). Ctrl+C or SIGTERM during 'edid write'\n"
+        "stops it between two chunks, without the commit, and the program ends by the signal.\n"
         "Every message goes to standard error as one line starting with 'zelvarinctl:'.\n");
 }
 
@@ -77,10 +82,11 @@ QString command(const QString &name)
             "InfoFrame in hex, then decoded (EOTF, mastering display, luminances) on the lines\n"
             "'signal hdr-infoframe decoded'. A value the box reports but no command writes\n"
             "(audio source 2, HDCP 1) is shown as its number.\n\n"
-            "With --json: an object with the keys firmware (dotted four-part version), settings\n"
-            "(all 25 by name), signal (source, video, colour, hdr, hdr_infoframe,\n"
-            "hdr_infoframe_decoded: the object of 'infoframe decode --json', or null when\n"
-            "nothing was captured) and busy.\n");
+            "With --json: an object with the keys format_version, firmware (dotted four-part\n"
+            "version), settings (all 25 by name, as typed on the command line), signal (source,\n"
+            "video, colour, hdr, hdr_infoframe, hdr_infoframe_decoded: the object of\n"
+            "'infoframe decode --json', or null when nothing was captured) and busy; its schema\n"
+            "is status.json in /usr/share/zelvarin/schema/.\n");
     if (name == QLatin1String("get"))
         return QStringLiteral("Usage: zelvarinctl [--json] get NAME...\n\n"
                               "Prints the value of each setting named, one per line in the order "
@@ -113,11 +119,14 @@ QString command(const QString &name)
             "read   reads the box's own EDID table (box, the default) or the one of the TV on\n"
             "       output A or B, as the window does. Without -o the table goes to standard\n"
             "       output as hex text; FILE ending in .bin gets the 256 raw bytes, any other\n"
-            "       name hex text. Progress goes to standard error when it is a terminal.\n"
+            "       name hex text; a FILE that is no regular file (a device, a FIFO,\n"
+            "       /dev/stdout) is written in place, a regular one replaced once complete.\n"
+            "       Progress goes to standard error when it is a terminal.\n"
             "write  uploads a table (raw or hex text, as the window's Load reads it) chunk by\n"
             "       chunk and commits it. The box must be in custom EDID mode (edid-mode=custom,\n"
             "       custom-edid=custom). A table with a wrong checksum is refused unless\n"
-            "       --fix-checksums, which uploads it with corrected checksums.\n"
+            "       --fix-checksums, which uploads it with corrected checksums. Ctrl+C stops the\n"
+            "       upload before the commit: the box keeps its table. Progress as for read.\n"
             "check  reports the checksum of both 128-byte blocks; exit status 3 when one is\n"
             "       wrong.\n"
             "fix    the same, then writes the table with corrected checksums to OUT (.bin: raw)\n"
@@ -168,16 +177,19 @@ QString command(const QString &name)
             "Usage: zelvarinctl [--json] list\n\n"
             "Lists the devices on the USB bus: index, serial number, product string and the\n"
             "firmware version of those that can be opened ('-' otherwise). Use the serial with\n"
-            "--serial to pick one box among several.\n");
+            "--serial to pick one box among several. With --json: an object whose key boxes\n"
+            "holds one object per device (index, serial, product, firmware or null).\n");
     if (name == QLatin1String("watch"))
         return QStringLiteral(
             "Usage: zelvarinctl [--json] watch [--interval MS]\n\n"
             "Polls the box every 3000 ms (as the window does) or every MS milliseconds and\n"
             "prints a line whenever the status changes: the time and each value that changed\n"
             "(everything the first time), or with --json one status object per line with a\n"
-            "\"time\" key. Ends on Ctrl+C or SIGTERM.\n");
+            "\"time\" key (ISO 8601 with milliseconds and the offset from UTC). Ends on Ctrl+C\n"
+            "or SIGTERM, with exit status 0.\n");
     if (name == QLatin1String("help"))
-        return QStringLiteral("Usage: zelvarinctl help [COMMAND]\n\nExplains a command.\n");
+        return QStringLiteral("Usage: zelvarinctl help [COMMAND [SUBCOMMAND]]\n\n"
+                              "Explains a command, as 'zelvarinctl COMMAND --help' does.\n");
     return QString();
 }
 

@@ -6,65 +6,138 @@
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "cli/CommandArgs.h"
-#include "cli/Commands.h"
+#include "cli/CommandTable.h"
+#include "cli/Completion.h"
 #include "cli/Help.h"
+#include "cli/Interruption.h"
 #include "session/ExitCodes.h"
+#include "session/LinkSetup.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
-#include <cstdio>
-
 namespace {
-
-using CommandFunction = int (*)(CliSession &, CommandArgs &);
-
-struct Command
-{
-    const char *name;
-    CommandFunction run;
-};
-
-const Command kCommands[] = {
-    { "status", Commands::status },
-    { "get", Commands::get },
-    { "set", Commands::set },
-    { "settings", Commands::settings },
-    { "edid", Commands::edid },
-    { "cec", Commands::cec },
-    { "infoframe", Commands::infoframe },
-    { "reset", Commands::reset },
-    { "list", Commands::list },
-    { "watch", Commands::watch },
-};
-
-QString commandNames()
-{
-    QStringList names;
-    for (const Command &c : kCommands)
-        names << QLatin1String(c.name);
-    return names.join(QLatin1Char(' ')) + QStringLiteral(" help");
-}
-
-void print(const QString &text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stdout);
-}
 
 int help(const QStringList &words)
 {
     if (words.isEmpty()) {
-        print(Help::general());
+        CliOutput::text(Help::general());
         return ExitCode::Ok;
     }
-    const QString text = Help::command(words.first());
-    if (text.isEmpty() || words.size() > 1)
+    // "help COMMAND" or "help COMMAND SUBCOMMAND", as "COMMAND SUBCOMMAND --help" would say.
+    const CommandTable::Command *command = CommandTable::find(words.first());
+    const bool known = command
+        && (words.size() == 1
+            || (words.size() == 2 && CommandTable::subcommands(*command).contains(words.at(1))));
+    if (!known)
         return CliOutput::fail(ExitCode::Usage,
-            QStringLiteral("help: no command \"%1\"; the "
-                           "commands are: %2")
-                .arg(words.join(QLatin1Char(' ')), commandNames()));
-    print(text);
+            QStringLiteral("help: no command \"%1\"; the commands are: %2")
+                .arg(words.join(QLatin1Char(' ')), CommandTable::names()));
+    CliOutput::text(Help::command(words.first()));
     return ExitCode::Ok;
+}
+
+// The global options may stand before or after the command (`zelvarinctl status --json`, as
+// systemctl takes them); the command gets every other word, in order. Parsed by hand, since the
+// commands have options of their own (-o, --yes) that a parser of the whole line would refuse.
+int run(const QStringList &arguments)
+{
+    if (arguments.value(0) == QLatin1String(Completion::COMMAND))
+        return Completion::print(arguments.mid(1));
+
+    CliSession::Globals globals;
+    QString name;
+    QStringList rest;
+    bool wantHelp = false;
+    bool wantVersion = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        const int eq = int(a.indexOf(QLatin1Char('=')));
+        const QString optionName = a.startsWith(QLatin1String("--")) && eq > 0 ? a.left(eq) : a;
+        const CommandTable::Option *option = CommandTable::globalOption(optionName);
+        if (a == QLatin1String("-h"))
+            option = CommandTable::globalOption(QStringLiteral("--help"));
+        else if (a == QLatin1String("-v"))
+            option = CommandTable::globalOption(QStringLiteral("--version"));
+        if (!option) {
+            if (!name.isEmpty())
+                rest << a;
+            else if (a.startsWith(QLatin1Char('-')))
+                return CliOutput::fail(ExitCode::Usage,
+                    QStringLiteral("unknown option %1 (see 'zelvarinctl --help')").arg(a));
+            else
+                name = a;
+            continue;
+        }
+        const QString optionText = QLatin1String(option->name);
+        if (option->value == CommandTable::Word::None) {
+            if (optionText == QLatin1String("--trace")) {
+                globals.link.trace = true;
+                globals.link.traceTarget = eq > 0 ? a.mid(eq + 1) : QStringLiteral("-");
+                continue;
+            }
+            if (optionText == QLatin1String("--simulate")) {
+                globals.link.simulate = true;
+                if (eq > 0)
+                    globals.simulatedPreset = a.mid(eq + 1);
+                continue;
+            }
+            if (eq > 0)
+                return CliOutput::fail(
+                    ExitCode::Usage, QStringLiteral("%1 takes no value").arg(optionText));
+            if (optionText == QLatin1String("--json"))
+                globals.json = true;
+            else if (optionText == QLatin1String("--help"))
+                wantHelp = true;
+            else
+                wantVersion = true;
+            continue;
+        }
+        // "--name VALUE" or "--name=VALUE".
+        QString value;
+        if (eq > 0) {
+            value = a.mid(eq + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments.at(++i);
+        } else {
+            const char *what = optionText == QLatin1String("--serial") ? "SERIAL"
+                : optionText == QLatin1String("--usb-id")              ? "VID:PID"
+                                                                       : "NAME=VALUE";
+            return CliOutput::fail(ExitCode::Usage,
+                QStringLiteral("%1 needs %2").arg(optionText, QLatin1String(what)));
+        }
+        if (optionText == QLatin1String("--serial"))
+            globals.serial = value.toLatin1();
+        else if (optionText == QLatin1String("--usb-id"))
+            globals.link.usbIds << value;
+        else
+            globals.link.usbOptions << value;
+    }
+
+    if (wantVersion) {
+        CliOutput::line(
+            QStringLiteral("zelvarinctl %1").arg(QCoreApplication::applicationVersion()));
+        return ExitCode::Ok;
+    }
+    if (name == QLatin1String("help"))
+        return help(rest);
+    if (wantHelp)
+        return help(name.isEmpty() ? QStringList() : QStringList { name });
+    // Checked whatever the command: a mistake in them is one even where no box is opened.
+    if (QString error; !LinkSetup::checkUsbValues(globals.link, &error))
+        return CliOutput::fail(ExitCode::Usage, error);
+    if (name.isEmpty())
+        return CliOutput::fail(ExitCode::Usage,
+            QStringLiteral("no command; the commands are: %1 (see 'zelvarinctl --help')")
+                .arg(CommandTable::names()));
+    const CommandTable::Command *command = CommandTable::find(name);
+    if (!command)
+        return CliOutput::fail(ExitCode::Usage,
+            QStringLiteral("unknown command \"%1\"; the commands are: %2")
+                .arg(name, CommandTable::names()));
+    CommandArgs args(rest);
+    CliSession session(globals);
+    return command->run(session, args);
 }
 
 } // namespace
@@ -75,86 +148,11 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("zelvarinctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZELVARIN_VERSION));
 
-    // The global options come before the command; everything after it is the command's. Parsed
-    // by hand, since the commands have options of their own (-o, --yes) that a parser of the
-    // whole line would take for unknown ones.
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
-    CliSession::Globals globals;
-    int i = 0;
-    for (; i < arguments.size(); ++i) {
-        const QString &a = arguments.at(i);
-        if (!a.startsWith(QLatin1Char('-')))
-            break;
-        // "--name VALUE" or "--name=VALUE"; nullptr-like empty optional when it is not `name`.
-        const auto valueOf = [&](const char *name, QString *value) -> int {
-            const QString option = QLatin1String(name);
-            if (a.startsWith(option + QLatin1Char('='))) {
-                *value = a.mid(option.size() + 1);
-                return 1;
-            }
-            if (a != option)
-                return 0;
-            if (i + 1 >= arguments.size())
-                return -1;
-            *value = arguments.at(++i);
-            return 1;
-        };
-        QString value;
-        int got = 0;
-        if (a == QLatin1String("--simulate")) {
-            globals.link.simulate = true;
-        } else if (a == QLatin1String("--json")) {
-            globals.json = true;
-        } else if (a == QLatin1String("--trace")) {
-            globals.link.trace = true;
-            globals.link.traceTarget = QStringLiteral("-");
-        } else if (a.startsWith(QLatin1String("--trace="))) {
-            globals.link.trace = true;
-            globals.link.traceTarget = a.mid(8);
-        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            return help({});
-        } else if (a == QLatin1String("--version") || a == QLatin1String("-v")) {
-            print(QStringLiteral("zelvarinctl %1\n").arg(QCoreApplication::applicationVersion()));
-            return ExitCode::Ok;
-        } else if ((got = valueOf("--serial", &value)) != 0) {
-            if (got < 0)
-                return CliOutput::fail(ExitCode::Usage, QStringLiteral("--serial needs SERIAL"));
-            globals.serial = value.toLatin1();
-        } else if ((got = valueOf("--usb-id", &value)) != 0) {
-            if (got < 0)
-                return CliOutput::fail(ExitCode::Usage, QStringLiteral("--usb-id needs VID:PID"));
-            globals.link.usbIds << value;
-        } else if ((got = valueOf("--usb-option", &value)) != 0) {
-            if (got < 0)
-                return CliOutput::fail(
-                    ExitCode::Usage, QStringLiteral("--usb-option needs NAME=VALUE"));
-            globals.link.usbOptions << value;
-        } else {
-            return CliOutput::fail(ExitCode::Usage,
-                QStringLiteral("unknown option %1 (see 'zelvarinctl --help')").arg(a));
-        }
-    }
-    if (i >= arguments.size())
-        return CliOutput::fail(ExitCode::Usage,
-            QStringLiteral("no command; the commands are: %1 "
-                           "(see 'zelvarinctl --help')")
-                .arg(commandNames()));
-    const QString name = arguments.at(i);
-    const QStringList rest = arguments.mid(i + 1);
-    if (name == QLatin1String("help"))
-        return help(rest);
-    for (const Command &c : kCommands) {
-        if (name != QLatin1String(c.name))
-            continue;
-        // A command's own --help explains it and touches nothing.
-        if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h")))
-            return help({ name });
-        CommandArgs args(rest);
-        CliSession session(globals);
-        return c.run(session, args);
-    }
-    return CliOutput::fail(ExitCode::Usage,
-        QStringLiteral("unknown command \"%1\"; the commands "
-                       "are: %2")
-            .arg(name, commandNames()));
+    // Every write to standard output is checked here at the end: a result that did not reach its
+    // file or pipe is a failure, whatever the command thought.
+    const int exitCode = CliOutput::finish(run(QCoreApplication::arguments().mid(1)));
+    // A command cut short by Ctrl+C or SIGTERM has stopped cleanly (the box closed, the trace
+    // complete); the process now ends the way the signal would have ended it.
+    Interruption::endByPendingSignal();
+    return exitCode;
 }

@@ -241,19 +241,19 @@ QJsonObject CtaDescriber::json(const CtaBlock &cta)
             = QJsonArray::fromStringList(bitNames(cta.speakers, kSpeakers, 24));
     if (cta.hasHdmi) {
         o[QStringLiteral("hdmi")] = QJsonObject {
-            { QStringLiteral("physicalAddress"),
+            { QStringLiteral("physical_address"),
                 EdidDescriber::physicalAddressText(cta.hdmi.physicalAddress) },
-            { QStringLiteral("maxTmdsMHz"), cta.hdmi.maxTmdsMHz },
+            { QStringLiteral("max_tmds_mhz"), cta.hdmi.maxTmdsMHz },
             { QStringLiteral("supports"), QJsonArray::fromStringList(hdmiFlags(cta.hdmi)) },
         };
     }
     if (cta.hasHdmiForum) {
         const CtaHdmiForum &f = cta.hdmiForum;
-        o[QStringLiteral("hdmiForum")] = QJsonObject {
+        o[QStringLiteral("hdmi_forum")] = QJsonObject {
             { QStringLiteral("version"), f.version },
-            { QStringLiteral("maxTmdsCharacterRateMHz"), f.maxTmdsCharacterRateMHz },
+            { QStringLiteral("max_tmds_character_rate_mhz"), f.maxTmdsCharacterRateMHz },
             { QStringLiteral("scdc"), f.scdcPresent },
-            { QStringLiteral("maxFrl"), frlText(f.maxFrlRate) },
+            { QStringLiteral("max_frl"), frlText(f.maxFrlRate) },
             { QStringLiteral("dsc12"), f.dsc12 },
         };
     }
@@ -262,23 +262,23 @@ QJsonObject CtaDescriber::json(const CtaBlock &cta)
         QJsonObject hdr { { QStringLiteral("eotfs"),
             QJsonArray::fromStringList(eotfNames(h.eotfs)) } };
         if (h.hasMax)
-            hdr[QStringLiteral("maxCdm2")] = h.maxCdm2;
+            hdr[QStringLiteral("max_cdm2")] = h.maxCdm2;
         if (h.hasAverage)
-            hdr[QStringLiteral("averageCdm2")] = h.averageCdm2;
+            hdr[QStringLiteral("average_cdm2")] = h.averageCdm2;
         if (h.hasMin)
-            hdr[QStringLiteral("minCdm2")] = h.minCdm2;
-        o[QStringLiteral("hdrStatic")] = hdr;
+            hdr[QStringLiteral("min_cdm2")] = h.minCdm2;
+        o[QStringLiteral("hdr_static")] = hdr;
     }
     if (cta.hasColorimetry)
         o[QStringLiteral("colorimetry")]
             = QJsonArray::fromStringList(bitNames(cta.colorimetry, kColorimetry, 16));
     if (cta.hasVideoCapability)
-        o[QStringLiteral("videoCapability")] = int(cta.videoCapability);
-    o[QStringLiteral("ycbcr420Only")] = intArray(cta.ycbcr420Only);
-    o[QStringLiteral("ycbcr420Capable")] = intArray(cta.ycbcr420Capable);
+        o[QStringLiteral("video_capability")] = int(cta.videoCapability);
+    o[QStringLiteral("ycbcr420_only")] = intArray(cta.ycbcr420Only);
+    o[QStringLiteral("ycbcr420_capable")] = intArray(cta.ycbcr420Capable);
     QJsonArray timings;
     for (const EdidDetailedTiming &t : cta.detailedTimings)
         timings.append(EdidDescriber::timingText(t));
-    o[QStringLiteral("detailedTimings")] = timings;
+    o[QStringLiteral("detailed_timings")] = timings;
     return o;
 }

@@ -95,11 +95,11 @@ QJsonArray timingsJson(const QVector<EdidDetailedTiming> &timings)
     for (const EdidDetailedTiming &t : timings)
         a.append(QJsonObject {
             { QStringLiteral("text"), EdidDescriber::timingText(t) },
-            { QStringLiteral("pixelClockKHz"), qint64(t.pixelClockKHz) },
-            { QStringLiteral("hActive"), t.hActive },
-            { QStringLiteral("vActive"), t.frameHeight() },
-            { QStringLiteral("hBlank"), t.hBlank },
-            { QStringLiteral("vBlank"), t.vBlank },
+            { QStringLiteral("pixel_clock_khz"), qint64(t.pixelClockKHz) },
+            { QStringLiteral("h_active"), t.hActive },
+            { QStringLiteral("v_active"), t.frameHeight() },
+            { QStringLiteral("h_blank"), t.hBlank },
+            { QStringLiteral("v_blank"), t.vBlank },
             { QStringLiteral("interlaced"), t.interlaced },
         });
     return a;
@@ -150,27 +150,27 @@ QJsonObject EdidDescriber::json(const EdidDecoded &edid)
     const EdidBaseBlock &b = edid.base;
     QJsonObject base {
         { QStringLiteral("manufacturer"), b.manufacturer },
-        { QStringLiteral("productCode"), int(b.productCode) },
-        { QStringLiteral("serialNumber"), qint64(b.serialNumber) },
+        { QStringLiteral("product_code"), int(b.productCode) },
+        { QStringLiteral("serial_number"), qint64(b.serialNumber) },
         { QStringLiteral("made"), madeText(b) },
         { QStringLiteral("version"), QStringLiteral("%1.%2").arg(b.version).arg(b.revision) },
-        { QStringLiteral("displayName"), b.displayName },
-        { QStringLiteral("displaySerial"), b.displaySerial },
+        { QStringLiteral("display_name"), b.displayName },
+        { QStringLiteral("display_serial"), b.displaySerial },
         { QStringLiteral("established"),
             QJsonArray::fromStringList(establishedNames(b.establishedTimings)) },
-        { QStringLiteral("detailedTimings"), timingsJson(b.detailedTimings) },
+        { QStringLiteral("detailed_timings"), timingsJson(b.detailedTimings) },
     };
     QJsonArray standard;
     for (const EdidStandardTiming &s : b.standardTimings)
         standard.append(QStringLiteral("%1x%2 %3 Hz").arg(s.width).arg(s.height).arg(s.refreshHz));
-    base[QStringLiteral("standardTimings")] = standard;
+    base[QStringLiteral("standard_timings")] = standard;
     if (b.hasRangeLimits)
-        base[QStringLiteral("rangeLimits")] = QJsonObject {
-            { QStringLiteral("minVHz"), b.rangeLimits.minVHz },
-            { QStringLiteral("maxVHz"), b.rangeLimits.maxVHz },
-            { QStringLiteral("minHKHz"), b.rangeLimits.minHKHz },
-            { QStringLiteral("maxHKHz"), b.rangeLimits.maxHKHz },
-            { QStringLiteral("maxPixelClockMHz"), b.rangeLimits.maxPixelClockMHz },
+        base[QStringLiteral("range_limits")] = QJsonObject {
+            { QStringLiteral("min_v_hz"), b.rangeLimits.minVHz },
+            { QStringLiteral("max_v_hz"), b.rangeLimits.maxVHz },
+            { QStringLiteral("min_h_khz"), b.rangeLimits.minHKHz },
+            { QStringLiteral("max_h_khz"), b.rangeLimits.maxHKHz },
+            { QStringLiteral("max_pixel_clock_mhz"), b.rangeLimits.maxPixelClockMHz },
         };
 
     QJsonArray cta;

@@ -61,11 +61,18 @@ void DeviceLink::warn(const QString &text)
         m_warnings.deviceWarning(text);
 }
 
+QString DeviceLink::inUseText()
+{
+    return tr("Another program is using the box: the ZELVARIN Utility window, or a zelvarinctl "
+              "that is still running (such as 'zelvarinctl watch'). Close it and try again.");
+}
+
 bool DeviceLink::open(quint32 index)
 {
     m_queueWarningShown = false;
-    if (m_usb.open(index, &m_deviceHandle) != UsbStatus::Success) {
-        warn(tr("Usb device open error!"));
+    const quint32 status = m_usb.open(index, &m_deviceHandle);
+    if (status != UsbStatus::Success) {
+        warn(status == UsbStatus::DeviceInUse ? inUseText() : tr("Usb device open error!"));
         m_deviceHandle = kClosedHandle;
         return false;
     }

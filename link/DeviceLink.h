@@ -33,7 +33,12 @@ public:
 
     DeviceLink(UsbXpress &usb, Clock &clock, DeviceWarnings &warnings);
 
+    // What open() reports when another program holds the box, in the words of both front ends.
+    static QString inUseText();
+
     bool findDevice(QByteArray serial, quint32 &index);
+    // False when the device does not open; the warning says why (inUseText() when another
+    // program holds it, the box's own "Usb device open error!" otherwise).
     bool open(quint32 index);
     void close();
     bool readRaw(quint8 *buffer, quint32 length, quint32 &bytesRead, quint32 timeoutMs);

@@ -31,6 +31,9 @@ enum : quint32 {
     ReadTimedOut = 0x0D,
     WriteTimedOut = 0x0E,
     DeviceNotFound = 0xFF,
+    // Not one of the vendor's codes: the device is there but another program holds it (libusb's
+    // "busy" on claiming the interface). Told apart so the user hears what to do about it.
+    DeviceInUse = 0x100,
 };
 }
 

@@ -163,31 +163,31 @@ QJsonObject InfoFrameDescriber::json(const InfoFrameDecoded &f)
                                                        : QStringLiteral("payload") },
         { QStringLiteral("length"), f.length } };
     if (f.hasChecksum)
-        o[QStringLiteral("checksumGood")] = f.checksumOk();
+        o[QStringLiteral("checksum_good")] = f.checksumOk();
     if (f.type == InfoFrameDecoded::Hdr) {
         const HdrInfoFrame &h = f.hdr;
         QJsonArray primaries;
         for (int c = 0; c < 3; ++c)
             primaries.append(QJsonArray { h.primaryX[c] * 0.00002, h.primaryY[c] * 0.00002 });
         o[QStringLiteral("eotf")] = eotfName(h.eotf);
-        o[QStringLiteral("metadataType")] = h.metadataId + 1;
+        o[QStringLiteral("metadata_type")] = h.metadataId + 1;
         o[QStringLiteral("primaries")] = primaries;
-        o[QStringLiteral("whitePoint")] = QJsonArray { h.whiteX * 0.00002, h.whiteY * 0.00002 };
-        o[QStringLiteral("maxMasteringCdm2")] = h.maxMasteringLuminance;
-        o[QStringLiteral("minMasteringCdm2")] = h.minMasteringLuminance * 0.0001;
-        o[QStringLiteral("maxCll")] = h.maxCll;
-        o[QStringLiteral("maxFall")] = h.maxFall;
+        o[QStringLiteral("white_point")] = QJsonArray { h.whiteX * 0.00002, h.whiteY * 0.00002 };
+        o[QStringLiteral("max_mastering_cdm2")] = h.maxMasteringLuminance;
+        o[QStringLiteral("min_mastering_cdm2")] = h.minMasteringLuminance * 0.0001;
+        o[QStringLiteral("max_cll")] = h.maxCll;
+        o[QStringLiteral("max_fall")] = h.maxFall;
     } else if (f.type == InfoFrameDecoded::Avi) {
         const AviInfoFrame &a = f.avi;
-        o[QStringLiteral("colourFormat")] = pick(kColourFormat, 8, a.colourFormat);
+        o[QStringLiteral("colour_format")] = pick(kColourFormat, 8, a.colourFormat);
         o[QStringLiteral("colorimetry")] = colorimetryText(a);
-        o[QStringLiteral("quantisationRange")] = pick(kQuantisation, 3, a.quantisationRange);
-        o[QStringLiteral("pictureAspect")] = pick(kPictureAspect, 3, a.pictureAspect);
+        o[QStringLiteral("quantisation_range")] = pick(kQuantisation, 3, a.quantisationRange);
+        o[QStringLiteral("picture_aspect")] = pick(kPictureAspect, 3, a.pictureAspect);
         if (a.activeFormatPresent)
-            o[QStringLiteral("activeFormat")] = activeFormat(a.activeFormatAspect);
+            o[QStringLiteral("active_format")] = activeFormat(a.activeFormatAspect);
         o[QStringLiteral("vic")] = a.vic;
         if (a.vic)
-            o[QStringLiteral("videoFormat")] = CtaVideoFormats::name(a.vic);
+            o[QStringLiteral("video_format")] = CtaVideoFormats::name(a.vic);
     }
     QJsonArray warnings;
     for (const DecodeWarning &w : f.warnings)

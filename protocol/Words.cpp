@@ -76,6 +76,11 @@ QString infoFrameKindWord(InfoFrameKind kind)
     return wordOf(kInfoFrameKinds, kind);
 }
 
+QString infoFrameKindWords()
+{
+    return list(kInfoFrameKinds);
+}
+
 std::optional<Settings::Reset> reset(const QString &word)
 {
     return parse(kResets, word);
@@ -86,9 +91,19 @@ QString resetWord(Settings::Reset what)
     return wordOf(kResets, what);
 }
 
+QString resetWords()
+{
+    return list(kResets);
+}
+
 std::optional<int> cecStoreSlot(const QString &word)
 {
     return parse(kCecStoreSlots, word);
+}
+
+QString cecStoreSlotWords()
+{
+    return list(kCecStoreSlots);
 }
 
 } // namespace Words

@@ -27,11 +27,14 @@ QString edidSourceWords(); // "box|tv-a|tv-b"
 
 std::optional<InfoFrameKind> infoFrameKind(const QString &word); // hdr, avi
 QString infoFrameKindWord(InfoFrameKind kind);
+QString infoFrameKindWords(); // "hdr|avi"
 
 std::optional<Settings::Reset> reset(const QString &word); // settings, edid, all
 QString resetWord(Settings::Reset what);
+QString resetWords(); // "settings|edid|all"
 
 // The box's two CEC store slots, "1" and "2".
 std::optional<int> cecStoreSlot(const QString &word);
+QString cecStoreSlotWords(); // "1|2"
 
 } // namespace Words

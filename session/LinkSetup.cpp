@@ -71,27 +71,49 @@ QByteArray LinkSetup::traceHeader(const Options &options)
         .toUtf8();
 }
 
+bool LinkSetup::checkUsbValues(const Options &options, QString *error)
+{
+#if defined(ZELVARIN_HAVE_LIBUSB)
+    UsbSettings usbSettings;
+    QString why;
+    const bool ok = usbSettings.addIds(options.usbIds, &why)
+        && usbSettings.applyOptions(options.usbOptions, &why);
+    if (!ok && error)
+        *error = why;
+    return ok;
+#else
+    if (options.usbIds.isEmpty() && options.usbOptions.isEmpty())
+        return true;
+    if (error)
+        *error = QStringLiteral("--usb-id and --usb-option need the libusb backend, which this "
+                                "build does not have");
+    return false;
+#endif
+}
+
 std::unique_ptr<UsbXpress> LinkSetup::createBackend(
     const Options &options, Clock &clock, QString *error)
 {
+    if (!checkUsbValues(options, error))
+        return nullptr;
     if (options.simulate) {
         auto box = std::make_unique<SimulatedBox>(clock);
         box->setLively(options.lively);
+        for (const SettingsPreset::Entry &e : options.simulatedSettings)
+            box->statusBlock()[Settings::setting(e.id).position] = e.value;
         return box;
     }
 #if defined(ZELVARIN_HAVE_LIBUSB)
-    UsbSettings usbSettings;
-    if (!usbSettings.addIds(options.usbIds, error)
-        || !usbSettings.applyOptions(options.usbOptions, error))
-        return nullptr;
+    UsbSettings usbSettings; // the values parse: checked above
+    QString unused;
+    usbSettings.addIds(options.usbIds, &unused);
+    usbSettings.applyOptions(options.usbOptions, &unused);
     auto usb = std::make_unique<LibUsbBackend>(usbSettings);
     m_libusb = usb.get();
     return usb;
 #elif defined(ZELVARIN_HAVE_VENDOR_LIBRARY)
-    Q_UNUSED(error);
     return std::make_unique<VendorLibrary>();
 #else
-    Q_UNUSED(error);
     return std::make_unique<NoUsb>();
 #endif
 }
@@ -111,9 +133,16 @@ bool LinkSetup::startTrace(const Options &options, DeviceLink &link, QString *er
                          .arg(target, m_traceFile.errorString());
         return false;
     }
-    // One line first that says what made the trace, so a report explains itself.
-    m_traceFile.write(traceHeader(options));
-    m_traceFile.flush();
+    // One line first that says what made the trace, so a report explains itself. It is also the
+    // test that the target takes writes at all: some open and then refuse every byte.
+    const QByteArray header = traceHeader(options);
+    if (m_traceFile.write(header) != header.size() || !m_traceFile.flush()) {
+        if (error)
+            *error = QStringLiteral("Cannot write the trace to %1: %2")
+                         .arg(target, m_traceFile.errorString());
+        m_traceFile.close();
+        return false;
+    }
     link.setTrace(&m_traceFile);
 #if defined(ZELVARIN_HAVE_LIBUSB)
     if (m_libusb)

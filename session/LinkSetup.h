@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "box/SettingsPreset.h"
 #include "link/UsbXpress.h"
 
 #include <QFile>
@@ -30,6 +31,8 @@ public:
         QString traceTarget; // "-": standard error
         QStringList usbIds; // VID:PID
         QStringList usbOptions; // NAME=VALUE
+        // Settings the simulated box starts with instead of the factory's (a preset's entries).
+        QList<SettingsPreset::Entry> simulatedSettings;
     };
 
     // Whether this build has a backend that takes --usb-id and --usb-option.
@@ -42,12 +45,19 @@ public:
     static QByteArray traceHeader(const Options &options);
     static QString backendName(const Options &options);
 
-    // The device layer; nullptr, with the reason in `error`, when a USB value does not parse.
+    // Whether the --usb-id and --usb-option values parse and this build has a backend that takes
+    // them; false, with the reason in `error`. They are checked with --simulate too, and by
+    // commands that open no box: a mistake in them is one whichever box the run talks to.
+    static bool checkUsbValues(const Options &options, QString *error);
+
+    // The device layer; nullptr, with the reason in `error`, when checkUsbValues() fails.
     std::unique_ptr<UsbXpress> createBackend(const Options &options, Clock &clock, QString *error);
 
-    // Opens the trace target and hands it to the link, and to the libusb backend made here for
-    // its own lines; false, with the reason in `error`, when it cannot be written. Does nothing
-    // without --trace. The backend must go before this object.
+    // Opens the trace target, writes its first line and hands it to the link; false, with the
+    // reason in `error`, when it cannot be written (a folder, a file that takes no writes such as
+    // /proc/version, a full disk). Does nothing without --trace.
+    // The libusb backend made here gets the trace too, for its own lines; it must go before this
+    // object.
     bool startTrace(const Options &options, DeviceLink &link, QString *error);
 
 private:

@@ -50,13 +50,15 @@ quint32 openStatus(int error)
         return UsbStatus::DeviceNotFound;
     case LIBUSB_ERROR_INVALID_PARAM:
         return UsbStatus::InvalidParameter;
+    case LIBUSB_ERROR_BUSY:
+        return UsbStatus::DeviceInUse; // another program has claimed the interface
     case LIBUSB_ERROR_ACCESS:
     case LIBUSB_ERROR_NO_MEM:
     case LIBUSB_ERROR_NOT_SUPPORTED:
     case LIBUSB_ERROR_OTHER:
         return UsbStatus::SystemErrorCode;
     default:
-        return UsbStatus::DeviceIoFailed; // busy, I/O, pipe, time-out
+        return UsbStatus::DeviceIoFailed; // I/O, pipe, time-out
     }
 }
 

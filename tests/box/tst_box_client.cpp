@@ -302,6 +302,41 @@ private Q_SLOTS:
         }
     }
 
+    // An upload asked to stop (Ctrl+C at zelvarinctl) before a chunk or before the commit never
+    // commits: the box shows the table it had, and a later whole upload still lands whole.
+    void edidWriteStopped_data()
+    {
+        QTest::addColumn<int>("stopBefore"); // chunk index; WRITE_CHUNKS: before the commit
+        QTest::addRow("before the first chunk") << 0;
+        QTest::addRow("half-way") << EdidTransfer::WRITE_CHUNKS / 2;
+        QTest::addRow("before the commit") << EdidTransfer::WRITE_CHUNKS;
+    }
+
+    void edidWriteStopped()
+    {
+        QFETCH(int, stopBefore);
+        const EdidImage before = box->boxEdid();
+        const EdidImage table = box->tvEdid(1);
+        QVERIFY(table != before);
+        int asked = 0;
+        const auto r = client->writeEdid(table, {}, [&] { return asked++ == stopBefore; });
+        QVERIFY(r.stopped);
+        QVERIFY(!r.committed());
+        QCOMPARE(r.failedChunk, stopBefore);
+        QCOMPARE(frames().size(), stopBefore);
+        for (const QByteArray &f : frames())
+            QVERIFY2(!hex(f).startsWith("10 08 B1"), f.toHex(' ').constData());
+        QCOMPARE(box->boxEdid(), before);
+        // And so does what the box hands out when its table is read back.
+        EdidImage readBack {};
+        QVERIFY(client->readEdid(EdidSource::Box, readBack).ok());
+        QCOMPARE(readBack, before);
+
+        box->clearReceivedFrames();
+        QVERIFY(client->writeEdid(table).committed());
+        QCOMPARE(box->boxEdid(), table);
+    }
+
     // Which packet commands activate after a failed load, and the frames they send.
     void packets_data()
     {

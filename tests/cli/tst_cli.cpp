@@ -5,11 +5,13 @@
 // simulated box received as the --trace file records them.
 #include "box/SettingsPreset.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/JsonSchemaCheck.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,10 +24,16 @@ class TestCli : public QObject
 
 private:
     QTemporaryDir m_dir;
+    JsonSchemaCheck m_json; // every JSON answer below, checked at the end
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    Run run(const QStringList &args) { return runZelvarinctl(m_dir.path(), args); }
+    Run run(const QStringList &args)
+    {
+        const Run r = runZelvarinctl(m_dir.path(), args);
+        m_json.add(args, r);
+        return r;
+    }
 
     static QStringList writes(const Run &r)
     {
@@ -42,6 +50,14 @@ private:
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    // Every JSON answer of this test conforms to the schema the package ships for it.
+    void cleanupTestCase()
+    {
+        QVERIFY(m_json.count() >= 8);
+        const QString problems = m_json.problems();
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    }
 
     void commands_data()
     {
@@ -91,6 +107,22 @@ private Q_SLOTS:
         row("avi too long", "infoframe avi 01:02:03:04:05:06:07:08:09:0a:0b:0c:0d:0e", 3, {});
         row("edid missing file", "edid write /nonexistent/table.bin", 3, {});
         row("preset missing file", "settings load /nonexistent/preset.json", 3, {});
+        // The USB values are checked with the simulated box too, and by commands without a box.
+        row("usb id with simulate", "--usb-id x status", 2, {});
+        row("usb option with simulate", "--usb-option colour=1 status", 2, {});
+        row("usb id without a box", "--usb-id x cec decode 40:04", 2, {});
+        // A trace target that opens but takes no writes.
+        row("trace to a full disk", "--trace=/dev/full status", 2, {});
+        // Global options after the command, as most users type them.
+        row("json after the command", "get input --json", 0, {}, "\"input\": \"port-a\"");
+        row("serial after the command", "set input=port-b --serial 2023", 0, { "10 04 E0 00 02" });
+        row("serial after the command without a value", "status --serial", 2, {});
+        row("option of another command", "status --yes", 2, {});
+        row("help after the command", "reset all --help", 0, {}, "Usage: zelvarinctl reset");
+        row("version after the command", "status --version", 0, {}, "zelvarinctl ");
+        row("help for a subcommand", "help edid read", 0, {}, "Usage: zelvarinctl edid read");
+        row("help for an unknown subcommand", "help edid frobnicate", 2, {});
+        row("help for too many words", "help edid read box", 2, {});
     }
 
     void commands()
@@ -125,6 +157,114 @@ private Q_SLOTS:
         for (const char *key : { "source", "video", "colour", "hdr", "hdr_infoframe" })
             QVERIFY2(signal.value(QLatin1String(key)).isString(), key);
         QVERIFY(o.value(QStringLiteral("busy")).isBool());
+    }
+
+    // `help COMMAND [SUBCOMMAND]` says what `COMMAND [SUBCOMMAND] --help` says.
+    void helpWordsAndHelpOption()
+    {
+        for (const QStringList &words : { QStringList { "status" }, QStringList { "edid", "read" },
+                 QStringList { "cec", "decode" } }) {
+            const Run asked = run(QStringList { "help" } + words);
+            const Run option = run(words + QStringList { "--help" });
+            QCOMPARE(asked.exitCode, 0);
+            QCOMPARE(option.exitCode, 0);
+            QVERIFY(!asked.out.isEmpty());
+            QCOMPARE(asked.out, option.out);
+            QVERIFY(!option.boxTouched);
+        }
+    }
+
+    // The JSON of every command carries its format version first; the keys the program defines
+    // are snake_case, the setting names stay as typed (the schemas check both at the end).
+    void jsonAnswers()
+    {
+        const Run status = run({ "status", "--json" });
+        QCOMPARE(status.exitCode, 0);
+        QVERIFY2(status.out.startsWith("{\n    \"format_version\": 2,\n"), status.out.constData());
+        const QJsonObject o = QJsonDocument::fromJson(status.out).object();
+        QVERIFY(o.value("settings").toObject().contains("audio-source"));
+        QVERIFY(o.value("signal")
+                    .toObject()
+                    .value("hdr_infoframe_decoded")
+                    .toObject()
+                    .contains("max_cll"));
+        const QString table = QStringLiteral(ZELVARIN_TEST_DATA "/edid/tv-hdr-600mhz.bin");
+        for (const QStringList &args : { QStringList { "--json", "get", "input", "edid-5.1" },
+                 QStringList { "--json", "list" }, QStringList { "--json", "edid", "check", table },
+                 QStringList { "--json", "edid", "decode", table },
+                 QStringList { "--json", "cec", "decode", "40:04" },
+                 QStringList { "--json", "infoframe", "decode", "87:01:1a:00:02:00:34:21" },
+                 QStringList { "--json", "infoframe", "decode", "--type", "avi", "50:a8:00:61" } })
+            QCOMPARE(run(args).exitCode, 0);
+    }
+
+    // watch prints one compact object per line, each with the time and its offset from UTC.
+    void watchJsonLines()
+    {
+        QProcess p;
+        p.start(
+            QStringLiteral(ZELVARINCTL), { "--simulate", "watch", "--json", "--interval", "100" });
+        QVERIFY(p.waitForStarted());
+        QByteArray lines;
+        while (!lines.contains('\n') && p.waitForReadyRead(30000))
+            lines += p.readAllStandardOutput();
+        p.terminate(); // SIGTERM: the watch's normal end
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        lines += p.readAllStandardOutput();
+        QVERIFY(lines.startsWith("{\"format_version\":2,"));
+        const QJsonObject first = QJsonDocument::fromJson(lines.left(lines.indexOf('\n'))).object();
+        QVERIFY(QRegularExpression(QStringLiteral("[+-]\\d\\d:\\d\\d$"))
+                    .match(first.value("time").toString())
+                    .hasMatch());
+        m_json.add(QStringLiteral("watch"), QStringLiteral("watch --json"), lines);
+    }
+
+    // The packet texts at both edges of every length limit, in characters, with the slips a user
+    // makes at the end of a text (a trailing colon, a last byte of one digit): the longest text
+    // is sent whole, one byte more is refused before the box is touched.
+    void packetTextLimits_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<int>("maxBytes");
+        // How the load frame of the longest text ends: its last byte, or for the store, which
+        // keeps the text itself, its last two characters and the carriage return.
+        QTest::addColumn<QString>("frameEnd");
+        QTest::newRow("cec send") << QStringList { "cec", "send" } << 31 << " 5E";
+        QTest::newRow("cec store") << QStringList { "cec", "store", "1" } << 20 << " 35 33 0D";
+        QTest::newRow("hdr infoframe") << QStringList { "infoframe", "hdr" } << 31 << " 5E";
+        QTest::newRow("avi infoframe") << QStringList { "infoframe", "avi" } << 13 << " 4C";
+    }
+
+    void packetTextLimits()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(int, maxBytes);
+        QFETCH(QString, frameEnd);
+        const auto bytes = [](int n) {
+            QStringList pairs;
+            for (int i = 0; i < n; ++i)
+                pairs << QStringLiteral("%1").arg(0x40 + i, 2, 16, QLatin1Char('0'));
+            return pairs.join(QLatin1Char(':'));
+        };
+        const QString longest = bytes(maxBytes);
+        QCOMPARE(longest.size(), 3 * maxBytes - 1);
+
+        const Run sent = run(command + QStringList { longest });
+        QCOMPARE(sent.exitCode, 0);
+        QVERIFY2(!writes(sent).isEmpty() && writes(sent).first().endsWith(frameEnd),
+            qPrintable(writes(sent).join('\n')));
+        QCOMPARE(run(command + QStringList { bytes(2) }).exitCode, 0); // "40:41", 5 characters
+
+        for (const QString &text : { bytes(maxBytes + 1), longest + QLatin1Char(':'),
+                 longest + QStringLiteral(":4"), longest.chopped(1), bytes(1),
+                 bytes(1) + QLatin1Char(':'), bytes(1) + QStringLiteral(":4"), QString() }) {
+            const Run refused = run(command + QStringList { text });
+            QVERIFY2(refused.exitCode == 3 || (text.isEmpty() && refused.exitCode == 2),
+                qPrintable(text + QStringLiteral(": ") + QString::fromLocal8Bit(refused.err)));
+            QVERIFY2(!refused.boxTouched, qPrintable(text));
+        }
     }
 
     // A preset saved from one box, edited, and loaded into a fresh one writes only the change.

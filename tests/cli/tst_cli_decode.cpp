@@ -5,6 +5,7 @@
 // reading, the simulated box's captured HDR InfoFrame, exit codes, and that no box is touched.
 #include "sim/BoxFactory.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/JsonSchemaCheck.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -18,12 +19,6 @@ namespace {
 const QString kData = QStringLiteral(ZELVARIN_TEST_DATA);
 
 using Run = CliRun;
-
-// Run with --simulate and a trace, so a decode that opened the box would show in the trace.
-Run run(const QTemporaryDir &dir, const QStringList &args, const QByteArray &input = {})
-{
-    return runZelvarinctl(dir.path(), args, input);
-}
 
 QByteArray readFile(const QString &path)
 {
@@ -43,9 +38,26 @@ class TestCliDecode : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    JsonSchemaCheck m_json; // every JSON answer below, checked at the end
+
+    // Run with --simulate and a trace, so a decode that opened the box would show in the trace.
+    Run run(const QTemporaryDir &dir, const QStringList &args, const QByteArray &input = {})
+    {
+        const Run r = runZelvarinctl(dir.path(), args, input);
+        m_json.add(args, r);
+        return r;
+    }
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    // Every JSON answer of this test conforms to the schema the package ships for it.
+    void cleanupTestCase()
+    {
+        QVERIFY(m_json.count() > 0);
+        const QString problems = m_json.problems();
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    }
 
     void edidDecode_data()
     {
@@ -89,7 +101,7 @@ private Q_SLOTS:
             QVERIFY2(o.contains(QLatin1String(key)), key);
         const QJsonObject base = o.value(QStringLiteral("base")).toObject();
         QCOMPARE(base.value(QStringLiteral("manufacturer")).toString(), manufacturer);
-        const QJsonArray timings = base.value(QStringLiteral("detailedTimings")).toArray();
+        const QJsonArray timings = base.value(QStringLiteral("detailed_timings")).toArray();
         QCOMPARE(timings.first().toObject().value(QStringLiteral("text")).toString(),
             firstTiming + QStringLiteral(" Hz"));
         QStringList decodedVics;
@@ -160,8 +172,8 @@ private Q_SLOTS:
         const QJsonObject hdr = signal.value(QStringLiteral("hdr_infoframe_decoded")).toObject();
         QCOMPARE(
             hdr.value(QStringLiteral("eotf")).toString(), QStringLiteral("SMPTE ST 2084 (PQ)"));
-        QCOMPARE(hdr.value(QStringLiteral("maxMasteringCdm2")).toInt(), 1000);
-        QCOMPARE(hdr.value(QStringLiteral("maxFall")).toInt(), 400);
+        QCOMPARE(hdr.value(QStringLiteral("max_mastering_cdm2")).toInt(), 1000);
+        QCOMPARE(hdr.value(QStringLiteral("max_fall")).toInt(), 400);
 
         const Run text = run(m_dir, { "status" });
         QVERIFY2(text.out.contains("signal hdr-infoframe decoded: EOTF: SMPTE ST 2084 (PQ)\n"),

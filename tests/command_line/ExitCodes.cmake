@@ -30,6 +30,15 @@ if(WITH_USB)
         "--usb-id 10c4|2|stderr:--usb-id"
         "--usb-option colour=1|2|stderr:--usb-option")
 endif()
+# Checked with the simulated box too; a trace target that opens but takes no write is refused.
+if(WITH_USB)
+    list(APPEND cases
+        "--simulate --usb-id 10c4|2|stderr:--usb-id"
+        "--simulate --usb-option colour=1|2|stderr:--usb-option")
+endif()
+if(EXISTS /dev/full)
+    list(APPEND cases "--simulate --trace=/dev/full|2|stderr:Cannot write the trace to /dev/full")
+endif()
 
 set(failures "")
 macro(check_cases)

@@ -182,7 +182,7 @@ private Q_SLOTS:
         QCOMPARE(json[QStringLiteral("base")][QStringLiteral("manufacturer")].toString(),
             QStringLiteral("SNY"));
         QCOMPARE(json[QStringLiteral("cta")][0][QStringLiteral("hdmi")]
-                     [QStringLiteral("physicalAddress")]
+                     [QStringLiteral("physical_address")]
                          .toString(),
             QStringLiteral("1.0.0.0"));
     }

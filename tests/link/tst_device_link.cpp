@@ -248,6 +248,13 @@ private Q_SLOTS:
         QCOMPARE(link->deviceHandle(), kClosedHandle);
         QCOMPARE(warnings->texts, QStringList { "Usb device open error!" });
 
+        // A box another program holds is named as such, not as an error of the box.
+        warnings->texts.clear();
+        usb->openStatus = UsbStatus::DeviceInUse;
+        QVERIFY(!link->open(0));
+        QCOMPARE(warnings->texts, QStringList { DeviceLink::inUseText() });
+        QVERIFY(DeviceLink::inUseText().contains("Another program is using the box"));
+
         usb->openStatus = UsbStatus::Success;
         QVERIFY(link->open(0));
         QVERIFY(link->isOpen());

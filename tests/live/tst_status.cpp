@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "link/DeviceLink.h"
 #include "tests/support/WindowHarness.h"
 #include "tests/support/WindowTestAccess.h"
 
@@ -118,6 +119,13 @@ void TestStatus::hardwareNotFound()
     QCOMPARE(WindowTestAccess::form(fails.window())->cmbInputSel->count(), 0);
     QVERIFY(!WindowTestAccess::statusTimerRunning(fails.window()));
     QVERIFY(!WindowTestAccess::boxConnected(fails.window()));
+
+    // A box that zelvarinctl (or a second window) holds is named as such.
+    WindowHarness held;
+    held.box.failNext(SimulatedBox::Operation::Open, UsbStatus::DeviceInUse);
+    held.create();
+    QCOMPARE(held.dialogs.texts("device"), QStringList { DeviceLink::inUseText() });
+    QVERIFY(!WindowTestAccess::boxConnected(held.window()));
 }
 
 void TestStatus::firstTickReadsStatusTwiceAndEdidOnce()

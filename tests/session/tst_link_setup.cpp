@@ -76,6 +76,54 @@ private Q_SLOTS:
         LinkSetup other;
         QVERIFY(!other.startTrace(options, link, &error));
         QVERIFY(error.startsWith("Cannot write the trace to "));
+
+        // Targets that open for writing and then take no byte: a full disk for everyone, and,
+        // for root, a file of /proc that refuses writes.
+        for (const QString target : { "/dev/full", "/proc/version" }) {
+            if (!QFile::exists(target))
+                continue;
+            options.traceTarget = target;
+            LinkSetup refused;
+            QVERIFY2(!refused.startTrace(options, link, &error), qPrintable(target));
+            QVERIFY2(error.startsWith("Cannot write the trace to " + target), qPrintable(error));
+        }
+    }
+
+    // A wrong USB value is one with the simulated box too: both front ends refuse to start.
+    void usbValuesAreCheckedWhateverTheBox_data()
+    {
+        QTest::addColumn<bool>("simulate");
+        QTest::addColumn<QStringList>("ids");
+        QTest::addColumn<QStringList>("usbOptions");
+        QTest::addColumn<bool>("valid");
+        for (const bool simulate : { true, false }) {
+            const char *box = simulate ? "simulated" : "usb";
+            QTest::addRow("%s, id not a pair", box)
+                << simulate << QStringList { "x" } << QStringList {} << false;
+            QTest::addRow("%s, unknown option", box)
+                << simulate << QStringList {} << QStringList { "colour=1" } << false;
+            QTest::addRow("%s, good values", box)
+                << simulate << QStringList { "10c4:ea62" } << QStringList { "open=0002" } << true;
+        }
+    }
+    void usbValuesAreCheckedWhateverTheBox()
+    {
+        QFETCH(bool, simulate);
+        QFETCH(QStringList, ids);
+        QFETCH(QStringList, usbOptions);
+        QFETCH(bool, valid);
+        // A build without the libusb backend takes no USB values at all.
+        valid = valid && LinkSetup::hasUsbSettings();
+        LinkSetup::Options options;
+        options.simulate = simulate;
+        options.usbIds = ids;
+        options.usbOptions = usbOptions;
+        VirtualClock clock;
+        LinkSetup setup;
+        QString error;
+        QCOMPARE(bool(setup.createBackend(options, clock, &error)), valid);
+        QCOMPARE(error.isEmpty(), valid);
+        QCOMPARE(LinkSetup::checkUsbValues(options, nullptr), valid);
     }
 };
 

@@ -18,5 +18,9 @@ struct CliRun
     bool boxTouched = false; // the trace recorded a request
 };
 
-// Runs `zelvarinctl --simulate --trace=DIR/trace.txt ARGS...` with `input` on standard input.
-CliRun runZelvarinctl(const QString &dir, const QStringList &args, const QByteArray &input = {});
+// Runs `zelvarinctl --simulate --trace=DIR/trace.txt ARGS...` with `input` on standard input, and
+// standard output to `stdoutFile` when one is named (/dev/full: a disk that is full).
+CliRun runZelvarinctl(const QString &dir, const QStringList &args, const QByteArray &input = {},
+    const QString &stdoutFile = {});
+// The trace's "> " lines, without the time.
+QStringList traceRequests(const QString &traceFile);

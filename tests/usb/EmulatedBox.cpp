@@ -243,11 +243,15 @@ bool EmulatedBox::handle(UMockdevIoctlClient *client)
         return done(0, 0);
     }
     case USBDEVFS_CLAIMINTERFACE:
-        if (m_driverBound)
+        if (m_driverBound || m_claimed)
             return done(-1, EBUSY);
         m_claimed = true;
         return done(0, 0);
     case USBDEVFS_DISCONNECT_CLAIM:
+        // A claim by another program binds the interface to usbfs, which this request (as libusb
+        // sends it, "except usbfs") does not take over.
+        if (m_claimed)
+            return done(-1, EBUSY);
         m_driverBound = false;
         m_claimed = true;
         return done(0, 0);

@@ -158,6 +158,7 @@ private Q_SLOTS:
     void openAndCloseSequence_data();
     void openAndCloseSequence();
     void refusedOpenRequestLeavesTheDeviceFree();
+    void boxHeldByAnotherProgramIsNamedSo();
     void statusReadThroughTheTransferPath_data();
     void statusReadThroughTheTransferPath();
     void readReturnsWhatIsThereInPackets();
@@ -547,6 +548,30 @@ void TestUsb::refusedOpenRequestLeavesTheDeviceFree()
     QVERIFY(!b.link.isOpen());
     QVERIFY(!device.interfaceClaimed());
     QVERIFY(device.kernelDriverBound());
+}
+
+// The window holds the box; zelvarinctl, a second program with a libusb context of its own, is
+// told so plainly, and opens the box once the first has let go.
+void TestUsb::boxHeldByAnotherProgramIsNamedSo()
+{
+    REQUIRE_EMULATED_BUS();
+    Bus bus;
+    EmulatedBox &device = bus.add();
+    LinkedBackend holder;
+    QVERIFY(holder.findAndOpen());
+    LinkedBackend other;
+
+    QVERIFY(other.find());
+    QVERIFY(!other.link.open(other.index));
+    QCOMPARE(other.warnings.texts, QStringList { DeviceLink::inUseText() });
+    QVERIFY(!other.link.isOpen());
+    // The holder keeps the box and goes on talking to it.
+    QVERIFY(device.interfaceClaimed());
+    Reply reply {};
+    QVERIFY(holder.link.transact(reply, kStatusRead, STATUS_LEN, sizeof kStatusRead));
+
+    holder.link.close();
+    QVERIFY(other.link.open(other.index));
 }
 
 void TestUsb::statusReadThroughTheTransferPath_data()
