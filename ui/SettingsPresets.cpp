@@ -66,7 +66,9 @@ bool MainWindow::loadSettingsPreset()
     const bool readable = file.open(QIODevice::ReadOnly);
     if (!readable)
         why = file.errorString();
-    if (!readable || !SettingsPreset::fromJson(file.readAll(), preset, &why)) {
+    // One byte past the limit is enough to refuse a file that is too long (or endless: a device).
+    if (!readable
+        || !SettingsPreset::fromJson(file.read(SettingsPreset::FILE_LIMIT + 1), preset, &why)) {
         m_services.dialogs->warning(this, tr("ZELVARIN Utility"),
             tr("Cannot load settings from %1:\n%2.").arg(fileName, why));
         return false;

@@ -82,6 +82,34 @@ private Q_SLOTS:
         QCOMPARE(warnings.size(), 1);
         QVERIFY2(warnings.first().contains(QStringLiteral("port-q")), qPrintable(warnings.first()));
     }
+
+    // A file without end (a device) or past the preset size is refused at once, nothing written.
+    void endlessOrOversizedFileIsRefused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("/dev/zero") << QStringLiteral("/dev/zero");
+        QTest::newRow("past the limit") << QString();
+    }
+    void endlessOrOversizedFileIsRefused()
+    {
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        WindowHarness h;
+        MainWindow &w = h.create();
+        h.tick();
+        if (file.isEmpty()) {
+            file = dir.filePath(QStringLiteral("big.json"));
+            QByteArray data = save(h, w, file);
+            data.append(QByteArray(SettingsPreset::FILE_LIMIT, ' '));
+            load(h, w, file, data);
+        } else {
+            h.clearFrames();
+            h.dialogs.fileNames = { file };
+            trigger(w, "actionLoadSettings");
+        }
+        QCOMPARE(h.framesHex(), QStringList());
+        QCOMPARE(h.dialogs.texts(QStringLiteral("warning")).size(), 1);
+    }
 };
 
 QTEST_MAIN(TestSettingsPresetsWindow)
