@@ -144,12 +144,14 @@ bool setYear(EdidEditContext &c, quint32 year)
 }
 
 // Where the detailed timings of the table are, numbered as decoders number them: those of the
-// base block, then those of each CTA block.
+// base block, then those of each CTA block. In the base block and in CTA blocks that are not
+// laid out (an older revision, or lengths that do not add up) a timing is replaced where it
+// stands, which moves nothing.
 struct TimingRef
 {
     int block;
-    int offset; // base block only
-    int index; // CTA blocks only
+    int offset; // within the block's bytes; -1 for a laid-out CTA block
+    int index; // laid-out CTA blocks: which of its timings
 };
 
 QVector<TimingRef> timings(EdidEditContext &c)
@@ -158,9 +160,21 @@ QVector<TimingRef> timings(EdidEditContext &c)
     for (int offset : DESCRIPTOR_OFFSETS)
         if (c.base().at(offset) || c.base().at(offset + 1))
             refs.append({ 0, offset, -1 });
-    for (int block : c.ctaBlocks())
-        for (int i = 0; i < c.cta(block).timings.size(); ++i)
-            refs.append({ block, -1, i });
+    for (int block = 1; block < c.layout.blocks.size(); ++block) {
+        const EdidLayoutBlock &b = c.layout.blocks[block];
+        if (b.kind == EdidLayoutBlock::Cta) {
+            for (int i = 0; i < b.cta.timings.size(); ++i)
+                refs.append({ block, -1, i });
+            continue;
+        }
+        const int start = quint8(b.bytes.at(2));
+        if (quint8(b.bytes.at(0)) != 0x02 || start < 4)
+            continue;
+        for (int offset = start; offset + EdidLayout::TIMING_SIZE <= EdidLayout::CTA_SPACE
+             && (b.bytes.at(offset) || b.bytes.at(offset + 1));
+             offset += EdidLayout::TIMING_SIZE)
+            refs.append({ block, offset, -1 });
+    }
     return refs;
 }
 
@@ -212,12 +226,13 @@ bool replaceTiming(EdidEditContext &c, int number, int vic)
                             .arg(number)
                             .arg(refs.size()));
     const TimingRef &r = refs[number - 1];
-    QByteArray d = r.block == 0 ? c.base().mid(r.offset, EdidLayout::TIMING_SIZE)
-                                : c.cta(r.block).timings[r.index];
+    QByteArray &bytes = c.layout.blocks[r.block].bytes;
+    QByteArray d = r.offset >= 0 ? bytes.mid(r.offset, EdidLayout::TIMING_SIZE)
+                                 : c.cta(r.block).timings[r.index];
     if (!timingFromVic(c, vic, d))
         return false;
-    if (r.block == 0)
-        c.base().replace(r.offset, EdidLayout::TIMING_SIZE, d);
+    if (r.offset >= 0)
+        bytes.replace(r.offset, EdidLayout::TIMING_SIZE, d);
     else
         c.cta(r.block).timings[r.index] = d;
     return true;
