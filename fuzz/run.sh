@@ -27,7 +27,8 @@ for target in "$here"/*_fuzz.cpp; do
     [ -e "$target" ] || continue
     name=$(basename "$target" .cpp)
     sources=$(sed -n 's|^// FUZZ_SOURCES:||p' "$target" | head -n 1)
-    includes=""
+    # The folders of the sources, and the root for includes named by their folder.
+    includes="-I$root"
     srcs=""
     for s in $sources; do
         srcs="$srcs $root/$s"
