@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class CliSession;
@@ -27,6 +28,11 @@ int reset(CliSession &session, CommandArgs &args);
 int edidDecode(CliSession &session, CommandArgs &args);
 int infoframeDecode(CliSession &session, CommandArgs &args);
 int cecDecode(CliSession &session, CommandArgs &args);
+// edid edit (CommandsEdidEdit.cpp): a table changed by what it means; needs no box.
+int edidEdit(CliSession &session, CommandArgs &args);
+// An EDID table from FILE or standard input ("-"), raw or hex text in any common layout, that
+// starts with the EDID header; an exit code (with the message given) when it is none.
+int readEdid(const QString &command, const QString &name, QByteArray &bytes);
 
 // "zelvarinctl: <command>: <message> (see 'zelvarinctl help <command>')"; returns ExitCode::Usage.
 int usage(const QString &command, const QString &message);

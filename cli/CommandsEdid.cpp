@@ -16,7 +16,8 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
-// edid read / write / check / fix (decode: CommandsDecode.cpp): the EDID tab's transfers and its
+// edid read / write / check / fix (decode: CommandsDecode.cpp, edit: CommandsEdidEdit.cpp): the
+// EDID tab's transfers and its
 // file and checksum buttons.
 
 namespace {
@@ -242,7 +243,9 @@ int edid(CliSession &session, CommandArgs &args)
         return check(session, args, true);
     if (sub == QLatin1String("decode"))
         return edidDecode(session, args);
-    return usage(kCommand, QStringLiteral("expected read, write, check, fix or decode"));
+    if (sub == QLatin1String("edit"))
+        return edidEdit(session, args);
+    return usage(kCommand, QStringLiteral("expected read, write, check, fix, decode or edit"));
 }
 
 } // namespace Commands
