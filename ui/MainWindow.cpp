@@ -43,6 +43,7 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     new HelpMenu(*this, *m_services.dialogs, ui->menuHelp, ui->actionAbout);
     addSettingsPresetActions();
     installViewMenu();
+    installEdidMenu();
     m_services.link->markClosed();
     connectBox();
 }
