@@ -11,13 +11,6 @@ namespace {
 constexpr int SAD_SIZE = 3;
 constexpr quint32 SPEAKER_MASK = (1u << EdidEditWords::SPEAKER_BITS) - 1;
 
-CtaBlockSelector selector(CtaBlockSelector::Kind kind)
-{
-    CtaBlockSelector s;
-    s.kind = kind;
-    return s;
-}
-
 int formatOf(const QByteArray &sad)
 {
     return quint8(sad.at(0)) >> 3 & 0x0F;
@@ -27,7 +20,7 @@ bool removeAudio(EdidEditContext &c, int format)
 {
     if (!c.needCta())
         return false;
-    const CtaBlockSelector audio = selector(CtaBlockSelector::Audio);
+    const CtaBlockSelector audio(CtaBlockSelector::Audio);
     bool found = false;
     for (int block : c.ctaBlocks()) {
         CtaLayout &cta = c.cta(block);
@@ -78,7 +71,7 @@ bool addAudio(EdidEditContext &c, const QByteArray &sad)
 {
     if (!checkSad(c, sad) || !c.needCta())
         return false;
-    const CtaBlockSelector audio = selector(CtaBlockSelector::Audio);
+    const CtaBlockSelector audio(CtaBlockSelector::Audio);
     int target = -1;
     for (int block : c.ctaBlocks()) {
         for (const QByteArray &d : c.cta(block).dataBlocks) {
@@ -112,7 +105,7 @@ bool setSpeakers(EdidEditContext &c, quint32 bits)
     if (!c.needCta())
         return false;
     const QByteArray payload = EdidEditContext::bytes({ bits, bits >> 8, bits >> 16 });
-    const CtaBlockSelector speakers = selector(CtaBlockSelector::Speakers);
+    const CtaBlockSelector speakers(CtaBlockSelector::Speakers);
     for (int block : c.ctaBlocks()) {
         CtaLayout &cta = c.cta(block);
         const int i = EdidEditContext::find(cta, speakers);

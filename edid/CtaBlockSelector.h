@@ -31,6 +31,13 @@ struct CtaBlockSelector
     int code = 0;
     quint32 oui = 0;
 
+    CtaBlockSelector(Kind k = Video, int c = 0, quint32 o = 0)
+        : kind(k)
+        , code(c)
+        , oui(o)
+    {
+    }
+
     bool matches(const QByteArray &dataBlock) const;
 
     // "video", "hdmi-forum", "vendor:00d046", "extended:1", "tag:6"; false for other text.

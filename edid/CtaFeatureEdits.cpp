@@ -17,19 +17,12 @@ constexpr quint8 STATIC_METADATA_TYPE1 = 0x01;
 constexpr int HDMI_1X_MAX_MHZ = 340;
 constexpr int HDMI_TMDS_MAX_MHZ = 600;
 
-CtaBlockSelector selector(CtaBlockSelector::Kind kind)
-{
-    CtaBlockSelector s;
-    s.kind = kind;
-    return s;
-}
-
 // The first data block of that kind in any CTA block, or nullptr.
 QByteArray *firstBlock(EdidEditContext &c, CtaBlockSelector::Kind kind)
 {
     for (int block : c.ctaBlocks()) {
         CtaLayout &cta = c.cta(block);
-        const int i = EdidEditContext::find(cta, selector(kind));
+        const int i = EdidEditContext::find(cta, CtaBlockSelector(kind));
         if (i >= 0)
             return &cta.dataBlocks[i];
     }

@@ -151,10 +151,8 @@ namespace CtaSvdFollow {
 bool follow(EdidEditContext &c, CtaLayout &cta, const QVector<int> &oldToNew, int newCount,
     const QVector<Added> &added)
 {
-    CtaBlockSelector map;
-    map.kind = CtaBlockSelector::Ycbcr420Map;
-    CtaBlockSelector hdmi;
-    hdmi.kind = CtaBlockSelector::Hdmi;
+    const CtaBlockSelector map(CtaBlockSelector::Ycbcr420Map);
+    const CtaBlockSelector hdmi(CtaBlockSelector::Hdmi);
     for (int i = 0; i < cta.dataBlocks.size(); ++i) {
         QByteArray &d = cta.dataBlocks[i];
         if (map.matches(d)) {

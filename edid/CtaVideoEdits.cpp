@@ -27,13 +27,6 @@ QString vicName(int vic)
     return QStringLiteral("VIC %1 (%2)").arg(vic).arg(CtaVideoFormats::name(vic));
 }
 
-CtaBlockSelector selector(CtaBlockSelector::Kind kind)
-{
-    CtaBlockSelector s;
-    s.kind = kind;
-    return s;
-}
-
 // The short video descriptors of one CTA block as one list, in the order the 4:2:0 map and the
 // HDMI 3D fields count them: every video data block's, one after the other.
 struct Svds
@@ -111,7 +104,7 @@ bool write(EdidEditContext &c, CtaLayout &cta, const Svds &s,
 
 bool listedAsOnly(const CtaLayout &cta, int vic)
 {
-    const CtaBlockSelector only = selector(CtaBlockSelector::Ycbcr420Video);
+    const CtaBlockSelector only(CtaBlockSelector::Ycbcr420Video);
     for (const QByteArray &d : cta.dataBlocks)
         for (int k = 2; only.matches(d) && k < d.size(); ++k)
             if (vicOfCode(quint8(d.at(k))) == vic)
@@ -122,7 +115,7 @@ bool listedAsOnly(const CtaLayout &cta, int vic)
 bool removeFromOnlyList(CtaLayout &cta, int vic)
 {
     bool found = false;
-    const CtaBlockSelector only = selector(CtaBlockSelector::Ycbcr420Video);
+    const CtaBlockSelector only(CtaBlockSelector::Ycbcr420Video);
     for (int i = 0; i < cta.dataBlocks.size(); ++i) {
         QByteArray &d = cta.dataBlocks[i];
         if (!only.matches(d))
@@ -144,7 +137,7 @@ bool removeFromOnlyList(CtaLayout &cta, int vic)
 bool removeHdmiVic(CtaLayout &cta, int vic)
 {
     bool found = false;
-    const CtaBlockSelector hdmi = selector(CtaBlockSelector::Hdmi);
+    const CtaBlockSelector hdmi(CtaBlockSelector::Hdmi);
     for (QByteArray &d : cta.dataBlocks)
         if (hdmi.matches(d))
             found = CtaSvdFollow::removeHdmiVic(d, CtaSvdFollow::hdmiVicOf(vic)) || found;
@@ -230,7 +223,8 @@ bool addVic(EdidEditContext &c, const EdidEdit &e)
     if (!write(c, cta, s, { { at, e.flag2 } }))
         return false;
     // No map yet: one that marks the new format alone.
-    if (e.flag2 && EdidEditContext::find(cta, selector(CtaBlockSelector::Ycbcr420Map)) < 0) {
+    if (e.flag2
+        && EdidEditContext::find(cta, CtaBlockSelector(CtaBlockSelector::Ycbcr420Map)) < 0) {
         QByteArray bits(at / 8 + 1, '\0');
         bits[at / 8] = char(1 << (at % 8));
         EdidEditContext::insert(cta, EdidEditContext::makeBlock(7, bits, 15));

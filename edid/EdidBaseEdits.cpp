@@ -270,3 +270,8 @@ int EdidBaseEdits::timingCount(EdidEditContext &c)
 {
     return int(timings(c).size());
 }
+
+bool EdidBaseEdits::keepsSerialAsText(const QByteArray &table)
+{
+    return table.size() >= EdidLayout::BLOCK_SIZE && descriptor(table, TAG_SERIAL) >= 0;
+}

@@ -13,6 +13,10 @@ namespace EdidBaseEdits {
 
 bool apply(EdidEditContext &c, const EdidEdit &edit);
 
+// Whether the base block keeps its serial number as text, in a serial descriptor (which is where
+// Serial then puts it).
+bool keepsSerialAsText(const QByteArray &table);
+
 // The detailed timings of the table, numbered from 1 as ReplaceTiming takes them.
 int timingCount(EdidEditContext &c);
 

@@ -7,6 +7,7 @@
 #include "EdidDecoder.h"
 #include "EdidDescriber.h"
 #include "edid/CtaBlockSelector.h"
+#include "edid/EdidBaseEdits.h"
 #include "edid/EdidEditWords.h"
 #include "edid/EdidLayout.h"
 
@@ -61,14 +62,6 @@ QString onOff(bool on)
     return on ? QStringLiteral("on") : QStringLiteral("off");
 }
 
-bool hasSerialDescriptor(const QByteArray &table)
-{
-    for (int offset : { 54, 72, 90, 108 })
-        if (table.mid(offset, 4) == QByteArray::fromHex("000000ff"))
-            return true;
-    return false;
-}
-
 void fillBase(QTreeWidget *tree, const QByteArray &table, const EdidDecoded &d, int &timing)
 {
     const EdidBaseBlock &b = d.base;
@@ -80,7 +73,7 @@ void fillBase(QTreeWidget *tree, const QByteArray &table, const EdidDecoded &d, 
     editable(base, QStringLiteral("Product code"), QString::number(b.productCode),
         QStringLiteral("--product"));
     editable(base, QStringLiteral("Serial number"),
-        hasSerialDescriptor(table) ? b.displaySerial : QString::number(b.serialNumber),
+        EdidBaseEdits::keepsSerialAsText(table) ? b.displaySerial : QString::number(b.serialNumber),
         QStringLiteral("--serial"));
     editable(base, QStringLiteral("Week"), QString::number(b.week), QStringLiteral("--week"));
     editable(base, QStringLiteral("Year"), QString::number(b.year), QStringLiteral("--year"));

@@ -8,6 +8,7 @@
 #include "CtaVideoFormats.h"
 #include "EdidDecoder.h"
 #include "EditTables.h"
+#include "edid/EdidBaseEdits.h"
 #include "edid/EdidEditParser.h"
 #include "edid/EdidEditWords.h"
 #include "edid/EdidEditor.h"
@@ -134,14 +135,6 @@ bool withinRange(const EdidBaseBlock &b, const CtaVideoFormat &f)
         && (r.maxPixelClockMHz == 0 || f.pixelClockKHz <= quint32(r.maxPixelClockMHz) * 1000);
 }
 
-bool hasSerialDescriptor(const QByteArray &table)
-{
-    for (int offset : { 54, 72, 90, 108 })
-        if (table.mid(offset, 4) == QByteArray::fromHex("000000ff"))
-            return true;
-    return false;
-}
-
 // The data blocks of a kind edid-decode names with `heading`, which removing one takes away.
 struct Removable
 {
@@ -191,7 +184,7 @@ void baseCases(const Table &t, QVector<Case> &cases)
     cases << name;
     // The identity fields are bytes in place and cannot be refused: one table checks them all,
     // which keeps the batch for edid-decode small.
-    const bool serialText = hasSerialDescriptor(t.bytes);
+    const bool serialText = EdidBaseEdits::keepsSerialAsText(t.bytes);
     const int year = b.year == 2019 ? 2018 : 2019;
     Case identity = make(QStringLiteral("--serial"),
         serialText ? QStringLiteral("ZLV0001") : QStringLiteral("12345678"),
