@@ -72,9 +72,6 @@ private Q_SLOTS:
     void detailedTimingFromAVic_data();
     void detailedTimingFromAVic();
     void baseBlockFields();
-    void audioStrippedToTwoChannels();
-    void hdrBlockMadeAndSet();
-    void tmdsLimit();
     void optionsReadBackAsWritten();
     void optionsThatDoNotParse();
 };
@@ -400,62 +397,6 @@ void TestEdidEdit::baseBlockFields()
     QVERIFY(applyAll(unnamed, { edit(QStringLiteral("--name"), "Office") }));
     QCOMPARE(EdidDecoder::decode(unnamed).base.displayName, QStringLiteral("Office"));
     QCOMPARE(unnamed.mid(name + 5, 13), QByteArray("Office\n      "));
-}
-
-void TestEdidEdit::audioStrippedToTwoChannels()
-{
-    QByteArray table = named(QStringLiteral("avr-receiver"));
-    QVERIFY(applyAll(table,
-        edits(QStringLiteral("--remove-audio"), "all")
-            + edits(QStringLiteral("--add-audio"), "lpcm:2:32,44.1,48:16,20,24")
-            + edits(QStringLiteral("--speakers"), "FL/FR")));
-    const CtaBlock cta = EdidDecoder::decode(table).cta.first();
-    QCOMPARE(cta.audios.size(), 1);
-    QCOMPARE(cta.audios.first().format, 1);
-    QCOMPARE(cta.audios.first().channels, 2);
-    QCOMPARE(cta.audios.first().rates, quint8(0x07));
-    QCOMPARE(cta.audios.first().detail, quint8(0x07));
-    QCOMPARE(cta.speakers, 1u);
-    // The new audio block stands right after the video data block.
-    const int vdbLength = quint8(table.at(132)) & 0x1F;
-    QCOMPARE(quint8(table.at(132 + 1 + vdbLength)), quint8(0x23));
-
-    // Removing by format takes every descriptor of it; the block goes with the last one.
-    table = named(QStringLiteral("avr-receiver"));
-    QVERIFY(applyAll(table, edits(QStringLiteral("--remove-audio"), "dtshd,dts")));
-    QCOMPARE(EdidDecoder::decode(table).cta.first().audios.size(), 4);
-}
-
-void TestEdidEdit::hdrBlockMadeAndSet()
-{
-    QByteArray table = named(QStringLiteral("avr-receiver"));
-    QVERIFY(applyAll(table, { edit(QStringLiteral("--remove-hdr")) }));
-    QVERIFY(!EdidDecoder::decode(table).cta.first().hasHdrStatic);
-    QVERIFY(applyAll(table,
-        { edit(QStringLiteral("--hdr-eotf"), "sdr,pq,hlg"),
-            edit(QStringLiteral("--hdr-luminance"), "max=1000,avg=400,min=0.05") }));
-    const CtaHdrStatic h = EdidDecoder::decode(table).cta.first().hdrStatic;
-    QCOMPARE(h.eotfs, quint8(0x0D));
-    QCOMPARE(h.descriptors, quint8(0x01));
-    QCOMPARE(h.maxCode, quint8(138)); // 32 log2(1000 / 50) = 138.3
-    QCOMPARE(h.averageCode, quint8(96));
-    QVERIFY(qAbs(h.minCdm2 - 0.05) < 0.005);
-}
-
-void TestEdidEdit::tmdsLimit()
-{
-    QByteArray table = named(QStringLiteral("tv-hdr-600mhz"));
-    QVERIFY(applyAll(table, { edit(QStringLiteral("--max-tmds"), "340") }));
-    CtaBlock cta = EdidDecoder::decode(table).cta.first();
-    QCOMPARE(cta.hdmi.maxTmdsMHz, 300); // below the limit already
-    QCOMPARE(cta.hdmiForum.maxTmdsCharacterRateMHz, 0);
-    QCOMPARE(cta.hdmiForum.maxFrlRate, 0);
-    table = named(QStringLiteral("tv-hdr-600mhz"));
-    QVERIFY(applyAll(table, { edit(QStringLiteral("--max-tmds"), "450") }));
-    cta = EdidDecoder::decode(table).cta.first();
-    QCOMPARE(cta.hdmiForum.maxTmdsCharacterRateMHz, 450);
-    QVERIFY(applyAll(table, { edit(QStringLiteral("--max-tmds"), "200") }));
-    QCOMPARE(EdidDecoder::decode(table).cta.first().hdmi.maxTmdsMHz, 200);
 }
 
 void TestEdidEdit::optionsReadBackAsWritten()
