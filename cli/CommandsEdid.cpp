@@ -30,13 +30,21 @@ bool isBinaryName(const QString &fileName)
 }
 
 // A table file as the window's Load button reads it: raw bytes, or hex text in either layout.
-int readTable(const QString &fileName, EdidImage &table, bool *binary = nullptr)
+// `size` is set to the number of bytes the file holds, of which `table` takes the first 256.
+int readTable(
+    const QString &fileName, EdidImage &table, bool *binary = nullptr, int *size = nullptr)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return CliOutput::fail(ExitCode::BadData,
             QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
-    const QByteArray data = file.read(EdidFile::READ_LIMIT);
+    const QByteArray data = file.read(EdidFile::READ_LIMIT + 1);
+    // Hex text of a table the box takes fits in READ_LIMIT characters; a longer file is a longer
+    // table (or no table), not one to take the start of.
+    if (data.size() > EdidFile::READ_LIMIT)
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1 is longer than the box's EDID table, as raw bytes or hex text")
+                .arg(fileName));
     // An empty file would pass for a table of zeros with good checksums.
     if (data.isEmpty())
         return CliOutput::fail(ExitCode::BadData, QStringLiteral("%1 is empty").arg(fileName));
@@ -49,9 +57,13 @@ int readTable(const QString &fileName, EdidImage &table, bool *binary = nullptr)
         *binary = isBinary;
     if (isBinary) {
         table = EdidFile::tableFromBinary(data);
+        if (size)
+            *size = int(data.size());
         return ExitCode::Ok;
     }
     const int pairs = EdidText::parseLatin1(EdidFile::hexTextFromFile(data).toUpper(), table);
+    if (size)
+        *size = pairs;
     if (pairs <= 0)
         return CliOutput::fail(ExitCode::BadData,
             QStringLiteral("%1 is neither an EDID table nor its hex text").arg(fileName));
@@ -159,8 +171,18 @@ int write(CliSession &session, CommandArgs &args)
         return Commands::usage(kCommand, QStringLiteral("expected 'edid write FILE'"));
     const QString fileName = args.positionals().at(1);
     EdidImage table {};
-    if (const int bad = readTable(fileName, table))
+    int size = 0;
+    if (const int bad = readTable(fileName, table, nullptr, &size))
         return bad;
+    // A longer table (edid edit takes any number of blocks) would reach the box cut short, its
+    // block count naming blocks that are not there.
+    if (size > EDID_SIZE)
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1 holds %2 bytes, and the box's EDID is %3 (the base block and one "
+                           "extension)")
+                .arg(fileName)
+                .arg(size)
+                .arg(EDID_SIZE));
     const Checksums c = checksums(table);
     if (!c.ok()) {
         if (!fix)

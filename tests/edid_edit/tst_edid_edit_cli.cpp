@@ -70,6 +70,7 @@ private Q_SLOTS:
     void commandLineMistakes_data();
     void commandLineMistakes();
     void dryRunShowsTheChangedBlocks();
+    void longTableIsNotUploadedCutShort();
 };
 
 void TestEdidEditCli::workedExamplesRunAsDocumented()
@@ -232,6 +233,25 @@ void TestEdidEditCli::dryRunShowsTheChangedBlocks()
     QVERIFY(block.value(QStringLiteral("after"))
                 .toArray()
                 .contains(QStringLiteral("  Speakers: FL/FR")));
+}
+
+// The box takes 256 bytes: an edited table of more blocks is refused whole, not cut.
+void TestEdidEditCli::longTableIsNotUploadedCutShort()
+{
+    QVERIFY(write(path(QStringLiteral("big.bin")), named(QStringLiteral("monitor-384-displayid"))));
+    QCOMPARE(
+        run(m_dir.path(), { "edid", "edit", "big.bin", "--name", "Big", "-o", "big.txt" }).exitCode,
+        0);
+    const QString trace = path(QStringLiteral("trace.txt"));
+    for (const auto &[file, message] :
+        { std::make_pair("big.bin", "big.bin holds 384 bytes, and the box's EDID is 256"),
+            std::make_pair("big.txt", "big.txt is longer than the box's EDID table") }) {
+        const Run r = run(m_dir.path(),
+            { "--simulate", QStringLiteral("--trace=") + trace, "edid", "write", file });
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY2(r.err.contains(message), r.err);
+        QVERIFY(!read(trace).contains("> "));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestEdidEditCli)
