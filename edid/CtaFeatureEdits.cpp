@@ -94,6 +94,18 @@ bool setLuminance(EdidEditContext &c, const EdidEdit &e)
     if (setMax) {
         if (!luminanceCode(c, e.maxCdm2, QStringLiteral("maximum"), code))
             return false;
+        // The minimum is given as a fraction of the maximum: unless it is given too, it keeps
+        // its value in cd/m2 under the new maximum.
+        if (!setMin && d.size() >= 7) {
+            const double ratio = quint8(d.at(6)) / 255.0;
+            const double minimum = luminanceOf(quint8(d.at(4))) * ratio * ratio / 100.0;
+            const double exact = 255.0 * std::sqrt(minimum * 100.0 / luminanceOf(code));
+            if (!(exact < 255.5))
+                return c.refuse(QStringLiteral("the minimum luminance of %1 cd/m2 is above a "
+                                               "hundredth of the new maximum; give it anew")
+                                    .arg(minimum, 0, 'f', 3));
+            d[6] = char(std::lround(exact));
+        }
         d = d.left(4) + char(code) + d.mid(5);
     }
     if (setAverage) {
@@ -194,14 +206,15 @@ bool limitTmds(EdidEditContext &c, quint32 mhz)
         return c.refuse(QStringLiteral("the table has no HDMI block that gives a TMDS rate"));
     // The HDMI block gives the clock up to 340 MHz; 0 or no byte at all means "not said", which
     // a limit below 340 MHz must say.
-    if (hdmi && hdmi->size() >= 6 && mhz < quint32(HDMI_1X_MAX_MHZ)) {
-        while (hdmi->size() < 8)
-            hdmi->append('\0');
-        const int old = quint8(hdmi->at(7));
-        if (old == 0 || old > code)
+    if (hdmi && hdmi->size() >= 6) {
+        const int old = hdmi->size() >= 8 ? quint8(hdmi->at(7)) : 0;
+        if ((old == 0 && mhz < quint32(HDMI_1X_MAX_MHZ)) || old > code) {
+            while (hdmi->size() < 8)
+                hdmi->append('\0');
             (*hdmi)[7] = char(code);
-        if (!c.fixLength(*hdmi, QStringLiteral("HDMI vendor-specific block")))
-            return false;
+            if (!c.fixLength(*hdmi, QStringLiteral("HDMI vendor-specific block")))
+                return false;
+        }
     }
     // The HDMI Forum block gives the character rate above 340 MHz (0: not above) at the same
     // place in both its forms, and the fastest FRL link; a link limited to TMDS has no FRL.

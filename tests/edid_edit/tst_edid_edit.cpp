@@ -72,6 +72,7 @@ private Q_SLOTS:
     void detailedTimingFromAVic_data();
     void detailedTimingFromAVic();
     void baseBlockFields();
+    void limitsKeepWhatTheyDoNotName();
     void optionsReadBackAsWritten();
     void optionsThatDoNotParse();
 };
@@ -397,6 +398,40 @@ void TestEdidEdit::baseBlockFields()
     QVERIFY(applyAll(unnamed, { edit(QStringLiteral("--name"), "Office") }));
     QCOMPARE(EdidDecoder::decode(unnamed).base.displayName, QStringLiteral("Office"));
     QCOMPARE(unnamed.mid(name + 5, 13), QByteArray("Office\n      "));
+}
+
+// A new maximum luminance leaves the minimum's value (a fraction of the maximum) as it was; a
+// TMDS limit lowers what is above it and fills in what was not said.
+void TestEdidEdit::limitsKeepWhatTheyDoNotName()
+{
+    QByteArray table = ctaTable({ kSixVics, QStringLiteral("e606050 16a6a24") });
+    const double minimum = EdidDecoder::decode(table).cta.first().hdrStatic.minCdm2;
+    QVERIFY(applyAll(table, { edit(QStringLiteral("--hdr-luminance"), "max=1000") }));
+    CtaHdrStatic h = EdidDecoder::decode(table).cta.first().hdrStatic;
+    QCOMPARE(h.maxCode, quint8(138));
+    QCOMPARE(h.averageCode, quint8(106));
+    QVERIFY(qAbs(h.minCdm2 - minimum) < 0.01);
+    // 125 cd/m2 at the least, of 12525 at the most: no maximum of 1000 can keep that.
+    table = ctaTable({ kSixVics, QStringLiteral("e6060501ffffff") });
+    const QByteArray before = table;
+    const EdidEditResult low
+        = EdidEditor::apply(table, edit(QStringLiteral("--hdr-luminance"), "max=1000"));
+    QVERIFY(!low.ok);
+    QVERIFY2(low.message.contains(QLatin1String("give it anew")), qPrintable(low.message));
+    QCOMPARE(table, before);
+
+    // HDMI block at 600 MHz (above what it may say, as some tables do) and an HDMI Forum block.
+    table = ctaTable(
+        { kSixVics, QStringLiteral("67030c001000 00 78"), QStringLiteral("67d85dc4 01 78 80 60") });
+    QVERIFY(applyAll(table, { edit(QStringLiteral("--max-tmds"), "450") }));
+    CtaBlock cta = EdidDecoder::decode(table).cta.first();
+    QCOMPARE(cta.hdmi.maxTmdsMHz, 450);
+    QCOMPARE(cta.hdmiForum.maxTmdsCharacterRateMHz, 450);
+    QCOMPARE(cta.hdmiForum.maxFrlRate, 0);
+    // An HDMI block without the clock byte gets one for a limit below 340 MHz.
+    table = ctaTable({ kSixVics, QStringLiteral("65030c001000") });
+    QVERIFY(applyAll(table, { edit(QStringLiteral("--max-tmds"), "200") }));
+    QCOMPARE(EdidDecoder::decode(table).cta.first().hdmi.maxTmdsMHz, 200);
 }
 
 void TestEdidEdit::optionsReadBackAsWritten()
