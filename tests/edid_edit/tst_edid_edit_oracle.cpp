@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -37,6 +38,16 @@ QString decodeAll(const QString &folder)
         return QStringLiteral("edid-decode did not finish: ") + p.errorString();
     return p.exitCode() == 0 ? QString()
                              : QString::fromLocal8Bit(p.readAllStandardError()).left(2000);
+}
+
+// Most tables share their patterns: each is compiled once.
+const QRegularExpression &compiled(const QString &pattern)
+{
+    static QHash<QString, QRegularExpression> cache;
+    auto it = cache.find(pattern);
+    if (it == cache.end())
+        it = cache.insert(pattern, QRegularExpression(pattern));
+    return *it;
 }
 
 QString readText(const QString &path)
@@ -164,10 +175,10 @@ void TestEdidEditOracle::everyEditReadsBackInEdidDecode()
                 problems << where + QStringLiteral("edid-decode does not say ") + d.c.consequence;
         }
         for (const QString &pattern : d.c.present)
-            if (!QRegularExpression(pattern).match(r.body).hasMatch())
+            if (!compiled(pattern).match(r.body).hasMatch())
                 problems << where + QStringLiteral("edid-decode does not show ") + pattern;
         for (const QString &pattern : d.c.absent)
-            if (QRegularExpression(pattern).match(r.body).hasMatch())
+            if (compiled(pattern).match(r.body).hasMatch())
                 problems << where + QStringLiteral("edid-decode still shows ") + pattern;
     }
     for (auto it = applied.cbegin(); it != applied.cend(); ++it)
