@@ -292,6 +292,8 @@ bool parse(const QString &option, const QString &value, QVector<EdidEdit> &edits
     } else if (name == QLatin1String("remove-vic")) {
         e.kind = EdidEdit::RemoveVic;
         const QStringList vics = items(value);
+        if (vics.isEmpty())
+            return expected();
         for (const QString &vic : vics)
             if (!integer(vic, e.vic))
                 return expected();

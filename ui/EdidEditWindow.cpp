@@ -183,7 +183,7 @@ void EdidEditWindow::setTable(const QByteArray &table)
                     .arg(good ? tr("good") : tr("bad"));
     }
     m_checksums->setText(sums.join(QStringLiteral(", ")));
-    if (m_filling) {
+    if (m_inTreeSignal) {
         // Changed from inside the tree's own signal: fill it once that is over.
         if (!m_refillQueued) {
             m_refillQueued = true;
@@ -252,9 +252,9 @@ void EdidEditWindow::itemChanged(QTreeWidgetItem *item, int column)
         || !(EdidEditTree::isEditable(item) || EdidEditTree::isCheckable(item)))
         return;
     const EdidEditTree::Words words = EdidEditTree::wordsFor(item);
-    m_filling = true;
+    m_inTreeSignal = true;
     applyWords(words.option, words.value);
-    m_filling = false;
+    m_inTreeSignal = false;
 }
 
 void EdidEditWindow::contextMenu(const QPoint &at)

@@ -58,6 +58,6 @@ private:
     QLabel *m_message = nullptr;
     QLineEdit *m_words = nullptr;
     QUndoStack *m_undo = nullptr;
-    bool m_filling = false;
+    bool m_inTreeSignal = false; // in itemChanged: the tree cannot be filled now
     bool m_refillQueued = false;
 };

@@ -458,18 +458,19 @@ void TestEdidEdit::optionsReadBackAsWritten()
 
 void TestEdidEdit::optionsThatDoNotParse()
 {
-    for (const auto &[option, value] : { std::make_pair("--remove-vic", "4k"),
-             std::make_pair("--add-vic", "16:first"), std::make_pair("--move-vic", "16"),
-             std::make_pair("--remove-audio", "opus"), std::make_pair("--add-audio", "lpcm:9:48"),
-             std::make_pair("--add-audio", "lpcm:2:50"), std::make_pair("--add-audio", "ac3:6:48"),
-             std::make_pair("--add-audio", "ac3:6:48:100"), std::make_pair("--speakers", "FL"),
-             std::make_pair("--hdr-eotf", "dolby"), std::make_pair("--hdr-luminance", "peak=1"),
-             std::make_pair("--colorimetry", "md0"), std::make_pair("--ycbcr444", "yes"),
-             std::make_pair("--physical-address", "1.0.0"),
-             std::make_pair("--physical-address", "1.0.0.10"),
-             std::make_pair("--remove-block", "hdr"),
-             std::make_pair("--remove-block", "vendor:0c03"), std::make_pair("--dtd", "1:16"),
-             std::make_pair("--year", ""), std::make_pair("--frobnicate", "1") }) {
+    for (const auto &[option, value] :
+        { std::make_pair("--remove-vic", "4k"), std::make_pair("--remove-vic", ","),
+            std::make_pair("--add-vic", "16:first"), std::make_pair("--move-vic", "16"),
+            std::make_pair("--remove-audio", "opus"), std::make_pair("--add-audio", "lpcm:9:48"),
+            std::make_pair("--add-audio", "lpcm:2:50"), std::make_pair("--add-audio", "ac3:6:48"),
+            std::make_pair("--add-audio", "ac3:6:48:100"), std::make_pair("--speakers", "FL"),
+            std::make_pair("--hdr-eotf", "dolby"), std::make_pair("--hdr-luminance", "peak=1"),
+            std::make_pair("--colorimetry", "md0"), std::make_pair("--ycbcr444", "yes"),
+            std::make_pair("--physical-address", "1.0.0"),
+            std::make_pair("--physical-address", "1.0.0.10"),
+            std::make_pair("--remove-block", "hdr"),
+            std::make_pair("--remove-block", "vendor:0c03"), std::make_pair("--dtd", "1:16"),
+            std::make_pair("--year", ""), std::make_pair("--frobnicate", "1") }) {
         QVector<EdidEdit> out;
         QString error;
         QVERIFY2(!EdidEditParser::parse(QLatin1String(option), QLatin1String(value), out, &error),
