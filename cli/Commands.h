@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class CliSession;
@@ -28,6 +29,11 @@ int reset(CliSession &session, CommandArgs &args);
 int edidDecode(CliSession &session, CommandArgs &args);
 int infoframeDecode(CliSession &session, CommandArgs &args);
 int cecDecode(CliSession &session, CommandArgs &args);
+// edid edit (CommandsEdidEdit.cpp): a table changed by what it means; needs no box.
+int edidEdit(CliSession &session, CommandArgs &args);
+// An EDID table from FILE or standard input ("-"), raw or hex text in any common layout, that
+// starts with the EDID header; an exit code (with the message given) when it is none.
+int readEdid(const QString &command, const QString &name, QByteArray &bytes);
 
 // A preset file read and checked whole (CommandsPresets.cpp); an exit code, reported.
 int readPreset(const QString &fileName, SettingsPreset &preset);

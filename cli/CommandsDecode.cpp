@@ -77,14 +77,8 @@ const char kEdidHeader[8]
 
 namespace Commands {
 
-int edidDecode(CliSession &session, CommandArgs &args)
+int readEdid(const QString &command, const QString &name, QByteArray &bytes)
 {
-    const QString command = QStringLiteral("edid decode");
-    if (const int bad = checkLeftovers(QStringLiteral("edid"), args, 2))
-        return bad;
-    if (args.positionals().size() != 2)
-        return usage(QStringLiteral("edid"), QStringLiteral("expected 'edid decode FILE|-'"));
-    const QString name = args.positionals().at(1);
     QByteArray data;
     if (const int bad
         = CliFiles::read(command, name, kInputLimit, QStringLiteral("any EDID table"), data))
@@ -92,7 +86,7 @@ int edidDecode(CliSession &session, CommandArgs &args)
 
     // Raw tables start with the header's 0x00, which no hex text does (EdidFile's rule, shared
     // with the window's Load). Hex text may come in any of the layouts HexInput reads.
-    QByteArray bytes = data;
+    bytes = data;
     if (!data.isEmpty() && !EdidFile::isBinaryTable(data)) {
         const HexInput::Result parsed = HexInput::parse(QString::fromLatin1(data));
         if (!parsed.ok)
@@ -103,12 +97,26 @@ int edidDecode(CliSession &session, CommandArgs &args)
                     .arg(parsed.errorPosition + 1));
         bytes = parsed.bytes;
     }
-    // The decoder reads anything, with warnings; a file without the header (a picture, a
-    // settings preset, zeros) would only make a page of nonsense, so it is refused instead.
+    // A file without the header (a picture, a settings preset, zeros) would only make a page of
+    // nonsense, so it is refused instead.
     if (!bytes.startsWith(QByteArray(kEdidHeader, sizeof kEdidHeader)))
         return CliOutput::fail(ExitCode::BadData,
             QStringLiteral("%1: %2 holds no EDID table (it does not start with the EDID header)")
                 .arg(command, name));
+    return ExitCode::Ok;
+}
+
+int edidDecode(CliSession &session, CommandArgs &args)
+{
+    const QString command = QStringLiteral("edid decode");
+    if (const int bad = checkLeftovers(QStringLiteral("edid"), args, 2))
+        return bad;
+    if (args.positionals().size() != 2)
+        return usage(QStringLiteral("edid"), QStringLiteral("expected 'edid decode FILE|-'"));
+    QByteArray bytes;
+    if (const int bad = readEdid(command, args.positionals().at(1), bytes))
+        return bad;
+    // The decoder reads anything, with warnings.
     const EdidDecoded decoded = EdidDecoder::decode(bytes);
     print(session, EdidDescriber::lines(decoded), EdidDescriber::json(decoded));
     return ExitCode::Ok;

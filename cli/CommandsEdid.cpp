@@ -19,7 +19,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-// edid read / write / check / fix (decode: CommandsDecode.cpp): the EDID tab's transfers and its
+// edid read / write / check / fix (decode: CommandsDecode.cpp, edit: CommandsEdidEdit.cpp): the
+// EDID tab's transfers and its
 // file and checksum buttons.
 
 namespace {
@@ -34,7 +35,9 @@ bool isBinaryName(const QString &fileName)
 // A table file as the window's Load button reads it: raw bytes, or hex text in either layout.
 // The window looks at a file's first READ_LIMIT bytes only; here a longer file is refused, since
 // what follows them would be dropped without a word.
-int readTable(const QString &fileName, EdidImage &table, bool *binary = nullptr)
+// `size` is set to the number of bytes the file holds, of which `table` takes the first 256.
+int readTable(
+    const QString &fileName, EdidImage &table, bool *binary = nullptr, int *size = nullptr)
 {
     QByteArray data;
     if (const int bad = CliFiles::read(
@@ -52,9 +55,13 @@ int readTable(const QString &fileName, EdidImage &table, bool *binary = nullptr)
         *binary = isBinary;
     if (isBinary) {
         table = EdidFile::tableFromBinary(data);
+        if (size)
+            *size = int(data.size());
         return ExitCode::Ok;
     }
     const int pairs = EdidText::parseLatin1(EdidFile::hexTextFromFile(data).toUpper(), table);
+    if (size)
+        *size = pairs;
     if (pairs <= 0)
         return CliOutput::fail(ExitCode::BadData,
             QStringLiteral("%1 is neither an EDID table nor its hex text").arg(fileName));
@@ -154,8 +161,18 @@ int write(CliSession &session, CommandArgs &args)
         return Commands::usage(kCommand, QStringLiteral("expected 'edid write FILE'"));
     const QString fileName = args.positionals().at(1);
     EdidImage table {};
-    if (const int bad = readTable(fileName, table))
+    int size = 0;
+    if (const int bad = readTable(fileName, table, nullptr, &size))
         return bad;
+    // A longer table (edid edit takes any number of blocks) would reach the box cut short, its
+    // block count naming blocks that are not there.
+    if (size > EDID_SIZE)
+        return CliOutput::fail(ExitCode::BadData,
+            QStringLiteral("%1 holds %2 bytes, and the box's EDID is %3 (the base block and one "
+                           "extension)")
+                .arg(fileName)
+                .arg(size)
+                .arg(EDID_SIZE));
     const Checksums c = checksums(table);
     if (!c.ok()) {
         if (!fix)
@@ -252,7 +269,9 @@ int edid(CliSession &session, CommandArgs &args)
         return check(session, args, true);
     if (sub == QLatin1String("decode"))
         return edidDecode(session, args);
-    return usage(kCommand, QStringLiteral("expected read, write, check, fix or decode"));
+    if (sub == QLatin1String("edit"))
+        return edidEdit(session, args);
+    return usage(kCommand, QStringLiteral("expected read, write, check, fix, decode or edit"));
 }
 
 } // namespace Commands

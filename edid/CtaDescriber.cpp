@@ -132,19 +132,13 @@ QJsonArray intArray(const QVector<int> &values)
     return a;
 }
 
-// A table lists dozens of VICs and building a JSON object costs more than decoding the whole
-// table, so each VIC's object is made once and shared.
+// Made for the VICs a table lists, when it lists them: a cache of every possible object would cost
+// a one-table run more than it saves.
 QJsonObject videoJson(const CtaShortVideo &v)
 {
-    static const QVector<QJsonObject> objects = [] {
-        QVector<QJsonObject> all(512);
-        for (int i = 0; i < 512; ++i)
-            all[i] = QJsonObject { { QStringLiteral("vic"), i / 2 },
-                { QStringLiteral("name"), CtaVideoFormats::name(i / 2) },
-                { QStringLiteral("native"), bool(i % 2) } };
-        return all;
-    }();
-    return objects[(v.vic & 0xFF) * 2 + (v.native ? 1 : 0)];
+    return QJsonObject { { QStringLiteral("vic"), v.vic },
+        { QStringLiteral("name"), CtaVideoFormats::name(v.vic) },
+        { QStringLiteral("native"), v.native } };
 }
 
 } // namespace

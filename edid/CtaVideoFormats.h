@@ -6,8 +6,19 @@
 #include <QString>
 #include <QtGlobal>
 
+// One axis of a video timing: the blanking is the front porch, the sync pulse and the back porch.
+struct CtaAxisTiming
+{
+    quint16 front;
+    quint16 sync;
+    quint16 back;
+    bool positive; // sync polarity
+    constexpr int blank() const { return front + sync + back; }
+};
+
 // The video formats CTA-861 numbers with a Video Identification Code (VIC 1 to 127 and 193 to
-// 219). Our own table: the firmware's list in the signal text has its quirks and stays with it.
+// 219), with the whole timing of each, so that a detailed timing can be made from a VIC. Our own
+// table: the firmware's list in the signal text has its quirks and stays with it.
 struct CtaVideoFormat
 {
     quint8 vic;
@@ -17,14 +28,23 @@ struct CtaVideoFormat
     quint32 refreshMilliHz; // field rate for interlaced formats
     quint16 aspectH;
     quint16 aspectV;
+    quint32 pixelClockKHz;
+    CtaAxisTiming h; // pixels
+    CtaAxisTiming v; // lines, of one field for interlaced formats (the odd field has half a line
+                     // more, which a detailed timing cannot say)
 };
 
 namespace CtaVideoFormats {
 
-// The format of `vic`, or nullptr for a reserved or unassigned code.
+// The format of `vic`, or nullptr for a reserved or unassigned code. A look-up in a table made at
+// compile time: nothing is built when the program starts.
 const CtaVideoFormat *find(int vic);
 
 // "3840x2160p 60 Hz 16:9", or "reserved VIC 130" when the code names no format.
 QString name(int vic);
+
+// Every format, by VIC.
+const CtaVideoFormat *all();
+int count();
 
 } // namespace CtaVideoFormats

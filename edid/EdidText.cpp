@@ -23,13 +23,20 @@ namespace EdidText {
 
 QString canonical(const EdidImage &image)
 {
+    return canonical(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(image.data()), EDID_SIZE));
+}
+
+QString canonical(const QByteArray &table)
+{
     static const char digits[] = "0123456789ABCDEF";
     QString text;
-    text.reserve(CANONICAL_LENGTH);
-    for (int i = 0; i < EDID_SIZE; ++i) {
-        text += QLatin1Char(digits[image[i] >> 4]);
-        text += QLatin1Char(digits[image[i] & 0x0F]);
-        text += QLatin1Char(i % 16 == 15 ? '\n' : ' ');
+    text.reserve(int(table.size()) * 3);
+    for (int i = 0; i < table.size(); ++i) {
+        const quint8 byte = quint8(table.at(i));
+        text += QLatin1Char(digits[byte >> 4]);
+        text += QLatin1Char(digits[byte & 0x0F]);
+        text += QLatin1Char(i % 16 == 15 || i + 1 == table.size() ? '\n' : ' ');
     }
     return text;
 }

@@ -20,6 +20,8 @@ constexpr int FORMAT_ERROR = -1;
 
 // The canonical text of `image`.
 QString canonical(const EdidImage &image);
+// The same layout for a table of any size: 16 pairs a line, every line ended by a line feed.
+QString canonical(const QByteArray &table);
 
 // Parses hex pairs, each followed by a space, a line feed or the end of the text, into `image`.
 // The text is upper-cased and taken as Latin-1 first. Returns the number of pairs found (only the

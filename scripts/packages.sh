@@ -13,8 +13,9 @@ ZELVARIN_PACKAGES=(
     scdoc
 )
 # The test command needs these too: the emulated USB device for the libusb tests, and the JSON
-# Schema validator that checks zelvarinctl's JSON against the schemas the package ships.
-ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev python3 python3-jsonschema)
+# Schema validator that checks zelvarinctl's JSON against the schemas the package ships, and
+# edid-decode, the independent decoder the EDID editor's results are checked against.
+ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev python3 python3-jsonschema edid-decode)
 # Only CI needs these: the fuzzing compiler with libFuzzer, the layout check, and the packaging
 # checks.
 ZELVARIN_FUZZ_PACKAGES=(clang libclang-rt-14-dev clang-format)

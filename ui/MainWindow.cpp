@@ -48,6 +48,7 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     addSettingsPresetActions();
     installViewMenu();
     matchMenuFonts();
+    installEdidMenu();
     m_services.link->markClosed();
     connectBox();
 }

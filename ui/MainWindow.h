@@ -10,12 +10,14 @@
 #include "ui/AppServices.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <memory>
 
 class BoxClient;
 class DecodedView;
 class SettingsReflection;
+class EdidEditWindow;
 struct BoxResult;
 
 class QCloseEvent;
@@ -149,6 +151,10 @@ private:
     void installViewMenu();
     void showDecodedView();
 
+    // EDID > Edit... (EdidMenu.cpp).
+    void installEdidMenu();
+    void showEdidEditor();
+
     // Packet injection (PacketInjection.cpp).
     bool sendCecCommand(quint8 code);
     bool storeCecCommand(quint8 code);
@@ -163,6 +169,8 @@ private:
     QProgressBar *progressBar = nullptr;
     // Created on first use; a child window of this one.
     DecodedView *decodedView = nullptr;
+    // Open while the user edits a copy of the EDID table; it deletes itself when closed.
+    QPointer<EdidEditWindow> edidEditor;
     // The signal of the last status tick that read it, for the decoded view.
     SignalInfo lastSignal;
     bool signalRead = false;

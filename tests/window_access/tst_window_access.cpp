@@ -259,12 +259,13 @@ void TestWindowAccess::menusAndShortcuts()
 
     // Menus: mnemonics that draw as the form's texts, Help's entries around About, Exit on Ctrl+Q.
     const QList<QAction *> bar = w.menuBar()->actions();
-    QCOMPARE(bar.size(), 3);
+    QCOMPARE(bar.size(), 4);
     QCOMPARE(bar[0]->text(), QStringLiteral("&File"));
     QCOMPARE(bar[1]->text(), QStringLiteral("&View"));
-    QCOMPARE(bar[2]->text(), QStringLiteral("&Help"));
+    QCOMPARE(bar[2]->text(), QStringLiteral("&EDID"));
+    QCOMPARE(bar[3]->text(), QStringLiteral("&Help"));
     QStringList help;
-    for (QAction *a : bar[2]->menu()->actions())
+    for (QAction *a : bar[3]->menu()->actions())
         help << a->objectName();
     QCOMPARE(help, (QStringList { "actionHelp", "actionAbout", "actionThirdPartyNotices" }));
     QCOMPARE(w.findChild<QAction *>(QStringLiteral("actionExit"))->shortcut(),

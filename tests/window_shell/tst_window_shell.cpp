@@ -190,8 +190,8 @@ void TestWindowShell::formWiring()
         QVERIFY2(!QObject::disconnect(action, nullptr, &w, nullptr), entry);
     }
     // The window's own menu additions reach it, each through one connection.
-    for (const char *entry :
-        { "actionConnect", "actionSaveSettings", "actionLoadSettings", "actionDecoded" }) {
+    for (const char *entry : { "actionConnect", "actionSaveSettings", "actionLoadSettings",
+             "actionDecoded", "actionEdidEdit" }) {
         auto *action = w.findChild<QAction *>(QLatin1String(entry));
         QVERIFY2(action, entry);
         QVERIFY2(QObject::disconnect(action, nullptr, &w, nullptr), entry);

@@ -1,0 +1,125 @@
+// SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "edid/EdidEditWords.h"
+
+namespace {
+
+// Index: the audio format code.
+const char *const kAudioWords[15] = { nullptr, "lpcm", "ac3", "mpeg1", "mp3", "mpeg2", "aac", "dts",
+    "atrac", "dsd", "eac3", "dtshd", "mat", "dst", "wma" };
+const char *const kAudioNames[15]
+    = { nullptr, "Linear PCM", "AC-3", "MPEG-1", "MP3", "MPEG-2", "AAC LC", "DTS", "ATRAC",
+          "One Bit Audio", "Enhanced AC-3", "DTS-HD", "MAT (MLP)", "DST", "WMA Pro" };
+const char *const kRates[7] = { "32", "44.1", "48", "88.2", "96", "176.4", "192" };
+const char *const kSpeakers[EdidEditWords::SPEAKER_BITS] = { "FL/FR", "LFE1", "FC", "BL/BR", "BC",
+    "FLc/FRc", "RLC/RRC", "FLw/FRw", "TpFL/TpFR", "TpC", "TpFC", "LS/RS", "LFE2", "TpBC", "SiL/SiR",
+    "TpSiL/TpSiR", "TpBL/TpBR", "BtFC", "BtFL/BtFR", "TpLS/TpRS", "LSd/RSd" };
+const char *const kEotfs[EdidEditWords::EOTF_BITS] = { "sdr", "hdr", "pq", "hlg" };
+const char *const kColorimetry[16]
+    = { "xvycc601", "xvycc709", "sycc601", "opycc601", "oprgb", "bt2020cycc", "bt2020ycc",
+          "bt2020rgb", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, "ictcp", "dci-p3" };
+
+int lookUp(const QString &word, const char *const *words, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (words[i] && word.compare(QLatin1String(words[i]), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QString wordAt(const char *const *words, int count, int i)
+{
+    return i >= 0 && i < count && words[i] ? QString::fromLatin1(words[i]) : QString();
+}
+
+QStringList all(const char *const *words, int count)
+{
+    QStringList list;
+    for (int i = 0; i < count; ++i)
+        if (words[i])
+            list << QString::fromLatin1(words[i]);
+    return list;
+}
+
+} // namespace
+
+namespace EdidEditWords {
+
+int audioFormat(const QString &word)
+{
+    return qMax(0, lookUp(word, kAudioWords, 15));
+}
+
+QString audioFormatWord(int code)
+{
+    return wordAt(kAudioWords, 15, code);
+}
+
+QString audioFormatName(int code)
+{
+    const QString name = wordAt(kAudioNames, 15, code);
+    return name.isEmpty() ? QStringLiteral("audio format %1").arg(code) : name;
+}
+
+int rateBit(const QString &word)
+{
+    return lookUp(word, kRates, 7);
+}
+
+QString rateWord(int bit)
+{
+    return wordAt(kRates, 7, bit);
+}
+
+int speakerBit(const QString &word)
+{
+    return lookUp(word, kSpeakers, SPEAKER_BITS);
+}
+
+QString speakerWord(int bit)
+{
+    return wordAt(kSpeakers, SPEAKER_BITS, bit);
+}
+
+int eotfBit(const QString &word)
+{
+    return lookUp(word, kEotfs, EOTF_BITS);
+}
+
+QString eotfWord(int bit)
+{
+    return wordAt(kEotfs, EOTF_BITS, bit);
+}
+
+int colorimetryBit(const QString &word)
+{
+    return lookUp(word, kColorimetry, 16);
+}
+
+QString colorimetryWord(int bit)
+{
+    return wordAt(kColorimetry, 16, bit);
+}
+
+QStringList audioFormatWords()
+{
+    return all(kAudioWords, 15);
+}
+
+QStringList speakerWords()
+{
+    return all(kSpeakers, SPEAKER_BITS);
+}
+
+QStringList eotfWords()
+{
+    return all(kEotfs, EOTF_BITS);
+}
+
+QStringList colorimetryWords()
+{
+    return all(kColorimetry, 16);
+}
+
+} // namespace EdidEditWords
