@@ -7,6 +7,12 @@
 
 #include <mosquitto.h>
 
+#ifndef _WIN32
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -72,6 +78,8 @@ bool MqttClient::start(Options options, QString *error)
     if (!m_mosq)
         return refuse(QStringLiteral("libmosquitto could not make a client"));
     mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // Commands and states are a few bytes each: sent at once, not held for a fuller packet.
+    mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(m_mosq, &MqttClient::onConnect);
     mosquitto_disconnect_callback_set(m_mosq, &MqttClient::onDisconnect);
     mosquitto_message_callback_set(m_mosq, &MqttClient::onMessage);
@@ -188,6 +196,15 @@ void MqttClient::failed(const QString &reason)
 void MqttClient::readReady()
 {
     const int rc = mosquitto_loop_read(m_mosq, 64);
+#ifdef TCP_QUICKACK
+    // Acknowledge the broker's next packet at once. Most brokers leave Nagle's algorithm on, so
+    // a command that follows one of the broker's acknowledgements would otherwise wait for ours,
+    // which the kernel likes to hold back for up to 40 ms.
+    if (m_fd >= 0 && rc == MOSQ_ERR_SUCCESS) {
+        const int on = 1;
+        ::setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    }
+#endif
     syncSocket();
     if (rc != MOSQ_ERR_SUCCESS && (m_state == State::Connecting || m_state == State::Connected))
         failed(describe(rc));
