@@ -243,6 +243,13 @@ private Q_SLOTS:
         QCOMPARE(state.value(BOX + QStringLiteral("firmware")), QByteArray("2.1.0.17"));
         QCOMPARE(state.value(BOX + QStringLiteral("setting/input")), QByteArray("port-a"));
         QVERIFY(!state.value(BOX + QStringLiteral("signal/video")).isEmpty());
+
+        // Home Assistant, started again, says so; discovery goes out again.
+        const QString config = configs.first().topic;
+        watcher->publish(config, QByteArray(), true);
+        QVERIFY(watcher->waitFor(config, QByteArray()));
+        watcher->publish(QStringLiteral("homeassistant/status"), "online");
+        QVERIFY(watcher->waitFor(config, configs.first().payload));
     }
 
     // A command on the broker becomes the frames the CLI sends; what the box then reports, or
