@@ -61,6 +61,8 @@ private Q_SLOTS:
         QCOMPARE(c.boxId(QStringLiteral("2023")), QStringLiteral("living-room"));
         QCOMPARE(c.boxId(QStringLiteral("AB.7")), QStringLiteral("AB_7"));
         QCOMPARE(c.boxId(QStringLiteral("4711")), QString()); // left out
+        QCOMPARE(MqttConfig::idFromSerial(QStringLiteral("bridge")), QStringLiteral("bridge_"));
+        QCOMPARE(MqttConfig::idFromSerial(QString()), QStringLiteral("_"));
 
         QVERIFY(readConfig("[mqtt]\nbroker = mqtt://10.0.0.2:1884\n", c, &error));
         QCOMPARE(c.port, 1884);
@@ -101,6 +103,8 @@ private Q_SLOTS:
             << QByteArray("broker = mqtts://h\ncert_file = c.pem") << "go together";
         QTest::newRow("keepalive") << QByteArray("broker = mqtt://h\nkeepalive = 2") << "keepalive";
         QTest::newRow("box id") << QByteArray("broker = mqtt://h\nboxes = 2023:a/b") << "boxes:";
+        QTest::newRow("box id of the bridge")
+            << QByteArray("broker = mqtt://h\nboxes = 2023:bridge") << "boxes:";
         QTest::newRow("box twice")
             << QByteArray("broker = mqtt://h\nboxes = 2023:a, 2024:a") << "named twice";
         QTest::newRow("enabled word")

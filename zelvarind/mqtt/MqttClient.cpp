@@ -196,6 +196,7 @@ void MqttClient::failed(const QString &reason)
 void MqttClient::readReady()
 {
     const int rc = mosquitto_loop_read(m_mosq, 64);
+    deliver();
 #ifdef TCP_QUICKACK
     // Acknowledge the broker's next packet at once. Most brokers leave Nagle's algorithm on, so
     // a command that follows one of the broker's acknowledgements would otherwise wait for ours,
@@ -342,10 +343,20 @@ void MqttClient::onDisconnect(mosquitto *, void *self, int code)
 
 void MqttClient::onMessage(mosquitto *, void *self, const mosquitto_message *message)
 {
-    auto *c = static_cast<MqttClient *>(self);
-    const QString topic = QString::fromUtf8(message->topic);
-    const QByteArray payload(static_cast<const char *>(message->payload), message->payloadlen);
-    Q_EMIT c->messageReceived(topic, payload, message->retain);
+    // Handed on once libmosquitto is done reading: whatever a receiver does then (a request to
+    // the box, even an event loop of its own) cannot land back inside libmosquitto's read.
+    static_cast<MqttClient *>(self)->m_inbox.append({ QString::fromUtf8(message->topic),
+        QByteArray(static_cast<const char *>(message->payload), message->payloadlen),
+        message->retain });
+}
+
+void MqttClient::deliver()
+{
+    // One read takes at most a few packets, so the inbox holds a few messages at a time.
+    while (!m_inbox.isEmpty()) {
+        const Incoming m = m_inbox.takeFirst();
+        Q_EMIT messageReceived(m.topic, m.payload, m.retained);
+    }
 }
 
 void MqttClient::onLog(mosquitto *, void *self, int level, const char *text)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -85,6 +86,7 @@ private:
     // After every call into libmosquitto: follow its socket and whether it has bytes to send.
     void syncSocket();
     void dropNotifiers();
+    void deliver();
     QString describe(int code) const;
 
     mosquitto *m_mosq = nullptr;
@@ -100,4 +102,11 @@ private:
     int m_refusal = 0; // the CONNACK code of a refused attempt
     QString m_libraryError; // libmosquitto's last error line, for the next failure's reason
     bool m_firstAttempt = true;
+    struct Incoming
+    {
+        QString topic;
+        QByteArray payload;
+        bool retained;
+    };
+    QList<Incoming> m_inbox;
 };

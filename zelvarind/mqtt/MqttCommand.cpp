@@ -20,14 +20,6 @@ MqttCommand reject(const char *fault, const QString &reason)
     return c;
 }
 
-QString settingNames()
-{
-    QStringList names;
-    for (const Settings::Setting &s : Settings::all())
-        names << QLatin1String(s.name);
-    return names.join(QLatin1Char(' '));
-}
-
 MqttCommand cec(const QString &text)
 {
     // The same text `zelvarinctl cec send` takes: bytes of two hex digits joined by single colons.
@@ -77,7 +69,7 @@ MqttCommand MqttCommand::parse(const QString &subtopic, const QByteArray &payloa
     if (!s)
         return reject("setting",
             QStringLiteral("unknown setting %1; the settings are: %2")
-                .arg(quoted(levels.at(1)), settingNames()));
+                .arg(quoted(levels.at(1)), Settings::names().join(QLatin1Char(' '))));
     if (!Settings::valueOf(*s, text))
         return reject("value",
             QStringLiteral("%1 does not take %2; its values are: %3")

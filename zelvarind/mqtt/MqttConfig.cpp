@@ -114,10 +114,10 @@ bool parseBoxes(const QVariant &value, MqttConfig &c, QString *error)
         MqttConfig::Box box;
         box.serial = colon < 0 ? entry : entry.left(colon).trimmed();
         box.id = colon < 0 ? MqttConfig::idFromSerial(box.serial) : entry.mid(colon + 1).trimmed();
-        if (box.serial.isEmpty() || !validId(box.id, 64))
+        if (box.serial.isEmpty() || !validId(box.id, 64) || box.id == QLatin1String("bridge"))
             return fail(error,
                 QStringLiteral("boxes: \"%1\" is not SERIAL or SERIAL:ID (an id is letters, "
-                               "digits, '-' and '_')")
+                               "digits, '-' and '_', and not \"bridge\")")
                     .arg(entry));
         for (const MqttConfig::Box &other : c.boxes) {
             if (other.serial == box.serial || other.id == box.id)
@@ -281,7 +281,10 @@ QString MqttConfig::idFromSerial(const QString &serial)
 {
     QString id = serial.left(64);
     id.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
-    return id.isEmpty() ? QStringLiteral("_") : id;
+    // "bridge" is the bridge's own topic level.
+    if (id.isEmpty() || id == QLatin1String("bridge"))
+        id += QLatin1Char('_');
+    return id;
 }
 
 QString MqttConfig::brokerUrl() const
