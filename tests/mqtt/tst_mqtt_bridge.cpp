@@ -121,16 +121,16 @@ class TestMqttBridge : public QObject
             qWarning("probe: %s", qPrintable(error));
         for (const QString &filter : filters)
             p->subscribe(filter);
+        // Subscribed for certain before the test goes on.
+        if (!p->sync())
+            qWarning("probe: no sync");
         return p;
     }
 
     // What a client that subscribes now is handed: the retained messages.
     Messages retained(const QString &filter = QStringLiteral("#"))
     {
-        const std::unique_ptr<MqttProbe> p = probe({ filter });
-        if (!p->sync())
-            qWarning("probe: no sync");
-        return p->messages();
+        return probe({ filter })->messages();
     }
 
     QStringList logsWith(const QString &text) const { return logs.filter(text); }
