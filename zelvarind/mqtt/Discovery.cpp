@@ -160,8 +160,9 @@ QList<QPair<QString, QByteArray>> Discovery::configs(const QString &discoveryPre
     QList<QPair<QString, QByteArray>> out;
     for (const Entity &e : entities()) {
         QJsonObject c = entityConfig(e, topics);
+        // No entity id of our own: Home Assistant makes one from the device's name and the
+        // entity's (select.zelvarin_2023_active_input), and the user may rename it.
         c.insert(QStringLiteral("unique_id"), node + QLatin1Char('_') + e.object);
-        c.insert(QStringLiteral("object_id"), node + QLatin1Char('_') + e.object);
         c.insert(QStringLiteral("availability"), availability);
         c.insert(QStringLiteral("availability_mode"), QStringLiteral("all"));
         c.insert(QStringLiteral("device"), deviceJson);
