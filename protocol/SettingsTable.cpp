@@ -75,6 +75,14 @@ const Setting *find(const QString &name)
     return nullptr;
 }
 
+QStringList names()
+{
+    QStringList list;
+    for (const Setting &s : all())
+        list << QLatin1String(s.name);
+    return list;
+}
+
 QString valueName(const Setting &s, quint8 value)
 {
     for (const NamedValue &v : s.values) {

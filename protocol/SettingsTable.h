@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -66,6 +67,8 @@ const QList<Setting> &all();
 const Setting &setting(Id id);
 // By short name; nullptr when there is none.
 const Setting *find(const QString &name);
+// Every short name, in register order (for messages that list them).
+QStringList names();
 
 // The value's name, or its decimal number for a value the box may report but the program never
 // writes (audio source 2, HDCP 1).

@@ -9,13 +9,16 @@ ZELVARIN_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libusb-1.0-0-dev
+    libmosquitto-dev
     fontconfig fonts-dejavu-core
     scdoc
 )
-# The test command needs these too: the emulated USB device for the libusb tests, and the JSON
-# Schema validator that checks zelvarinctl's JSON against the schemas the package ships, and
-# edid-decode, the independent decoder the EDID editor's results are checked against.
-ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev python3 python3-jsonschema edid-decode)
+# The test command needs these too: the emulated USB device for the libusb tests; the JSON Schema
+# validator that checks zelvarinctl's JSON against the schemas the package ships; edid-decode, the
+# independent decoder the EDID editor's results are checked against; the broker, its password
+# tool and openssl (for a test certificate authority) for the MQTT bridge's tests.
+ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev python3 python3-jsonschema edid-decode
+    mosquitto mosquitto-clients openssl)
 # Only CI needs these: the fuzzing compiler with libFuzzer, the layout check, and the packaging
 # checks.
 ZELVARIN_FUZZ_PACKAGES=(clang libclang-rt-14-dev clang-format)
