@@ -5,12 +5,13 @@
 // standard input and output, exit codes, and that a refused edit writes nothing.
 #include "edid/EdidDecoder.h"
 #include "tests/edid_edit/EditTables.h"
+#include "tests/support/CliRun.h"
+#include "tests/support/JsonSchemaCheck.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,25 +20,15 @@ using namespace EditTables;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = CliRun;
+
+// Every JSON answer of the test, checked against the shipped schemas at its end.
+JsonSchemaCheck jsonAnswers;
 
 Run run(const QString &dir, const QStringList &args, const QByteArray &input = {})
 {
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.start(QStringLiteral(ZELVARINCTL), args);
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(60000);
-    Run r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
+    const Run r = runZelvarinctlIn(dir, args, input);
+    jsonAnswers.add(args, r);
     return r;
 }
 
@@ -64,6 +55,12 @@ class TestEdidEditCli : public QObject
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void cleanupTestCase()
+    {
+        QVERIFY(jsonAnswers.count() > 0);
+        const QString problems = jsonAnswers.problems();
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    }
     void workedExamplesRunAsDocumented();
     void standardInputToStandardOutput();
     void refusedEditWritesNothing();

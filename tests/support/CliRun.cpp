@@ -21,16 +21,14 @@ QStringList traceRequests(const QString &traceFile)
     return requests;
 }
 
-CliRun runZelvarinctl(
+CliRun runZelvarinctlIn(
     const QString &dir, const QStringList &args, const QByteArray &input, const QString &stdoutFile)
 {
-    const QString trace = QDir(dir).filePath(QStringLiteral("trace.txt"));
-    QFile::remove(trace);
     QProcess p;
+    p.setWorkingDirectory(dir);
     if (!stdoutFile.isEmpty())
         p.setStandardOutputFile(stdoutFile);
-    p.start(QStringLiteral(ZELVARINCTL),
-        QStringList { QStringLiteral("--simulate"), QStringLiteral("--trace=") + trace } + args);
+    p.start(QStringLiteral(ZELVARINCTL), args);
     p.write(input);
     p.closeWriteChannel();
     p.waitForFinished(60000);
@@ -38,6 +36,17 @@ CliRun runZelvarinctl(
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
+    return r;
+}
+
+CliRun runZelvarinctl(
+    const QString &dir, const QStringList &args, const QByteArray &input, const QString &stdoutFile)
+{
+    const QString trace = QDir(dir).filePath(QStringLiteral("trace.txt"));
+    QFile::remove(trace);
+    CliRun r = runZelvarinctlIn(dir,
+        QStringList { QStringLiteral("--simulate"), QStringLiteral("--trace=") + trace } + args,
+        input, stdoutFile);
     r.requests = traceRequests(trace);
     r.boxTouched = !r.requests.isEmpty();
     return r;

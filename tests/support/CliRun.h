@@ -22,5 +22,9 @@ struct CliRun
 // standard output to `stdoutFile` when one is named (/dev/full: a disk that is full).
 CliRun runZelvarinctl(const QString &dir, const QStringList &args, const QByteArray &input = {},
     const QString &stdoutFile = {});
+// Runs `zelvarinctl ARGS...` exactly as given, in the folder `dir`, as a user types it there (no
+// trace of its own: `requests` stays empty).
+CliRun runZelvarinctlIn(const QString &dir, const QStringList &args, const QByteArray &input = {},
+    const QString &stdoutFile = {});
 // The trace's "> " lines, without the time.
 QStringList traceRequests(const QString &traceFile);

@@ -48,6 +48,10 @@ QString JsonSchemaCheck::schemaFor(const QStringList &args)
     if (command == QLatin1String("edid")
         && (sub == QLatin1String("check") || sub == QLatin1String("fix")))
         return QStringLiteral("edid-check");
+    // An edit answers in JSON only for a dry run; otherwise it writes the table.
+    if (command == QLatin1String("edid") && sub == QLatin1String("edit")
+        && args.contains(QLatin1String("--dry-run")))
+        return QStringLiteral("edid-edit");
     return QString();
 }
 
