@@ -99,8 +99,9 @@ int main(int argc, char **argv)
                        "repeatable; 10c4:ea61 is always looked at)."),
         QStringLiteral("VID:PID"));
     const QCommandLineOption usbOptionOption(QStringLiteral("usb-option"),
-        QStringLiteral("Change a USB control request value, NAME=VALUE (repeatable; the names "
-                       "are in zelvarin(1))."),
+        QStringLiteral("Change one detail of how the program talks to the box over USB: a "
+                       "request value or a switch, NAME=VALUE (repeatable; the names are in "
+                       "zelvarin(1))."),
         QStringLiteral("NAME=VALUE"));
     parser.addOption(usbIdOption);
     parser.addOption(usbOptionOption);
