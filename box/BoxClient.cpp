@@ -126,6 +126,7 @@ BoxResult BoxClient::factoryReset(Settings::Reset what)
 BoxClient::SignalRead BoxClient::readSignal()
 {
     // All four blocks are read every time, so the box sees the same conversation on every tick.
+    const DeviceLink::Sequence sequence(m_link);
     SignalRead read;
     read.results[0] = readBlock(Block::SIGNAL, Block::SIGNAL_DESCRIBE_LEN, read.signal);
     read.results[1] = readBlock(Block::SOURCE_INFO, Block::CAPTURE_LEN, read.names);
@@ -140,6 +141,7 @@ BoxClient::EdidReadResult BoxClient::readEdid(
     EdidSource source, EdidImage &table, const EdidReadEvents &events)
 {
     using namespace EdidTransfer;
+    const DeviceLink::Sequence sequence(m_link);
     EdidReadResult out;
     const quint8 code = fetchCode(source);
 
@@ -188,6 +190,7 @@ BoxClient::EdidReadResult BoxClient::readEdid(
 BoxClient::EdidWriteResult BoxClient::writeEdid(const EdidImage &table, const Progress &progress)
 {
     using namespace EdidTransfer;
+    const DeviceLink::Sequence sequence(m_link);
     EdidWriteResult out;
     Reply reply {};
     for (int i = 0; i < WRITE_CHUNKS; ++i) {
@@ -237,6 +240,7 @@ BoxResult BoxClient::activate(QByteArray frame, quint8 selector)
 BoxClient::PacketResult BoxClient::loadAndActivate(
     quint8 code, const QByteArray &prepared, bool withCount, quint8 selector, bool onlyIfLoaded)
 {
+    const DeviceLink::Sequence sequence(m_link);
     PacketResult out;
     const QByteArray frame = loadFrame(code, prepared, withCount);
     Reply reply {};

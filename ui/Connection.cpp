@@ -5,6 +5,7 @@
 
 #include "box/BoxClient.h"
 #include "link/DeviceLink.h"
+#include "session/ConnectionWatch.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QAction>
@@ -14,18 +15,7 @@
 // Watching the connection: a box that goes silent or away is noticed, said once, and no longer
 // polled; while there is none the window looks for one and, once found, connects again.
 
-namespace {
-// Consecutive USB failures that mean the box is gone (an unplugged box fails every operation).
-constexpr int LOST_AFTER_LINK_ERRORS = 3;
-// Consecutive status ticks whose first exchange got no reply.
-constexpr int LOST_AFTER_SILENT_TICKS = 3;
-// Status ticks an EDID refresh waits for the busy flag to clear before saying so.
-constexpr int BUSY_TICKS_REPORTED = 10;
-// How often to look for a box; a box that is there but does not answer is asked less and less
-// often (each attempt blocks the window for the reply wait).
-constexpr int SEARCH_PERIOD_MS = 2000;
-constexpr int SEARCH_PERIOD_MAX_MS = 64000;
-} // namespace
+// The loss and search rules themselves are ConnectionWatch's, shared with the service.
 
 void MainWindow::installConnectionMenu()
 {
@@ -39,65 +29,39 @@ void MainWindow::installConnectionMenu()
 
 void MainWindow::resetConnectionWatch()
 {
-    linkErrorsInARow = 0;
-    silentTicks = 0;
-    busyTicks = 0;
-    tickAbandoned = false;
-    searchPeriodMs = SEARCH_PERIOD_MS;
+    m_watch->reset();
     stopBoxSearch();
     setWindowTitle(baseTitle);
 }
 
 void MainWindow::noteResult(const BoxResult &r)
 {
-    if (inTick && ++tickTransactions == 1 && r.kind == BoxResult::NoReply)
-        tickAbandoned = true;
-    if (r.kind == BoxResult::LinkError) {
-        if (++linkErrorsInARow >= LOST_AFTER_LINK_ERRORS)
-            boxLost();
-    } else if (r.kind != BoxResult::NotOpen) {
-        linkErrorsInARow = 0;
-    }
+    if (m_watch->noteResult(r))
+        boxLost();
 }
 
 // The tick's own steps run between these two; a tick whose first exchange went unanswered is cut
 // short, so a silent box costs one reply wait per tick instead of six.
 void MainWindow::beginTick()
 {
-    inTick = true;
-    tickTransactions = 0;
-    tickAbandoned = false;
+    m_watch->beginTick();
 }
 
 void MainWindow::endTick()
 {
-    inTick = false;
-    if (!m_services.link->isOpen()) {
-        tickAbandoned = false;
-        return;
-    }
-    if (!tickAbandoned) {
-        silentTicks = 0;
-        return;
-    }
-    tickAbandoned = false;
-    if (++silentTicks >= LOST_AFTER_SILENT_TICKS)
+    if (m_watch->endTick(m_services.link->isOpen()))
         boxLost();
 }
 
 // A tick that has just lost the box leaves the status bar to the news of it.
 bool MainWindow::lostDuringTick() const
 {
-    return inTick && !m_services.link->isOpen();
+    return m_watch->inTick() && !m_services.link->isOpen();
 }
 
 void MainWindow::noteBusyTick(bool busy)
 {
-    if (!busy) {
-        busyTicks = 0;
-        return;
-    }
-    if (++busyTicks == BUSY_TICKS_REPORTED)
+    if (m_watch->noteBusyTick(busy))
         showStatus(tr("The box stays busy: EDID values not read."), 4000);
 }
 
@@ -107,8 +71,8 @@ void MainWindow::boxLost()
         return;
     stopStatusTimer();
     // The rest of a running tick has nothing to ask; its reads must not bury the news.
-    if (inTick)
-        tickAbandoned = true;
+    if (m_watch->inTick())
+        m_watch->abandonTick();
     // The handle of a vanished box may not close cleanly; that is no news to the user.
     m_services.link->setQuiet(true);
     m_services.link->close();
@@ -122,7 +86,7 @@ void MainWindow::startBoxSearch()
 {
     if (searchTimerId != 0)
         return;
-    searchTimerId = startTimer(searchPeriodMs);
+    searchTimerId = startTimer(m_watch->searchPeriodMs());
 }
 
 void MainWindow::stopBoxSearch()
@@ -160,7 +124,7 @@ void MainWindow::searchForBox(bool asked)
         link.close();
         link.setQuiet(false);
         stopBoxSearch();
-        searchPeriodMs = std::min(searchPeriodMs * 2, SEARCH_PERIOD_MAX_MS);
+        m_watch->backOff();
         startBoxSearch();
         return;
     }
