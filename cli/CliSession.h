@@ -24,6 +24,7 @@ public:
         LinkSetup::Options link;
         QByteArray serial; // empty: the first box, as the window picks it
         bool json = false;
+        bool direct = false; // open the box even when the service runs
     };
 
     explicit CliSession(const Globals &globals);
@@ -35,7 +36,8 @@ public:
     // The device layer and the trace, without looking for a box (list). An exit code: Ok, or
     // Usage for a bad USB value or an unwritable trace (already reported).
     int start();
-    // start(), then find and open the box; BoxFailed (reported) when there is none.
+    // start(), then find and open the box (through the service when it runs, ServiceRoute.h);
+    // BoxFailed (reported) when there is none.
     int connect();
 
     UsbXpress &usb() { return *m_usb; }
@@ -57,6 +59,7 @@ private:
     SystemClock m_clock;
     LinkSetup m_setup;
     std::unique_ptr<UsbXpress> m_usb;
+    std::unique_ptr<DeviceLink::Relay> m_relay; // the way through the service, when taken
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<BoxClient> m_box;
     bool m_quietWarnings = false;

@@ -105,6 +105,8 @@ int main(int argc, char **argv)
             globals.link.simulate = true;
         } else if (a == QLatin1String("--json")) {
             globals.json = true;
+        } else if (a == QLatin1String("--direct")) {
+            globals.direct = true;
         } else if (a == QLatin1String("--trace")) {
             globals.link.trace = true;
             globals.link.traceTarget = QStringLiteral("-");

@@ -79,6 +79,12 @@ void BoxWorker::start(QObject *home)
     m_searchTimer->setSingleShot(true);
     m_holdTimer = new QTimer(this);
     m_holdTimer->setSingleShot(true);
+    m_soonTimer = new QTimer(this);
+    m_soonTimer->setSingleShot(true);
+    connect(m_soonTimer, &QTimer::timeout, this, [this] {
+        if (m_pollWanted)
+            queuePoll();
+    });
     connect(m_pollTimer, &QTimer::timeout, this, &BoxWorker::queuePoll);
     connect(m_searchTimer, &QTimer::timeout, this, [this] {
         enqueue({ QString(), Kind::Command,
@@ -118,6 +124,7 @@ void BoxWorker::shutDown()
         m_pollTimer->stop();
         m_searchTimer->stop();
         m_holdTimer->stop();
+        m_soonTimer->stop();
     }
     if (m_link) {
         m_link->setQuiet(true);
@@ -171,8 +178,8 @@ void BoxWorker::runNext()
     Job job = std::move(*it);
     m_jobs.erase(it);
     run(job);
-    if (m_pollWanted && m_holder.isEmpty())
-        queuePoll();
+    if (m_pollWanted && !job.owner.isEmpty())
+        m_soonTimer->start(POLL_AFTER_WRITE_MS);
     schedule();
 }
 

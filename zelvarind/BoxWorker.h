@@ -41,6 +41,10 @@ public:
         int holdIdleMs = 10000; // a hold with no request for this long lapses
     };
 
+    // After a write the box is polled this long after the last request, so the properties
+    // show the change soon without splitting a client's run of requests.
+    static constexpr int POLL_AFTER_WRITE_MS = 100;
+
     enum class Kind { Command, Hold, Release, Transact };
 
     // Runs on the worker thread with the box connected; returns what the client hears.
@@ -121,6 +125,7 @@ private:
     QTimer *m_pollTimer = nullptr;
     QTimer *m_searchTimer = nullptr;
     QTimer *m_holdTimer = nullptr;
+    QTimer *m_soonTimer = nullptr; // the poll after a write, once the writer has paused
 
     std::deque<Job> m_jobs;
     bool m_scheduled = false;

@@ -7,6 +7,20 @@
 #include <QFile>
 #include <QProcess>
 
+QStringList traceRequests(const QString &traceFile)
+{
+    QStringList requests;
+    QFile file(traceFile);
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            const int at = line.indexOf("> ");
+            if (at >= 0)
+                requests << QString::fromLatin1(line.mid(at + 2));
+        }
+    }
+    return requests;
+}
+
 CliRun runZelvarinctl(const QString &dir, const QStringList &args, const QByteArray &input)
 {
     const QString trace = QDir(dir).filePath(QStringLiteral("trace.txt"));
@@ -21,14 +35,7 @@ CliRun runZelvarinctl(const QString &dir, const QStringList &args, const QByteAr
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
-    QFile file(trace);
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : file.readAll().split('\n')) {
-            const int at = line.indexOf("> ");
-            if (at >= 0)
-                r.requests << QString::fromLatin1(line.mid(at + 2));
-        }
-    }
+    r.requests = traceRequests(trace);
     r.boxTouched = !r.requests.isEmpty();
     return r;
 }

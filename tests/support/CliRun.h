@@ -18,5 +18,8 @@ struct CliRun
     bool boxTouched = false; // the trace recorded a request
 };
 
+// The request lines of a --trace file ("12:34:56.789 > 11 2A E1" gives "11 2A E1"), in order.
+QStringList traceRequests(const QString &traceFile);
+
 // Runs `zelvarinctl --simulate --trace=DIR/trace.txt ARGS...` with `input` on standard input.
 CliRun runZelvarinctl(const QString &dir, const QStringList &args, const QByteArray &input = {});

@@ -7,6 +7,7 @@
 #include "zelvarind/client/ServiceNames.h"
 
 #include <QDBusConnectionInterface>
+#include <QFileInfo>
 
 namespace {
 
@@ -20,16 +21,37 @@ bool hasService(const QDBusConnection &bus)
     return registered.isValid() && registered.value();
 }
 
+// Whether a bus may be there at all, judged without loading the D-Bus library: most runs of a
+// front end on a machine without the service should not pay for asking.
+bool sessionBusLikely()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
+
+bool systemBusLikely()
+{
+    return !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS")
+        || QFileInfo::exists(QStringLiteral("/run/dbus/system_bus_socket"))
+        || QFileInfo::exists(QStringLiteral("/var/run/dbus/system_bus_socket"));
+}
+
 } // namespace
 
 std::optional<QDBusConnection> ServiceClient::findService()
 {
-    const QDBusConnection session = QDBusConnection::sessionBus();
-    if (hasService(session))
-        return session;
-    const QDBusConnection system = QDBusConnection::systemBus();
-    if (hasService(system))
-        return system;
+    if (sessionBusLikely()) {
+        const QDBusConnection session = QDBusConnection::sessionBus();
+        if (hasService(session))
+            return session;
+    }
+    if (systemBusLikely()) {
+        const QDBusConnection system = QDBusConnection::systemBus();
+        if (hasService(system))
+            return system;
+    }
     return std::nullopt;
 }
 
