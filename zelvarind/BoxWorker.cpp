@@ -11,6 +11,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include <cstdio>
 
 BoxWorker::BoxWorker(const Config &config)
@@ -145,7 +147,15 @@ void BoxWorker::progress(const QString &operation, int done, int total)
 
 void BoxWorker::enqueue(Job job)
 {
-    if (int(m_jobs.size()) >= MAX_QUEUED) {
+    // Letting go needs no turn at the box, and must work however full the queue is.
+    if (job.kind == Kind::Release) {
+        run(job);
+        schedule();
+        return;
+    }
+    const auto mine = std::count_if(m_jobs.begin(), m_jobs.end(),
+        [&job](const Job &queued) { return queued.owner == job.owner; });
+    if (int(m_jobs.size()) >= MAX_QUEUED || (!job.owner.isEmpty() && mine >= MAX_QUEUED_PER_CLIENT)) {
         reply(job.done,
             CommandResult::failure(ServiceNames::Error::busy(),
                 QStringLiteral("too many requests are waiting for the box")));
@@ -167,10 +177,10 @@ void BoxWorker::schedule()
 void BoxWorker::runNext()
 {
     m_scheduled = false;
-    // While a client holds the box only its own requests run (and anybody's Release).
+    // While a client holds the box only its own requests run.
     auto it = m_jobs.begin();
     for (; it != m_jobs.end(); ++it) {
-        if (m_holder.isEmpty() || it->kind == Kind::Release || it->owner == m_holder)
+        if (m_holder.isEmpty() || it->owner == m_holder)
             break;
     }
     if (it == m_jobs.end())

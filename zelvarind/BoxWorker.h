@@ -52,9 +52,10 @@ public:
     // Runs on the thread of `home` (given to start()).
     using Done = std::function<void(const CommandResult &)>;
 
-    // More waiting requests than this are refused (Busy): a client flooding the queue must not
-    // make the service grow without bound.
+    // More waiting requests than these are refused (Busy): a client flooding the queue must not
+    // make the service grow without bound, nor crowd the other clients out.
     static constexpr int MAX_QUEUED = 256;
+    static constexpr int MAX_QUEUED_PER_CLIENT = 64;
 
     explicit BoxWorker(const Config &config);
     ~BoxWorker() override;
