@@ -25,6 +25,7 @@ QString general()
         "  --usb-option NAME=VALUE  change a USB control request value (repeatable)\n"
         "  --serial SERIAL       use the box with this serial number (default: the first box)\n"
         "  --json                machine-readable output on standard output\n"
+        "  --direct              open the box itself even when the service zelvarind runs\n"
         "  -h, --help            this text; 'zelvarinctl help COMMAND' explains a command\n"
         "  -v, --version         the program's version\n"
         "\n"

@@ -12,8 +12,9 @@ ZELVARIN_PACKAGES=(
     fontconfig fonts-dejavu-core
     scdoc
 )
-# The test command needs these too: the emulated USB device for the libusb tests.
-ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev)
+# The test command needs these too: the emulated USB device for the libusb tests, and a D-Bus
+# daemon (dbus-run-session) for the service's tests.
+ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev dbus-daemon)
 # Only CI needs these: the fuzzing compiler with libFuzzer, the layout check, and the packaging
 # checks.
 ZELVARIN_FUZZ_PACKAGES=(clang libclang-rt-14-dev clang-format)

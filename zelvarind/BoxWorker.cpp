@@ -155,7 +155,8 @@ void BoxWorker::enqueue(Job job)
     }
     const auto mine = std::count_if(m_jobs.begin(), m_jobs.end(),
         [&job](const Job &queued) { return queued.owner == job.owner; });
-    if (int(m_jobs.size()) >= MAX_QUEUED || (!job.owner.isEmpty() && mine >= MAX_QUEUED_PER_CLIENT)) {
+    if (int(m_jobs.size()) >= MAX_QUEUED
+        || (!job.owner.isEmpty() && mine >= MAX_QUEUED_PER_CLIENT)) {
         reply(job.done,
             CommandResult::failure(ServiceNames::Error::busy(),
                 QStringLiteral("too many requests are waiting for the box")));

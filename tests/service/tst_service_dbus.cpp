@@ -32,7 +32,8 @@ QByteArray readFile(const QString &name)
 
 const QByteArray &table()
 {
-    static const QByteArray bytes = readFile(QStringLiteral(ZELVARIN_TEST_DATA "/edid/tv-hdr-600mhz.bin"));
+    static const QByteArray bytes
+        = readFile(QStringLiteral(ZELVARIN_TEST_DATA "/edid/tv-hdr-600mhz.bin"));
     return bytes;
 }
 
@@ -96,7 +97,8 @@ private Q_SLOTS:
         QCOMPARE(ServiceNames::boxPath(QStringLiteral("2023")), ServiceRun::boxPath());
         QCOMPARE(ServiceNames::boxPath(QStringLiteral("a-b.c")),
             QStringLiteral("/io/github/zelvarin/Zelvarind/box/a_2db_2ec"));
-        QCOMPARE(ServiceNames::boxPath(QString()), QStringLiteral("/io/github/zelvarin/Zelvarind/box/_"));
+        QCOMPARE(ServiceNames::boxPath(QString()),
+            QStringLiteral("/io/github/zelvarin/Zelvarind/box/_"));
         QCOMPARE(ServiceNames::Error::exitCode(ServiceNames::Error::invalidArgs()), 2);
         QCOMPARE(ServiceNames::Error::exitCode(ServiceNames::Error::badData()), 3);
         for (const QString &name : { ServiceNames::Error::noReply(), ServiceNames::Error::busy(),
@@ -121,10 +123,10 @@ private Q_SLOTS:
         QByteArray wrongChecksum = table();
         wrongChecksum[255] = char(wrongChecksum.at(255) + 1);
 
-        const auto row = [](const char *name, const char *method, QVariantList args,
-                             const QString &error) {
-            QTest::newRow(name) << QString::fromLatin1(method) << args << error;
-        };
+        const auto row
+            = [](const char *name, const char *method, QVariantList args, const QString &error) {
+                  QTest::newRow(name) << QString::fromLatin1(method) << args << error;
+              };
         row("unknown setting", "SetSettings",
             { settings({ { QStringLiteral("loudness"), QStringLiteral("11") } }) }, invalid);
         row("unknown value after a good one", "SetSettings",
@@ -147,10 +149,12 @@ private Q_SLOTS:
         row("EDID without its header", "WriteEdid", { QByteArray(256, '\x10') }, bad);
         row("raw frame of two bytes", "Transact", { QByteArray("\x11\x2a", 2), 0u }, invalid);
         row("raw frame of 64 KiB", "Transact", { QByteArray(65536, '\x11'), 0u }, invalid);
-        row("raw frame of another kind", "Transact", { QByteArray("\x42\x2a\xe1", 3), 0u }, invalid);
+        row("raw frame of another kind", "Transact", { QByteArray("\x42\x2a\xe1", 3), 0u },
+            invalid);
         row("raw reply too long", "Transact", { QByteArray("\x11\x2a\xe1", 3), 65u }, invalid);
         // Wrong types never reach the service's code: the bus library finds no such method.
-        row("settings as a string", "SetSettings", { QStringLiteral("input=port-b") }, unknownMethod);
+        row("settings as a string", "SetSettings", { QStringLiteral("input=port-b") },
+            unknownMethod);
         row("source as a number", "ReadEdid", { 2 }, unknownMethod);
         row("missing argument", "LoadHdrInfoFrame", { QByteArray("\x87\x01", 2) }, unknownMethod);
         row("unknown method", "SelfDestruct", {}, unknownMethod);
@@ -165,13 +169,15 @@ private Q_SLOTS:
         QCOMPARE(errorOf(reply), error);
         QCOMPARE(m_service->requests(), before);
         // ... and the service goes on answering.
-        QCOMPARE(ServiceRun::boxProperty(QStringLiteral("Serial")).toString(), QStringLiteral("2023"));
+        QCOMPARE(
+            ServiceRun::boxProperty(QStringLiteral("Serial")).toString(), QStringLiteral("2023"));
     }
 
     void unknownObjectsAndInterfaces()
     {
-        const QDBusMessage noObject = ServiceRun::call(
-            QStringLiteral("/io/github/zelvarin/Zelvarind/box/9999"), kBox1, QStringLiteral("Hold"));
+        const QDBusMessage noObject
+            = ServiceRun::call(QStringLiteral("/io/github/zelvarin/Zelvarind/box/9999"), kBox1,
+                QStringLiteral("Hold"));
         QCOMPARE(errorOf(noObject), QStringLiteral("org.freedesktop.DBus.Error.UnknownObject"));
         const QDBusMessage noBox = ServiceRun::call(ServiceNames::managerPath(),
             ServiceNames::managerInterface(), QStringLiteral("GetBox"), { QStringLiteral("9999") });
@@ -185,17 +191,20 @@ private Q_SLOTS:
     void setSettingsAnnouncesTheChange()
     {
         QSignalSpy changed(this, SIGNAL(propertiesChanged(QString, QVariantMap, QStringList)));
-        QVERIFY(QDBusConnection::sessionBus().connect(ServiceNames::busName(), ServiceRun::boxPath(),
-            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
-            this, SIGNAL(propertiesChanged(QString, QVariantMap, QStringList))));
+        QVERIFY(QDBusConnection::sessionBus().connect(ServiceNames::busName(),
+            ServiceRun::boxPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("PropertiesChanged"), this,
+            SIGNAL(propertiesChanged(QString, QVariantMap, QStringList))));
         const QStringList before = m_service->requests();
         QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("SetSettings"),
                      { settings({ { QStringLiteral("input"), QStringLiteral("port-b") },
                          { QStringLiteral("auto-switch"), QStringLiteral("off") } }) })),
             QStringLiteral("ok"));
         // Written in the table's order, each once.
-        const QStringList writes = m_service->requests().mid(before.size()).filter(QStringLiteral("10 04 E0"));
-        QCOMPARE(writes, QStringList({ QStringLiteral("10 04 E0 00 02"), QStringLiteral("10 04 E0 01 00") }));
+        const QStringList writes
+            = m_service->requests().mid(before.size()).filter(QStringLiteral("10 04 E0"));
+        QCOMPARE(writes,
+            QStringList({ QStringLiteral("10 04 E0 00 02"), QStringLiteral("10 04 E0 01 00") }));
 
         QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 30000);
         QCOMPARE(changed.at(0).at(0).toString(), kBox1);
@@ -213,11 +222,13 @@ private Q_SLOTS:
             ServiceNames::Error::wrongMode());
         setCustomMode();
         QSignalSpy progress(this, SIGNAL(edidProgress(QString, int, int)));
-        QVERIFY(QDBusConnection::sessionBus().connect(ServiceNames::busName(), ServiceRun::boxPath(),
-            kBox1, QStringLiteral("EdidProgress"), this, SIGNAL(edidProgress(QString, int, int))));
+        QVERIFY(QDBusConnection::sessionBus().connect(ServiceNames::busName(),
+            ServiceRun::boxPath(), kBox1, QStringLiteral("EdidProgress"), this,
+            SIGNAL(edidProgress(QString, int, int))));
         QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("WriteEdid"), { table() })),
             QStringLiteral("ok"));
-        const QDBusMessage read = ServiceRun::callBox(QStringLiteral("ReadEdid"), { QStringLiteral("box") });
+        const QDBusMessage read
+            = ServiceRun::callBox(QStringLiteral("ReadEdid"), { QStringLiteral("box") });
         QCOMPARE(read.arguments().value(0).toByteArray(), table());
         QTRY_VERIFY_WITH_TIMEOUT(progress.size() >= 33, 30000);
         QCOMPARE(progress.at(0).at(0).toString(), QStringLiteral("write"));
@@ -236,11 +247,14 @@ private Q_SLOTS:
         send.start(QStringLiteral("dbus-send"),
             { QStringLiteral("--session"), QStringLiteral("--dest=") + ServiceNames::busName(),
                 QStringLiteral("--type=method_call"), ServiceRun::boxPath(),
-                kBox1 + QStringLiteral(".WriteEdid"), QStringLiteral("array:byte:") + bytes.join(QLatin1Char(',')) });
+                kBox1 + QStringLiteral(".WriteEdid"),
+                QStringLiteral("array:byte:") + bytes.join(QLatin1Char(',')) });
         QVERIFY(send.waitForFinished(30000));
         QCOMPARE(send.exitCode(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(m_service->requests().filter(QStringLiteral("10 08 B1")).size() == 1, 30000);
-        const QDBusMessage read = ServiceRun::callBox(QStringLiteral("ReadEdid"), { QStringLiteral("box") });
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_service->requests().filter(QStringLiteral("10 08 B1")).size() == 1, 30000);
+        const QDBusMessage read
+            = ServiceRun::callBox(QStringLiteral("ReadEdid"), { QStringLiteral("box") });
         QCOMPARE(read.arguments().value(0).toByteArray(), table());
     }
 
@@ -248,21 +262,23 @@ private Q_SLOTS:
     void holdKeepsOthersOut()
     {
         QDBusConnection holder = otherClient(QStringLiteral("holder"));
-        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("Hold"), {}, holder)), QStringLiteral("ok"));
-        QDBusMessage set = QDBusMessage::createMethodCall(ServiceNames::busName(),
-            ServiceRun::boxPath(), kBox1, QStringLiteral("SetSettings"));
+        QCOMPARE(
+            errorOf(ServiceRun::callBox(QStringLiteral("Hold"), {}, holder)), QStringLiteral("ok"));
+        QDBusMessage set = QDBusMessage::createMethodCall(
+            ServiceNames::busName(), ServiceRun::boxPath(), kBox1, QStringLiteral("SetSettings"));
         set << settings({ { QStringLiteral("input"), QStringLiteral("port-b") } });
         QDBusPendingCall waiting = QDBusConnection::sessionBus().asyncCall(set, 60000);
 
-        const QDBusMessage status = ServiceRun::callBox(QStringLiteral("Transact"),
-            { QByteArray("\x11\x2a\xe1", 3), 42u }, holder);
+        const QDBusMessage status = ServiceRun::callBox(
+            QStringLiteral("Transact"), { QByteArray("\x11\x2a\xe1", 3), 42u }, holder);
         QCOMPARE(status.arguments().value(0).toString(), QStringLiteral("ok"));
         QCOMPARE(status.arguments().value(2).toByteArray().size(), 42);
         QCOMPARE(status.arguments().value(2).toByteArray().at(0), '\xe1');
         QVERIFY(!waiting.isFinished());
         QVERIFY(!m_service->requests().contains(QStringLiteral("10 04 E0 00 02")));
 
-        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("Release"), {}, holder)), QStringLiteral("ok"));
+        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("Release"), {}, holder)),
+            QStringLiteral("ok"));
         waiting.waitForFinished();
         QVERIFY(!waiting.isError());
         QDBusConnection::disconnectFromBus(QStringLiteral("holder"));
@@ -279,7 +295,8 @@ private Q_SLOTS:
                 ServiceRun::boxPath(), kBox1, QStringLiteral("Hold") });
         QVERIFY(busctl.waitForFinished(30000));
         QCOMPARE(busctl.exitCode(), 0);
-        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("SendCec"), { QByteArray("\x50\x04", 2) })),
+        QCOMPARE(
+            errorOf(ServiceRun::callBox(QStringLiteral("SendCec"), { QByteArray("\x50\x04", 2) })),
             QStringLiteral("ok"));
     }
 
@@ -289,8 +306,10 @@ private Q_SLOTS:
     {
         restart({ QStringLiteral("--hold-timeout=300") });
         QDBusConnection silent = otherClient(QStringLiteral("silent"));
-        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("Hold"), {}, silent)), QStringLiteral("ok"));
-        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("SendCec"), { QByteArray("\x50\x04", 2) })),
+        QCOMPARE(
+            errorOf(ServiceRun::callBox(QStringLiteral("Hold"), {}, silent)), QStringLiteral("ok"));
+        QCOMPARE(
+            errorOf(ServiceRun::callBox(QStringLiteral("SendCec"), { QByteArray("\x50\x04", 2) })),
             QStringLiteral("ok"));
         QCOMPARE(errorOf(ServiceRun::callBox(
                      QStringLiteral("Transact"), { QByteArray("\x11\x2a\xe1", 3), 42u }, silent)),
@@ -303,7 +322,8 @@ private Q_SLOTS:
     void floodIsBounded()
     {
         QDBusConnection holder = otherClient(QStringLiteral("flood-holder"));
-        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("Hold"), {}, holder)), QStringLiteral("ok"));
+        QCOMPARE(
+            errorOf(ServiceRun::callBox(QStringLiteral("Hold"), {}, holder)), QStringLiteral("ok"));
         QList<QDBusPendingCall> calls;
         for (int i = 0; i < 300; ++i) {
             QDBusMessage m = QDBusMessage::createMethodCall(
@@ -319,7 +339,8 @@ private Q_SLOTS:
             if (c.isFinished())
                 QCOMPARE(c.error().name(), ServiceNames::Error::busy());
         }
-        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("Release"), {}, holder)), QStringLiteral("ok"));
+        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("Release"), {}, holder)),
+            QStringLiteral("ok"));
         for (QDBusPendingCall &c : calls)
             c.waitForFinished();
         QDBusConnection::disconnectFromBus(QStringLiteral("flood-holder"));
@@ -330,15 +351,19 @@ private Q_SLOTS:
     {
         restart({ QStringLiteral("--poll-interval=200") });
         ServiceRun::setPresent(false);
-        QTRY_COMPARE_WITH_TIMEOUT(ServiceRun::boxProperty(QStringLiteral("Connected")).toBool(), false, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            ServiceRun::boxProperty(QStringLiteral("Connected")).toBool(), false, 30000);
         const QStringList before = m_service->requests();
         const QString notFound = ServiceNames::Error::notFound();
         QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("SetSettings"),
                      { settings({ { QStringLiteral("input"), QStringLiteral("port-b") } }) })),
             notFound);
-        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("ReadEdid"), { QStringLiteral("box") })), notFound);
+        QCOMPARE(
+            errorOf(ServiceRun::callBox(QStringLiteral("ReadEdid"), { QStringLiteral("box") })),
+            notFound);
         QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("Hold"))), notFound);
-        QCOMPARE(errorOf(ServiceRun::callBox(QStringLiteral("Transact"), { QByteArray("\x11\x2a\xe1", 3), 42u })),
+        QCOMPARE(errorOf(ServiceRun::callBox(
+                     QStringLiteral("Transact"), { QByteArray("\x11\x2a\xe1", 3), 42u })),
             notFound);
         QCOMPARE(m_service->requests(), before);
         const QDBusMessage boxes = ServiceRun::call(ServiceNames::managerPath(),
@@ -350,12 +375,15 @@ private Q_SLOTS:
             0);
 
         ServiceRun::setPresent(true);
-        QTRY_COMPARE_WITH_TIMEOUT(ServiceRun::boxProperty(QStringLiteral("Connected")).toBool(), true, 30000);
-        QCOMPARE(ServiceRun::boxProperty(QStringLiteral("Firmware")).toString(), QStringLiteral("2.1.0.17"));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            ServiceRun::boxProperty(QStringLiteral("Connected")).toBool(), true, 30000);
+        QCOMPARE(ServiceRun::boxProperty(QStringLiteral("Firmware")).toString(),
+            QStringLiteral("2.1.0.17"));
     }
 
 Q_SIGNALS:
-    void propertiesChanged(const QString &interface, const QVariantMap &changed, const QStringList &invalidated);
+    void propertiesChanged(
+        const QString &interface, const QVariantMap &changed, const QStringList &invalidated);
     void edidProgress(const QString &operation, int done, int total);
 };
 
