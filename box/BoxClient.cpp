@@ -42,6 +42,13 @@ QString BoxClient::FirmwareVersion::dotted() const
         .arg(uint(parts[3]));
 }
 
+BoxClient::FirmwareVersion BoxClient::FirmwareVersion::fromReply(const Reply &reply)
+{
+    FirmwareVersion version;
+    std::copy_n(reply.begin() + Block::BLOCK_DATA, version.parts.size(), version.parts.begin());
+    return version;
+}
+
 RegisterImage BoxClient::Status::settings() const
 {
     RegisterImage image {};
@@ -114,7 +121,7 @@ BoxResult BoxClient::identify(FirmwareVersion &version)
     Reply reply {};
     const BoxResult r = readBlock(Block::FIRMWARE, Block::FIRMWARE_LEN, reply);
     if (r.ok())
-        std::copy_n(reply.begin() + Block::BLOCK_DATA, version.parts.size(), version.parts.begin());
+        version = FirmwareVersion::fromReply(reply);
     return r;
 }
 

@@ -17,14 +17,13 @@ bool ServiceRoute::wanted(const LinkSetup::Options &link, bool direct)
 std::optional<int> ServiceRoute::connect(const LinkSetup::Options &link, const QByteArray &serial,
     DeviceLink &deviceLink, std::unique_ptr<DeviceLink::Relay> &relay)
 {
-    const std::optional<QDBusConnection> bus = ServiceClient::findService();
-    if (!bus)
+    const std::optional<ServiceClient> service = ServiceClient::find(QString::fromLatin1(serial));
+    if (!service)
         return std::nullopt;
-    const ServiceClient service(*bus);
     // A simulated box was asked for: a service with real boxes is no place to look for one.
-    if (link.simulate && !service.simulated())
+    if (link.simulate && !service->simulated())
         return std::nullopt;
-    const ServiceClient::Box box = service.box(QString::fromLatin1(serial));
+    const ServiceClient::Box &box = service->box();
     if (box.path.isEmpty()) {
         // The same words as when the box is looked for directly.
         if (box.errorName == ServiceNames::Error::notFound())
@@ -35,7 +34,7 @@ std::optional<int> ServiceRoute::connect(const LinkSetup::Options &link, const Q
         return CliOutput::fail(ServiceNames::Error::exitCode(box.errorName),
             QStringLiteral("the service zelvarind failed: %1").arg(box.errorText));
     }
-    relay = std::make_unique<ServiceRelay>(*bus, ServiceNames::busName(), box.path);
+    relay = std::make_unique<ServiceRelay>(service->bus(), ServiceNames::busName(), box.path);
     deviceLink.setRelay(relay.get());
     return ExitCode::Ok;
 }

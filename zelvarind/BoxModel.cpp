@@ -291,6 +291,15 @@ void BoxModel::transact(
         std::move(done));
 }
 
+void BoxModel::polledReplies(const QString &client, Done done)
+{
+    if (!m_state.connected)
+        return command(client, {}, std::move(done));
+    m_worker->submit(
+        client, BoxWorker::Kind::Query, [](BoxWorker &w) { return w.polledReplies(); },
+        std::move(done));
+}
+
 void BoxModel::clientGone(const QString &client)
 {
     m_worker->clientGone(client);

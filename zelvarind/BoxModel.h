@@ -46,6 +46,8 @@ public:
     void release(const QString &client, Done done);
     void transact(const QString &client, const QByteArray &request, uint minReplyLength, Done done);
     void clientGone(const QString &client);
+    // Success carries the last poll's requests and replies (BoxWorker::polledReplies).
+    void polledReplies(const QString &client, Done done);
 
     // Test hook for the simulated box (TestControl).
     void setSimulatedPresent(bool present) { m_worker->setSimulatedPresent(present); }

@@ -171,3 +171,9 @@ QString BoxObject::Transact(
     m_model.transact(message().service(), request, minReplyLength, later());
     return {};
 }
+
+QByteArrayList BoxObject::PolledReplies(QByteArrayList &)
+{
+    m_model.polledReplies(message().service(), later());
+    return {};
+}

@@ -63,6 +63,7 @@ public Q_SLOTS:
     void Release();
     QString Transact(const QByteArray &request, uint minReplyLength, uint &usbStatus,
         QByteArray &reply, QStringList &warnings);
+    QByteArrayList PolledReplies(QByteArrayList &replies);
 
 Q_SIGNALS:
     void EdidProgress(const QString &operation, int done, int total);

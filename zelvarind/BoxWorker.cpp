@@ -4,6 +4,7 @@
 #include "zelvarind/BoxWorker.h"
 
 #include "box/SignalDescription.h"
+#include "protocol/Blocks.h"
 #include "protocol/SettingsTable.h"
 #include "sim/SimulatedBox.h"
 #include "zelvarind/client/ServiceNames.h"
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 
 #include <cstdio>
 
@@ -233,6 +235,8 @@ void BoxWorker::run(Job &job)
             return;
         }
         break;
+    case Kind::Query:
+        break;
     case Kind::Command:
         if (job.owner.isEmpty())
             break; // the service's own search and poll
@@ -247,8 +251,10 @@ void BoxWorker::run(Job &job)
         return;
     }
     const CommandResult result = job.work(*this);
-    if (job.kind == Kind::Command && !job.owner.isEmpty())
+    if (job.kind == Kind::Command && !job.owner.isEmpty()) {
         m_pollWanted = true; // show what the command changed without waiting for the next tick
+        m_polledFresh = false;
+    }
     reply(job.done, result);
 }
 
@@ -266,8 +272,11 @@ CommandResult BoxWorker::transactRaw(const QByteArray &request, quint32 minReply
     const bool ok = m_link->transact(reply, reinterpret_cast<const quint8 *>(request.constData()),
         minReplyLength, quint8(request.size()));
     const DeviceLink::Outcome outcome = m_link->lastOutcome();
-    if (ok && quint8(request.at(0)) == FRAME_WRITE)
-        m_pollWanted = true;
+    if (quint8(request.at(0)) == FRAME_WRITE) {
+        m_polledFresh = false; // even one that failed may have reached the box
+        if (ok)
+            m_pollWanted = true;
+    }
     const QByteArray bytes(reinterpret_cast<const char *>(reply.data()), int(outcome.replyLength));
     const QStringList warnings = m_warnings;
     noteResult(BoxResult::fromLink(*m_link, ok, 0, reply[0]));
@@ -310,9 +319,17 @@ void BoxWorker::search()
         return;
     }
     m_watch.reset();
-    BoxClient::FirmwareVersion version;
-    if (m_box->identify(version).ok())
-        m_state.firmware = version.dotted();
+    // The firmware block as identify() reads it, its reply kept for polledReplies().
+    const quint8 firmwareRequest[]
+        = { FRAME_READ, Block::FIRMWARE_LEN, CODE_REGISTERS, Block::FIRMWARE };
+    Reply firmware {};
+    m_firmwareRequest.clear();
+    if (m_box->readBlock(Block::FIRMWARE, Block::FIRMWARE_LEN, firmware).ok()) {
+        m_state.firmware = BoxClient::FirmwareVersion::fromReply(firmware).dotted();
+        m_firmwareRequest = QByteArray(reinterpret_cast<const char *>(firmwareRequest), 4);
+        m_firmwareReply
+            = QByteArray(reinterpret_cast<const char *>(firmware.data()), Block::FIRMWARE_LEN);
+    }
     m_state.connected = m_link->isOpen();
     if (m_state.connected)
         m_pollTimer->start(m_config.pollMs);
@@ -329,8 +346,16 @@ void BoxWorker::tick()
     if (!m_link->isOpen())
         return;
     m_watch.beginTick();
+    m_polledFresh = false;
+    m_polledRequests.clear();
+    m_polledReplies.clear();
     BoxClient::Status status;
     const bool statusOk = m_box->readStatus(status).ok();
+    if (statusOk) {
+        const quint8 request[] = { FRAME_READ, STATUS_LEN, CODE_STATUS };
+        remember(QByteArray(reinterpret_cast<const char *>(request), sizeof request),
+            status.reply.data());
+    }
     if (statusOk) {
         m_state.busy = status.busy();
         // A busy box reports a settings image it is still changing.
@@ -346,6 +371,19 @@ void BoxWorker::tick()
     if (!m_watch.tickAbandoned()) {
         const BoxClient::SignalRead read = m_box->readSignal();
         if (read.ok()) {
+            const std::array<std::pair<quint8, const Reply *>, 4> blocks { {
+                { Block::SIGNAL, &read.signal },
+                { Block::SOURCE_INFO, &read.names },
+                { Block::HDR_CAPTURE, &read.hdr },
+                { Block::VENDOR_CAPTURE, &read.vendor },
+            } };
+            for (const auto &[block, reply] : blocks) {
+                const quint8 length
+                    = block == Block::SIGNAL ? Block::SIGNAL_DESCRIBE_LEN : Block::CAPTURE_LEN;
+                const quint8 request[] = { FRAME_READ, length, CODE_REGISTERS, block };
+                remember(QByteArray(reinterpret_cast<const char *>(request), sizeof request),
+                    reply->data());
+            }
             const SignalInfo signal = read.decode();
             const SignalDescription words = SignalDescription::describe(signal);
             m_state.signalSource = words.sourceLine;
@@ -355,9 +393,31 @@ void BoxWorker::tick()
             m_state.hdrInfoFrame = signal.hdrInfoFrame;
         }
     }
+    // Only a whole poll of a box that is not busy stands for a status read now.
+    m_polledFresh = statusOk && !status.busy() && m_polledRequests.size() == 5;
     if (m_watch.endTick(m_link->isOpen()))
         boxLost();
     publish();
+}
+
+void BoxWorker::remember(const QByteArray &request, const quint8 *reply)
+{
+    m_polledRequests << request;
+    m_polledReplies << QByteArray(reinterpret_cast<const char *>(reply), quint8(request.at(1)));
+}
+
+CommandResult BoxWorker::polledReplies() const
+{
+    if (!m_polledFresh || !m_link || !m_link->isOpen())
+        return CommandResult::success(
+            { QVariant::fromValue(QByteArrayList()), QVariant::fromValue(QByteArrayList()) });
+    QByteArrayList requests = m_polledRequests;
+    QByteArrayList replies = m_polledReplies;
+    if (!m_firmwareRequest.isEmpty()) {
+        requests.prepend(m_firmwareRequest);
+        replies.prepend(m_firmwareReply);
+    }
+    return CommandResult::success({ QVariant::fromValue(requests), QVariant::fromValue(replies) });
 }
 
 void BoxWorker::boxLost()

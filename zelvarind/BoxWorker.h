@@ -45,7 +45,8 @@ public:
     // show the change soon without splitting a client's run of requests.
     static constexpr int POLL_AFTER_WRITE_MS = 100;
 
-    enum class Kind { Command, Hold, Release, Transact };
+    // Query: answered from what the worker knows, after the requests before it, touching nothing.
+    enum class Kind { Command, Hold, Release, Transact, Query };
 
     // Runs on the worker thread with the box connected; returns what the client hears.
     using Work = std::function<CommandResult(BoxWorker &)>;
@@ -76,6 +77,10 @@ public:
     RegisterImage &settingsImage() { return m_link->registerMirror; }
     // One raw transaction (the Transact method): outcome, USB status, reply, warnings.
     CommandResult transactRaw(const QByteArray &request, quint32 minReplyLength);
+    // The request frames of the last status poll and their replies, while nothing else has
+    // reached the box since (and it was not busy); empty otherwise. A relay answers a front end's
+    // first reads from them, so a status costs the box no frames of its own.
+    CommandResult polledReplies() const;
     // Progress of the running command, passed on to the clients.
     void progress(const QString &operation, int done, int total);
 
@@ -113,6 +118,7 @@ private:
     void holdLapsed();
     void publish();
     void queuePoll();
+    void remember(const QByteArray &request, const quint8 *reply);
 
     Config m_config;
     SystemClock m_clock;
@@ -137,4 +143,10 @@ private:
     QStringList m_warnings; // said by the device layer during the running job
     BoxState m_state;
     bool m_searched = false;
+    // The last poll's reads (polledReplies()); the firmware's, from the connection, stays.
+    QByteArrayList m_polledRequests;
+    QByteArrayList m_polledReplies;
+    QByteArray m_firmwareRequest;
+    QByteArray m_firmwareReply;
+    bool m_polledFresh = false;
 };

@@ -8,6 +8,7 @@
 void DbusTypes::registerTypes()
 {
     qDBusRegisterMetaType<StringMap>();
+    qDBusRegisterMetaType<QByteArrayList>();
     // Slots and properties name the type by its alias; QtDBus looks their types up by name.
     qRegisterMetaType<StringMap>("StringMap");
 }

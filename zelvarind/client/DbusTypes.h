@@ -10,6 +10,7 @@
 using StringMap = QMap<QString, QString>;
 
 namespace DbusTypes {
-// Makes StringMap known to QtDBus; call once before the first message that carries one.
+// Makes StringMap and QByteArrayList (aay) known to QtDBus; call before the first message that
+// carries one (calling again does no harm).
 void registerTypes();
 } // namespace DbusTypes

@@ -6,20 +6,11 @@
 #include "manager1_proxy.h"
 #include "zelvarind/client/ServiceNames.h"
 
-#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QFileInfo>
 
 namespace {
-
-// Asking costs one round trip to the bus; a bus that is not there fails at once.
-bool hasService(const QDBusConnection &bus)
-{
-    if (!bus.isConnected() || !bus.interface())
-        return false;
-    const QDBusReply<bool> registered
-        = bus.interface()->isServiceRegistered(ServiceNames::busName());
-    return registered.isValid() && registered.value();
-}
 
 // Whether a bus may be there at all, judged without loading the D-Bus library: most runs of a
 // front end on a machine without the service should not pay for asking.
@@ -38,25 +29,50 @@ bool systemBusLikely()
         || QFileInfo::exists(QStringLiteral("/var/run/dbus/system_bus_socket"));
 }
 
+// GetBox without starting the service: a bus without it answers that the name has no owner.
+std::optional<ServiceClient::Box> askForBox(const QDBusConnection &bus, const QString &serial)
+{
+    if (!bus.isConnected())
+        return std::nullopt;
+    QDBusMessage call = QDBusMessage::createMethodCall(ServiceNames::busName(),
+        ServiceNames::managerPath(), ServiceNames::managerInterface(), QStringLiteral("GetBox"));
+    call << serial;
+    call.setAutoStartService(false);
+    const QDBusMessage reply = QDBusConnection(bus).call(call, QDBus::Block, 60000);
+    ServiceClient::Box box;
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+        box.path = reply.arguments().constFirst().value<QDBusObjectPath>().path();
+        return box;
+    }
+    if (reply.type() != QDBusMessage::ErrorMessage
+        || reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
+        || reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        return std::nullopt;
+    box.errorName = reply.errorName();
+    box.errorText = reply.errorMessage();
+    return box;
+}
+
 } // namespace
 
-std::optional<QDBusConnection> ServiceClient::findService()
+std::optional<ServiceClient> ServiceClient::find(const QString &serial)
 {
     if (sessionBusLikely()) {
         const QDBusConnection session = QDBusConnection::sessionBus();
-        if (hasService(session))
-            return session;
+        if (const std::optional<Box> box = askForBox(session, serial))
+            return ServiceClient(session, *box);
     }
     if (systemBusLikely()) {
         const QDBusConnection system = QDBusConnection::systemBus();
-        if (hasService(system))
-            return system;
+        if (const std::optional<Box> box = askForBox(system, serial))
+            return ServiceClient(system, *box);
     }
     return std::nullopt;
 }
 
-ServiceClient::ServiceClient(const QDBusConnection &bus)
+ServiceClient::ServiceClient(const QDBusConnection &bus, const Box &box)
     : m_bus(bus)
+    , m_box(box)
 {
 }
 
@@ -64,19 +80,4 @@ bool ServiceClient::simulated() const
 {
     Manager1Proxy manager(ServiceNames::busName(), ServiceNames::managerPath(), m_bus);
     return manager.simulated();
-}
-
-ServiceClient::Box ServiceClient::box(const QString &serial) const
-{
-    Manager1Proxy manager(ServiceNames::busName(), ServiceNames::managerPath(), m_bus);
-    QDBusPendingReply<QDBusObjectPath> call = manager.GetBox(serial);
-    call.waitForFinished();
-    Box out;
-    if (call.isError()) {
-        out.errorName = call.error().name();
-        out.errorText = call.error().message();
-        return out;
-    }
-    out.path = call.value().path();
-    return out;
 }

@@ -22,18 +22,19 @@ public:
         QString errorText;
     };
 
-    // The bus the service's name is on, if any.
-    static std::optional<QDBusConnection> findService();
-
-    explicit ServiceClient(const QDBusConnection &bus);
-
-    // Whether the service runs the simulated box (false when it cannot be asked).
-    bool simulated() const;
-    // The connected box with this serial ("" for the first one).
-    Box box(const QString &serial) const;
+    // Asks the service on the session bus, then on the system bus, for the connected box with
+    // this serial ("" for the first one), in one call per bus, which never starts the service.
+    // nullopt when the service runs on neither bus.
+    static std::optional<ServiceClient> find(const QString &serial);
 
     QDBusConnection bus() const { return m_bus; }
+    const Box &box() const { return m_box; }
+    // Whether the service runs the simulated box (false when it cannot be asked).
+    bool simulated() const;
 
 private:
+    ServiceClient(const QDBusConnection &bus, const Box &box);
+
     QDBusConnection m_bus;
+    Box m_box;
 };

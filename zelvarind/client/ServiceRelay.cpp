@@ -4,6 +4,7 @@
 #include "zelvarind/client/ServiceRelay.h"
 
 #include "box1_proxy.h"
+#include "zelvarind/client/DbusTypes.h"
 
 #include <algorithm>
 #include <array>
@@ -51,6 +52,7 @@ ServiceRelay::ServiceRelay(
     const QDBusConnection &bus, const QString &service, const QString &boxPath)
     : m_box(std::make_unique<Box1Proxy>(service, boxPath, bus))
 {
+    DbusTypes::registerTypes();
     m_box->setTimeout(CALL_TIMEOUT_MS);
 }
 
@@ -68,17 +70,68 @@ void ServiceRelay::fail(const QString &what, const QString &message, QStringList
     warnings << QStringLiteral("the service zelvarind failed %1: %2").arg(what, message);
 }
 
+QByteArray ServiceRelay::polledReply(const QByteArray &request, quint32 minReplyLength)
+{
+    if (quint8(request.at(0)) != FRAME_READ) {
+        // Whatever the box is told may change what it would answer.
+        m_polledFetched = true;
+        m_polledRequests.clear();
+        m_polledReplies.clear();
+        return {};
+    }
+    if (!m_polledFetched) {
+        m_polledFetched = true;
+        QDBusPendingReply<QByteArrayList, QByteArrayList> call = m_box->PolledReplies();
+        call.waitForFinished();
+        // A service that cannot tell is asked frame by frame.
+        if (!call.isError() && call.argumentAt<0>().size() == call.argumentAt<1>().size()) {
+            m_polledRequests = call.argumentAt<0>();
+            m_polledReplies = call.argumentAt<1>();
+        }
+    }
+    const qsizetype at = m_polledRequests.indexOf(request);
+    if (at < 0 || m_polledReplies.at(at).size() < qsizetype(minReplyLength)
+        || m_polledReplies.at(at).size() > MAX_REPLY)
+        return {};
+    // Each answers once: a front end that reads again (watch) wants the box as it is then.
+    m_polledRequests.removeAt(at);
+    return m_polledReplies.takeAt(at);
+}
+
+bool ServiceRelay::hold(QStringList &warnings)
+{
+    if (!m_inSequence || m_held)
+        return true;
+    QDBusPendingReply<> call = m_box->Hold();
+    call.waitForFinished();
+    if (call.isError()) {
+        fail(QStringLiteral("to hold the box"), call.error().message(), warnings);
+        return false;
+    }
+    m_held = true;
+    return true;
+}
+
 void ServiceRelay::transact(const quint8 *request, quint8 length, quint32 minReplyLength,
     Reply &reply, DeviceLink::Outcome &outcome, QStringList &warnings)
 {
     warnings << m_pendingWarnings;
     m_pendingWarnings.clear();
     outcome = DeviceLink::Outcome {};
-    if (m_failed) {
+    if (m_failed || length == 0) {
         outcome.kind = DeviceLink::Outcome::NotOpen;
         return;
     }
     const QByteArray frame(reinterpret_cast<const char *>(request), length);
+    if (const QByteArray polled = polledReply(frame, minReplyLength); !polled.isEmpty()) {
+        std::memcpy(reply.data(), polled.constData(), size_t(polled.size()));
+        outcome.replyLength = quint32(polled.size());
+        return;
+    }
+    if (!hold(warnings)) {
+        outcome.kind = DeviceLink::Outcome::NotOpen;
+        return;
+    }
     QDBusPendingReply<QString, uint, QByteArray, QStringList> call
         = m_box->Transact(frame, minReplyLength);
     call.waitForFinished();
@@ -96,23 +149,16 @@ void ServiceRelay::transact(const quint8 *request, quint8 length, quint32 minRep
     warnings << call.argumentAt<3>();
 }
 
-// A hold that cannot be had leaves the frames to fail one by one, as they would on a box that
-// went away; the reason is told with the first of them.
+// The hold is taken with the sequence's first frame that goes to the box: a sequence answered
+// from the last poll holds nothing.
 void ServiceRelay::beginSequence()
 {
-    if (m_failed)
-        return;
-    QDBusPendingReply<> call = m_box->Hold();
-    call.waitForFinished();
-    if (call.isError()) {
-        fail(QStringLiteral("to hold the box"), call.error().message(), m_pendingWarnings);
-        return;
-    }
-    m_held = true;
+    m_inSequence = true;
 }
 
 void ServiceRelay::endSequence()
 {
+    m_inSequence = false;
     if (!m_held)
         return;
     m_held = false;

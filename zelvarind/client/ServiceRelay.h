@@ -14,9 +14,12 @@ class Box1Proxy;
 
 // A front end's link to a box the service owns: each transaction of the link is one Transact
 // call, each multi-frame command a Hold ... Release, so the box sees the front end's own frames
-// in its own order, with no other client's between those of one command. When the service
-// stops answering, the link says so once (as a device warning) and every later transaction
-// fails as on a box that is not open, at once: a front end never waits on a service that is gone.
+// in its own order, with no other client's between those of one command. The front end's first
+// reads of the frames the service polls anyway (status, firmware, signal) are answered from the
+// service's last poll, as long as nothing else reached the box since: a status through the
+// service costs one call instead of one per frame. When the service stops answering, the link
+// says so once (as a device warning) and every later transaction fails as on a box that is not
+// open, at once: a front end never waits on a service that is gone.
 class ServiceRelay final : public DeviceLink::Relay
 {
 public:
@@ -40,9 +43,16 @@ public:
 
 private:
     void fail(const QString &what, const QString &message, QStringList &warnings);
+    // The reply of the last poll to this request, once; empty when there is none.
+    QByteArray polledReply(const QByteArray &request, quint32 minReplyLength);
+    bool hold(QStringList &warnings);
 
     std::unique_ptr<Box1Proxy> m_box;
     bool m_failed = false;
+    bool m_inSequence = false; // a hold is wanted before the next frame that goes to the box
     bool m_held = false;
-    QStringList m_pendingWarnings;
+    bool m_polledFetched = false;
+    QByteArrayList m_polledRequests;
+    QByteArrayList m_polledReplies;
+    QStringList m_pendingWarnings; // said with the next transaction
 };
