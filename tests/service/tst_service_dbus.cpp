@@ -346,6 +346,17 @@ private Q_SLOTS:
         QDBusConnection::disconnectFromBus(QStringLiteral("flood-holder"));
     }
 
+    // A second service on the same bus says so and leaves the first one alone.
+    void secondServiceRefused()
+    {
+        QProcess second;
+        second.start(QStringLiteral(ZELVARIND), { QStringLiteral("--simulate") });
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitCode(), 1);
+        QVERIFY(second.readAllStandardError().startsWith("zelvarind: already running"));
+        QCOMPARE(ServiceRun::boxProperty(QStringLiteral("Connected")).toBool(), true);
+    }
+
     // Calls on a box that went away are refused as such; the box and its properties come back.
     void callsOnAVanishedBox()
     {

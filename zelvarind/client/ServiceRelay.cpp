@@ -72,6 +72,8 @@ void ServiceRelay::fail(const QString &what, const QString &message, QStringList
 
 QByteArray ServiceRelay::polledReply(const QByteArray &request, quint32 minReplyLength)
 {
+    if (!m_answerFromPoll)
+        return {};
     if (quint8(request.at(0)) != FRAME_READ) {
         // Whatever the box is told may change what it would answer.
         m_polledFetched = true;

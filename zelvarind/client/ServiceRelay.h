@@ -37,6 +37,10 @@ public:
     // Whether a call failed on the bus (the service went away, or refused the box).
     bool failed() const { return m_failed; }
 
+    // Off: every frame goes to the box, none is answered from the service's last poll (a front
+    // end whose every frame must reach the box, as the window's, turns it off). On by default.
+    void setAnswerFromPoll(bool on) { m_answerFromPoll = on; }
+
     // The outcome kind of its D-Bus name ("no-reply"), and back; unknown names are NotOpen.
     static DeviceLink::Outcome::Kind outcomeKind(const QString &name);
     static QString outcomeName(DeviceLink::Outcome::Kind kind);
@@ -51,6 +55,7 @@ private:
     bool m_failed = false;
     bool m_inSequence = false; // a hold is wanted before the next frame that goes to the box
     bool m_held = false;
+    bool m_answerFromPoll = true;
     bool m_polledFetched = false;
     QByteArrayList m_polledRequests;
     QByteArrayList m_polledReplies;
