@@ -447,8 +447,12 @@ void BoxWorker::holdLapsed()
     schedule();
 }
 
+// Only what changed crosses to the clients' thread: an idle box's ticks wake nothing there.
 void BoxWorker::publish()
 {
+    if (m_state.differences(m_published).isEmpty())
+        return;
+    m_published = m_state;
     emit stateChanged(m_state);
 }
 

@@ -142,6 +142,7 @@ private:
     QSet<QString> m_lapsed;
     QStringList m_warnings; // said by the device layer during the running job
     BoxState m_state;
+    BoxState m_published; // what the model was last told
     bool m_searched = false;
     // The last poll's reads (polledReplies()); the firmware's, from the connection, stays.
     QByteArrayList m_polledRequests;
