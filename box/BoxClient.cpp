@@ -42,6 +42,13 @@ QString BoxClient::FirmwareVersion::dotted() const
         .arg(uint(parts[3]));
 }
 
+BoxClient::FirmwareVersion BoxClient::FirmwareVersion::fromReply(const Reply &reply)
+{
+    FirmwareVersion version;
+    std::copy_n(reply.begin() + Block::BLOCK_DATA, version.parts.size(), version.parts.begin());
+    return version;
+}
+
 RegisterImage BoxClient::Status::settings() const
 {
     RegisterImage image {};
@@ -114,7 +121,7 @@ BoxResult BoxClient::identify(FirmwareVersion &version)
     Reply reply {};
     const BoxResult r = readBlock(Block::FIRMWARE, Block::FIRMWARE_LEN, reply);
     if (r.ok())
-        std::copy_n(reply.begin() + Block::BLOCK_DATA, version.parts.size(), version.parts.begin());
+        version = FirmwareVersion::fromReply(reply);
     return r;
 }
 
@@ -126,6 +133,7 @@ BoxResult BoxClient::factoryReset(Settings::Reset what)
 BoxClient::SignalRead BoxClient::readSignal()
 {
     // All four blocks are read every time, so the box sees the same conversation on every tick.
+    const DeviceLink::Sequence sequence(m_link);
     SignalRead read;
     read.results[0] = readBlock(Block::SIGNAL, Block::SIGNAL_DESCRIBE_LEN, read.signal);
     read.results[1] = readBlock(Block::SOURCE_INFO, Block::CAPTURE_LEN, read.names);
@@ -140,6 +148,7 @@ BoxClient::EdidReadResult BoxClient::readEdid(
     EdidSource source, EdidImage &table, const EdidReadEvents &events)
 {
     using namespace EdidTransfer;
+    const DeviceLink::Sequence sequence(m_link);
     EdidReadResult out;
     const quint8 code = fetchCode(source);
 
@@ -189,6 +198,7 @@ BoxClient::EdidWriteResult BoxClient::writeEdid(
     const EdidImage &table, const Progress &progress, const StopRequest &stop)
 {
     using namespace EdidTransfer;
+    const DeviceLink::Sequence sequence(m_link);
     EdidWriteResult out;
     const auto stopAt = [&](int chunk) {
         out.stopped = stop && stop();
@@ -248,6 +258,7 @@ BoxResult BoxClient::activate(QByteArray frame, quint8 selector)
 BoxClient::PacketResult BoxClient::loadAndActivate(
     quint8 code, const QByteArray &prepared, bool withCount, quint8 selector, bool onlyIfLoaded)
 {
+    const DeviceLink::Sequence sequence(m_link);
     PacketResult out;
     const QByteArray frame = loadFrame(code, prepared, withCount);
     Reply reply {};

@@ -34,6 +34,8 @@ public:
     {
         std::array<quint8, 4> parts {};
         QString dotted() const; // "2.1.0.17"
+        // From the reply of the firmware block.
+        static FirmwareVersion fromReply(const Reply &reply);
     };
 
     // A status read: the reply as it came (byte 1 holds the flags), the settings image behind it.

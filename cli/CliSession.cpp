@@ -5,6 +5,7 @@
 
 #include "cli/CliOutput.h"
 #include "cli/Commands.h"
+#include "cli/ServiceRoute.h"
 #include "session/ExitCodes.h"
 
 CliSession::CliSession(const Globals &globals)
@@ -57,6 +58,11 @@ int CliSession::connect()
 {
     if (const int started = start(); started != ExitCode::Ok)
         return started;
+    if (ServiceRoute::wanted(m_globals.link, m_globals.direct)) {
+        if (const std::optional<int> routed
+            = ServiceRoute::connect(m_globals.link, m_globals.serial, *m_link, m_relay))
+            return *routed;
+    }
     const QByteArray serial
         = m_globals.serial.isEmpty() ? QByteArray(DeviceLink::DEVICE_SERIAL) : m_globals.serial;
     quint32 index = 0;

@@ -26,6 +26,7 @@ public:
         bool json = false;
         // --simulate=PRESET: the simulated box starts with the settings of this preset file.
         QString simulatedPreset;
+        bool direct = false; // open the box even when the service runs
     };
 
     explicit CliSession(const Globals &globals);
@@ -38,7 +39,8 @@ public:
     // for a bad USB value or an unwritable trace, BadData for a preset of --simulate=PRESET that
     // cannot be used (already reported).
     int start();
-    // start(), then find and open the box; BoxFailed (reported) when there is none.
+    // start(), then find and open the box (through the service when it runs, ServiceRoute.h);
+    // BoxFailed (reported) when there is none.
     int connect();
 
     UsbXpress &usb() { return *m_usb; }
@@ -60,6 +62,7 @@ private:
     SystemClock m_clock;
     LinkSetup m_setup;
     std::unique_ptr<UsbXpress> m_usb;
+    std::unique_ptr<DeviceLink::Relay> m_relay; // the way through the service, when taken
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<BoxClient> m_box;
     bool m_quietWarnings = false;

@@ -12,6 +12,7 @@ const QList<Option> &globalOptions()
     static const QList<Option> options {
         { "--simulate", Word::None },
         { "--json", Word::None },
+        { "--direct", Word::None },
         { "--trace", Word::None },
         { "--serial", Word::Text },
         { "--usb-id", Word::Text },

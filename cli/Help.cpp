@@ -29,6 +29,7 @@ QString general()
         "  --json                machine-readable output on standard output: one JSON object\n"
         "                        whose first key is \"format_version\" (now 2); the schema of\n"
         "                        each is in /usr/share/zelvarin/schema/\n"
+        "  --direct              open the box itself even when the service zelvarind runs\n"
         "  -h, --help            this text; 'zelvarinctl help COMMAND' explains a command\n"
         "  -v, --version         the program's version\n"
         "\n"

@@ -87,6 +87,8 @@ int run(const QStringList &arguments)
                     ExitCode::Usage, QStringLiteral("%1 takes no value").arg(optionText));
             if (optionText == QLatin1String("--json"))
                 globals.json = true;
+            else if (optionText == QLatin1String("--direct"))
+                globals.direct = true;
             else if (optionText == QLatin1String("--help"))
                 wantHelp = true;
             else

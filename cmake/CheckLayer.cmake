@@ -18,8 +18,9 @@ foreach(file IN LISTS files)
     file(RELATIVE_PATH name ${ROOT} ${file})
     foreach(line IN LISTS lines)
         string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" header "${line}")
-        # Generated files (moc output, the uic header) come from the build folder.
-        if(header MATCHES "^(ui_.*\\.h|.*\\.moc|moc_.*\\.cpp)$")
+        # Generated files (moc output, the uic header, D-Bus adaptors and proxies) come from the
+        # build folder.
+        if(header MATCHES "^(ui_.*\\.h|.*\\.moc|moc_.*\\.cpp|[a-z0-9]+_(adaptor|proxy)\\.h)$")
             continue()
         endif()
         if(NOT header MATCHES "/")

@@ -61,7 +61,12 @@ function(zelvarin_check_layers)
         foreach(source IN LISTS sources)
             if(source MATCHES "\\.(cpp|h)$")
                 get_filename_component(path ${source} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR}/${folder})
-                list(APPEND files ${path})
+                # Generated sources (D-Bus adaptors and proxies) are made in the build folder by
+                # a tool and are not ours to check.
+                string(FIND "${path}" "${CMAKE_BINARY_DIR}/" in_build)
+                if(NOT in_build EQUAL 0)
+                    list(APPEND files ${path})
+                endif()
             endif()
         endforeach()
         set(stamp ${CMAKE_BINARY_DIR}/layers/${target}.checked)

@@ -9,6 +9,7 @@
 #include <QFileDevice>
 #include <QIODevice>
 #include <QTime>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -79,8 +80,38 @@ bool DeviceLink::open(quint32 index)
     return true;
 }
 
+// A relayed link has no handle of its own; this stands for "open" until close().
+namespace {
+constexpr UsbHandle kRelayedHandle = 0x7E1A;
+}
+
+void DeviceLink::setRelay(Relay *relay)
+{
+    m_relay = relay;
+    m_sequenceDepth = 0;
+    m_deviceHandle = relay ? kRelayedHandle : kClosedHandle;
+}
+
+void DeviceLink::beginSequence()
+{
+    if (m_sequenceDepth++ == 0 && m_relay)
+        m_relay->beginSequence();
+}
+
+void DeviceLink::endSequence()
+{
+    if (m_sequenceDepth > 0 && --m_sequenceDepth == 0 && m_relay)
+        m_relay->endSequence();
+}
+
 void DeviceLink::close()
 {
+    if (m_relay) {
+        m_relay = nullptr;
+        m_sequenceDepth = 0;
+        m_deviceHandle = kClosedHandle;
+        return;
+    }
     if (m_deviceHandle != kClosedHandle) {
         if (m_usb.close(m_deviceHandle) != UsbStatus::Success)
             warn(tr("Unable to close device handle!"));
@@ -133,6 +164,20 @@ bool DeviceLink::transact(
     // a success with whatever an earlier exchange left in the caller's buffer.
     if (m_deviceHandle == kClosedHandle)
         return finish(Outcome::NotOpen, UsbStatus::Success, nullptr, 0);
+
+    if (m_relay) {
+        Outcome relayed;
+        QStringList warnings;
+        quint8 local[MAX_REPLY] = {};
+        Reply got {};
+        m_relay->transact(request, requestLength, minReplyLength, got, relayed, warnings);
+        for (const QString &text : warnings)
+            m_warnings.deviceWarning(text);
+        const quint32 length = std::min<quint32>(relayed.replyLength, MAX_REPLY);
+        std::memcpy(local, got.data(), length);
+        std::memcpy(reply.data(), local, length);
+        return finish(relayed.kind, relayed.usbStatus, local, length);
+    }
 
     // Whatever an earlier exchange left behind must not be taken for this reply.
     m_usb.flushBuffers(m_deviceHandle, 1, 1);

@@ -7,6 +7,7 @@
 #include "protocol/Frames.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 class Clock;
 class DeviceWarnings;
@@ -31,6 +32,25 @@ public:
     static constexpr const char *DEVICE_SERIAL = "2023";
     static constexpr quint32 TRANSACTION_TIMEOUT_MS = 4000;
 
+    // Another process that owns the box (the resident service) and runs this link's
+    // transactions on it, one whole request/reply at a time, with the same outcome kinds. The
+    // link still traces each request and reply and hands the warnings on, so a front end sees
+    // and logs the same conversation as with a box of its own.
+    class Relay
+    {
+    public:
+        virtual ~Relay() = default;
+        // Runs one transaction; `reply` gets the reply's bytes (outcome.replyLength of them) and
+        // `warnings` the device warnings the owner raised on the way.
+        virtual void transact(const quint8 *request, quint8 length, quint32 minReplyLength,
+            Reply &reply, Outcome &outcome, QStringList &warnings)
+            = 0;
+        // The frames between beginSequence and endSequence reach the box with no other
+        // client's frames between them.
+        virtual void beginSequence() = 0;
+        virtual void endSequence() = 0;
+    };
+
     DeviceLink(UsbXpress &usb, Clock &clock, DeviceWarnings &warnings);
 
     // What open() reports when another program holds the box, in the words of both front ends.
@@ -54,6 +74,33 @@ public:
     bool isOpen() const { return m_deviceHandle != kClosedHandle; }
     void markClosed() { m_deviceHandle = kClosedHandle; }
     bool transactionBusy() const { return m_transactionBusy; }
+
+    // Runs every transaction through `relay` (not owned) instead of the USB layer; the link
+    // counts as open until close(). nullptr goes back to the USB layer.
+    void setRelay(Relay *relay);
+    bool isRelayed() const { return m_relay != nullptr; }
+
+    // Brackets the frames of one multi-frame command (counted, so brackets may nest); only a
+    // relayed link does anything with them.
+    void beginSequence();
+    void endSequence();
+
+    // Holds a sequence open for the life of a scope.
+    class Sequence
+    {
+    public:
+        explicit Sequence(DeviceLink &link)
+            : m_link(link)
+        {
+            m_link.beginSequence();
+        }
+        ~Sequence() { m_link.endSequence(); }
+        Sequence(const Sequence &) = delete;
+        Sequence &operator=(const Sequence &) = delete;
+
+    private:
+        DeviceLink &m_link;
+    };
     const Outcome &lastOutcome() const { return m_outcome; }
 
     // While quiet, finding, opening and closing report nothing (a background search for the box
@@ -84,4 +131,6 @@ private:
     bool m_queueWarningShown = false;
     bool m_quiet = false;
     QIODevice *m_trace = nullptr;
+    Relay *m_relay = nullptr;
+    int m_sequenceDepth = 0;
 };

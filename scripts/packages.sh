@@ -16,9 +16,10 @@ ZELVARIN_PACKAGES=(
 # The test command needs these too: the emulated USB device for the libusb tests; the JSON Schema
 # validator that checks zelvarinctl's JSON against the schemas the package ships; edid-decode, the
 # independent decoder the EDID editor's results are checked against; the broker, its password
-# tool and openssl (for a test certificate authority) for the MQTT bridge's tests.
+# tool and openssl (for a test certificate authority) for the MQTT bridge's tests; a D-Bus daemon
+# (dbus-run-session) for the service's tests.
 ZELVARIN_TEST_PACKAGES=(umockdev libumockdev-dev python3 python3-jsonschema edid-decode
-    mosquitto mosquitto-clients openssl)
+    mosquitto mosquitto-clients openssl dbus-daemon)
 # Only CI needs these: the fuzzing compiler with libFuzzer, the layout check, and the packaging
 # checks.
 ZELVARIN_FUZZ_PACKAGES=(clang libclang-rt-14-dev clang-format)

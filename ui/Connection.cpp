@@ -5,6 +5,7 @@
 
 #include "box/BoxClient.h"
 #include "link/DeviceLink.h"
+#include "session/ConnectionWatch.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QAction>
@@ -15,21 +16,7 @@
 // Watching the connection: a box that goes silent or away is noticed, said once, and no longer
 // polled; while there is none the window looks for one and, once found, connects again.
 
-namespace {
-// Consecutive USB failures that mean the box is gone (an unplugged box fails every operation).
-constexpr int LOST_AFTER_LINK_ERRORS = 3;
-// Consecutive status ticks whose first exchange got no reply.
-constexpr int LOST_AFTER_SILENT_TICKS = 3;
-// Status ticks in a row on which the box reports busy before the window says so. The box's own
-// work (preparing an EDID table, taking a new EDID mode) ends within the five seconds an EDID read
-// waits for it, two ticks at most; five ticks (15 s) is well past any busy spell that ends by
-// itself, and soon enough that a user learns why the window has stopped following the box.
-constexpr int BUSY_TICKS_REPORTED = 5;
-// How often to look for a box; a box that is there but does not answer is asked less and less
-// often (each attempt blocks the window for the reply wait).
-constexpr int SEARCH_PERIOD_MS = 2000;
-constexpr int SEARCH_PERIOD_MAX_MS = 64000;
-} // namespace
+// The loss and search rules themselves are ConnectionWatch's, shared with the service.
 
 void MainWindow::installConnectionMenu()
 {
@@ -43,57 +30,34 @@ void MainWindow::installConnectionMenu()
 
 void MainWindow::resetConnectionWatch()
 {
-    linkErrorsInARow = 0;
-    silentTicks = 0;
-    busyTicks = 0;
-    busyNotice.clear();
-    tickAbandoned = false;
-    searchPeriodMs = SEARCH_PERIOD_MS;
+    m_watch->reset();
     stopBoxSearch();
     setWindowTitle(baseTitle);
 }
 
 void MainWindow::noteResult(const BoxResult &r)
 {
-    if (inTick && ++tickTransactions == 1 && r.kind == BoxResult::NoReply)
-        tickAbandoned = true;
-    if (r.kind == BoxResult::LinkError) {
-        if (++linkErrorsInARow >= LOST_AFTER_LINK_ERRORS)
-            boxLost();
-    } else if (r.kind != BoxResult::NotOpen) {
-        linkErrorsInARow = 0;
-    }
+    if (m_watch->noteResult(r))
+        boxLost();
 }
 
 // The tick's own steps run between these two; a tick whose first exchange went unanswered is cut
 // short, so a silent box costs one reply wait per tick instead of six.
 void MainWindow::beginTick()
 {
-    inTick = true;
-    tickTransactions = 0;
-    tickAbandoned = false;
+    m_watch->beginTick();
 }
 
 void MainWindow::endTick()
 {
-    inTick = false;
-    if (!m_services.link->isOpen()) {
-        tickAbandoned = false;
-        return;
-    }
-    if (!tickAbandoned) {
-        silentTicks = 0;
-        return;
-    }
-    tickAbandoned = false;
-    if (++silentTicks >= LOST_AFTER_SILENT_TICKS)
+    if (m_watch->endTick(m_services.link->isOpen()))
         boxLost();
 }
 
 // A tick that has just lost the box leaves the status bar to the news of it.
 bool MainWindow::lostDuringTick() const
 {
-    return inTick && !m_services.link->isOpen();
+    return m_watch->inTick() && !m_services.link->isOpen();
 }
 
 // Said once per busy spell and left on the status bar while it lasts: a message that timed out
@@ -102,13 +66,13 @@ bool MainWindow::lostDuringTick() const
 void MainWindow::noteBusyTick(bool busy)
 {
     if (!busy) {
-        busyTicks = 0;
+        m_watch->noteBusyTick(false);
         if (!busyNotice.isEmpty() && statusBar()->currentMessage() == busyNotice)
             statusBar()->clearMessage();
         busyNotice.clear();
         return;
     }
-    if (++busyTicks != BUSY_TICKS_REPORTED)
+    if (!m_watch->noteBusyTick(true))
         return;
     busyNotice = edidRefreshPending ? tr("The box stays busy: EDID values not read.")
                                     : tr("The box stays busy: settings not read.");
@@ -121,8 +85,8 @@ void MainWindow::boxLost()
         return;
     stopStatusTimer();
     // The rest of a running tick has nothing to ask; its reads must not bury the news.
-    if (inTick)
-        tickAbandoned = true;
+    if (m_watch->inTick())
+        m_watch->abandonTick();
     // The handle of a vanished box may not close cleanly; that is no news to the user.
     m_services.link->setQuiet(true);
     m_services.link->close();
@@ -136,7 +100,7 @@ void MainWindow::startBoxSearch()
 {
     if (searchTimerId != 0)
         return;
-    searchTimerId = startTimer(searchPeriodMs);
+    searchTimerId = startTimer(m_watch->searchPeriodMs());
 }
 
 void MainWindow::stopBoxSearch()
@@ -174,7 +138,7 @@ void MainWindow::searchForBox(bool asked)
         link.close();
         link.setQuiet(false);
         stopBoxSearch();
-        searchPeriodMs = std::min(searchPeriodMs * 2, SEARCH_PERIOD_MAX_MS);
+        m_watch->backOff();
         startBoxSearch();
         return;
     }

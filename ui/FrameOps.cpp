@@ -5,13 +5,14 @@
 
 #include "box/BoxClient.h"
 #include "link/DeviceLink.h"
+#include "session/ConnectionWatch.h"
 
 // The four frame operations that report their own failures on the status bar.
 
 // Reads of a status tick cut short by a silent box send nothing (Connection.cpp).
 bool MainWindow::readRegisters(quint8 block, Reply &reply, quint8 count)
 {
-    if (tickAbandoned)
+    if (m_watch->tickAbandoned())
         return false;
     if (m_box->readBlock(block, count, reply).ok())
         return true;
@@ -32,7 +33,7 @@ bool MainWindow::writeRegister(quint8 index, quint8 value)
 
 bool MainWindow::readStatus(Reply &reply, quint8 count)
 {
-    if (tickAbandoned)
+    if (m_watch->tickAbandoned())
         return false;
     BoxClient::Status status;
     status.reply = reply;

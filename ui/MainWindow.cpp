@@ -5,6 +5,7 @@
 
 #include "box/BoxClient.h"
 #include "link/DeviceLink.h"
+#include "session/ConnectionWatch.h"
 #include "ui/AccessibleForm.h"
 #include "ui/DecodedView.h"
 #include "ui/Dialogs.h"
@@ -37,6 +38,7 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     : QMainWindow(parent, Qt::WindowFlags())
     , m_services(services)
     , m_box(std::make_unique<BoxClient>(*services.link, *services.clock))
+    , m_watch(std::make_unique<ConnectionWatch>())
     , ui(new Ui::ZelvarinForm)
 {
     ui->setupUi(this);

@@ -15,6 +15,7 @@
 #include <memory>
 
 class BoxClient;
+class ConnectionWatch;
 class DecodedView;
 class SettingsReflection;
 class EdidEditWindow;
@@ -163,6 +164,8 @@ private:
     AppServices &m_services;
     // Every frame the window sends goes through this client; the slots only present its results.
     std::unique_ptr<BoxClient> m_box;
+    // When the box counts as lost and how often to look for it (shared with the service).
+    std::unique_ptr<ConnectionWatch> m_watch;
     Ui::ZelvarinForm *ui = nullptr;
     // Which control shows which setting; lives as long as the form.
     std::unique_ptr<SettingsReflection> m_reflection;
@@ -180,14 +183,7 @@ private:
     // Connection watch: see Connection.cpp.
     QString baseTitle;
     int searchTimerId = 0;
-    int searchPeriodMs = 2000;
-    int linkErrorsInARow = 0;
-    int silentTicks = 0;
-    int busyTicks = 0;
     QString busyNotice; // on the status bar while the box stays busy
-    bool inTick = false;
-    int tickTransactions = 0;
-    bool tickAbandoned = false;
     bool edidRefreshPending = true;
     bool statusTimerRunning = false;
     int statusTimerId = 0;

@@ -8,6 +8,7 @@
 #include "link/DeviceLink.h"
 #include "protocol/Blocks.h"
 #include "protocol/SettingsTable.h"
+#include "session/ConnectionWatch.h"
 #include "ui/DecodedView.h"
 #include "ui/SettingsReflection.h"
 #include "ui_ZelvarinForm.h"
@@ -72,7 +73,7 @@ void MainWindow::reflectSettings()
     const bool statusOk = readStatus(status.reply, STATUS_LEN);
     const bool signalOk = readRegisters(Block::SIGNAL, signal, Block::SIGNAL_REFLECT_LEN);
     // Every tick reads the status here, pending EDID refresh or not: one count per tick.
-    if (statusOk && inTick)
+    if (statusOk && m_watch->inTick())
         noteBusyTick(status.busy());
     if (!statusOk || status.busy() || !signalOk)
         return;
@@ -89,7 +90,7 @@ void MainWindow::describeSignal()
 {
     // The client reads all four blocks every time, so the box sees the same conversation on
     // every tick; each failed read says so, as any block read does.
-    if (tickAbandoned)
+    if (m_watch->tickAbandoned())
         return;
     const BoxClient::SignalRead read = m_box->readSignal();
     for (const BoxResult &r : read.results) {
