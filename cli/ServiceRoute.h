@@ -17,7 +17,8 @@
 namespace ServiceRoute {
 
 // Whether to go through the service: not with --direct, nor with USB values (they describe a
-// device layer of our own), nor for --simulate when the service has real boxes.
+// device layer of our own), nor for a simulated box that starts from a preset, nor for --simulate
+// when the service has real boxes.
 bool wanted(const LinkSetup::Options &link, bool direct);
 
 // Finds the box and puts `link` on a relay to it. nullopt when the service is not running (open
