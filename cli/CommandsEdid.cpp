@@ -8,6 +8,7 @@
 #include "edid/EdidChecksum.h"
 #include "edid/EdidFile.h"
 #include "edid/EdidText.h"
+#include "edid/HexText.h"
 #include "protocol/SettingsTable.h"
 #include "protocol/Words.h"
 #include "session/ExitCodes.h"
@@ -72,7 +73,7 @@ int writeTable(const QString &fileName, const EdidImage &table, bool binary)
 
 QString hex2(quint8 byte)
 {
-    return QStringLiteral("%1").arg(uint(byte), 2, 16, QLatin1Char('0')).toUpper();
+    return HexText::number(byte, 2, HexText::Case::Upper);
 }
 
 struct Checksums

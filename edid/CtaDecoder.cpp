@@ -22,12 +22,6 @@ enum ExtendedTag {
     ExtHdmiForumSink = 0x79,
 };
 
-void warn(DecodeWarnings &w, DecodeWarning::Kind kind, int block, int offset, int value = 0,
-    int expected = 0)
-{
-    w.append(DecodeWarning { kind, block, offset, value, expected });
-}
-
 // A short video descriptor: codes 129..192 are VICs 1..64 marked native; 0, 128, 254 and 255
 // are reserved.
 bool shortVideo(quint8 code, CtaShortVideo &svd)
@@ -72,7 +66,7 @@ public:
                 if (shortVideo(p[i], svd))
                     cta.videos.append(svd);
                 else
-                    warn(w, DecodeWarning::ReservedValue, blockIndex, offset + 1 + i, p[i]);
+                    addWarning(w, DecodeWarning::ReservedValue, blockIndex, offset + 1 + i, p[i]);
                 // The 4:2:0 capability map counts every descriptor, reserved ones too.
                 allVideoCodes.append(svd.vic);
             }
@@ -121,14 +115,14 @@ private:
         a.rates = p[1] & 0x7F;
         a.detail = p[2];
         if (a.format == 0)
-            warn(w, DecodeWarning::ReservedValue, blockIndex, offset, p[0]);
+            addWarning(w, DecodeWarning::ReservedValue, blockIndex, offset, p[0]);
         return a;
     }
 
     void vendor(const quint8 *p, int length, int offset)
     {
         if (length < 3) {
-            warn(w, DecodeWarning::TruncatedInput, blockIndex, offset, length, 3);
+            addWarning(w, DecodeWarning::TruncatedInput, blockIndex, offset, length, 3);
             cta.others.append(CtaOtherBlock { TagVendor, -1, 0, length });
             return;
         }
@@ -211,7 +205,7 @@ private:
                 if (shortVideo(p[i], svd))
                     cta.ycbcr420Only.append(svd.vic);
                 else
-                    warn(w, DecodeWarning::ReservedValue, blockIndex, offset + 2 + i, p[i]);
+                    addWarning(w, DecodeWarning::ReservedValue, blockIndex, offset + 2 + i, p[i]);
             }
             return;
         case ExtYcbcr420Map:
@@ -282,7 +276,7 @@ CtaBlock CtaDecoder::decode(const quint8 *b, int blockIndex, DecodeWarnings &war
     if (dtdStart == 0)
         return cta; // neither data blocks nor detailed timings
     if (dtdStart < 4 || dtdStart > 127) {
-        warn(warnings, DecodeWarning::LengthPastBlock, blockIndex, 2, dtdStart);
+        addWarning(warnings, DecodeWarning::LengthPastBlock, blockIndex, 2, dtdStart);
         dtdStart = qBound(4, dtdStart, 127);
     }
 
@@ -292,7 +286,7 @@ CtaBlock CtaDecoder::decode(const quint8 *b, int blockIndex, DecodeWarnings &war
     while (cta.revision >= 3 && offset < dtdStart) {
         int length = b[offset] & 0x1F;
         if (offset + 1 + length > dtdStart) {
-            warn(warnings, DecodeWarning::LengthPastBlock, blockIndex, offset, length,
+            addWarning(warnings, DecodeWarning::LengthPastBlock, blockIndex, offset, length,
                 dtdStart - offset - 1);
             length = dtdStart - offset - 1;
         }

@@ -3,6 +3,8 @@
 
 #include "packets/CecNames.h"
 
+#include "edid/HexText.h"
+
 namespace {
 
 struct Opcode
@@ -140,7 +142,7 @@ QString pick(const char *const *names, int count, int value)
 {
     if (value >= 0 && value < count)
         return QString::fromLatin1(names[value]);
-    return QStringLiteral("reserved (0x%1)").arg(value, 2, 16, QLatin1Char('0'));
+    return QStringLiteral("reserved (%1)").arg(HexText::byte(value));
 }
 
 } // namespace
@@ -175,7 +177,7 @@ QString CecNames::userControl(int code)
     for (const Named &n : kUserControls)
         if (n.code == code)
             return QString::fromLatin1(n.name);
-    return QStringLiteral("reserved (0x%1)").arg(code, 2, 16, QLatin1Char('0'));
+    return QStringLiteral("reserved (%1)").arg(HexText::byte(code));
 }
 
 QString CecNames::powerStatus(int status)

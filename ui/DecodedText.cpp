@@ -6,6 +6,7 @@
 #include "box/SignalInfo.h"
 #include "edid/EdidDecoder.h"
 #include "edid/EdidDescriber.h"
+#include "edid/HexText.h"
 #include "packets/CecDecoder.h"
 #include "packets/CecDescriber.h"
 #include "packets/HexInput.h"
@@ -105,8 +106,8 @@ QStringList captured(const SignalInfo *signal)
     if (!signal)
         return { QStringLiteral("No signal read from the box yet.") };
     if (signal->hdrType != 0 && signal->hdrType != 0x87)
-        return { QStringLiteral("The box captured an InfoFrame of type 0x%1, not an HDR InfoFrame.")
-                     .arg(signal->hdrType, 2, 16, QLatin1Char('0')) };
+        return { QStringLiteral("The box captured an InfoFrame of type %1, not an HDR InfoFrame.")
+                     .arg(HexText::byte(signal->hdrType)) };
     if (!signal->hasHdrInfoFrame())
         return { QStringLiteral("The source sends no HDR InfoFrame.") };
     // The box reports it as type, length and data bytes: the decoder's captured form.

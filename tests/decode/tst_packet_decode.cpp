@@ -318,6 +318,16 @@ private Q_SLOTS:
             CecDescriber::summary(message));
     }
 
+    // A message has no blocks: its size warning names the largest size instead.
+    void cecTooLargeSaysTheSize()
+    {
+        const QStringList lines = CecDescriber::lines(
+            CecDecoder::decode(bytes("40:89:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00")));
+        QVERIFY2(lines.contains(
+                     QStringLiteral("Warning: 17 bytes, more than the 16 a message can have")),
+            qPrintable(lines.join('\n')));
+    }
+
     void hexInput_data()
     {
         QTest::addColumn<QString>("text");
