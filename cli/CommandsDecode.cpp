@@ -8,6 +8,7 @@
 #include "edid/EdidDecoder.h"
 #include "edid/EdidDescriber.h"
 #include "edid/EdidFile.h"
+#include "edid/JsonWriter.h"
 #include "packets/CecDecoder.h"
 #include "packets/CecDescriber.h"
 #include "packets/HexInput.h"
@@ -29,6 +30,11 @@ namespace {
 // The largest table the decoder looks at is 256 blocks of 128 bytes; as hex text with a
 // separator after every pair that is three times as much. Anything longer is not an EDID.
 constexpr qint64 kInputLimit = 3 * 256 * 128 + 4096;
+
+// The version of the JSON layout, the first member of every object printed. The decoded table's
+// object is written as text as it is walked (a QJsonObject per table would cost more than the
+// decoding), so it carries the member itself.
+constexpr int kFormatVersion = 2;
 
 // The file, or standard input for "-"; an exit code when it cannot be read.
 int readInput(const QString &command, const QString &name, QByteArray &data)
@@ -90,25 +96,16 @@ void print(const CliSession &session, const QStringList &lines, const QJsonObjec
 const char kEdidHeader[8]
     = { 0, char(0xFF), char(0xFF), char(0xFF), char(0xFF), char(0xFF), char(0xFF), 0 };
 
-} // namespace
-
-namespace Commands {
-
-int edidDecode(CliSession &session, CommandArgs &args)
+// The table in the file `name` (standard input for "-"), raw or as hex text; an exit code, after
+// saying why, for a file that cannot be read or holds no table.
+int readTable(const QString &command, const QString &name, QByteArray &bytes)
 {
-    const QString command = QStringLiteral("edid decode");
-    if (const int bad = checkLeftovers(QStringLiteral("edid"), args, 2))
-        return bad;
-    if (args.positionals().size() != 2)
-        return usage(QStringLiteral("edid"), QStringLiteral("expected 'edid decode FILE|-'"));
-    const QString name = args.positionals().at(1);
     QByteArray data;
     if (const int bad = readInput(command, name, data))
         return bad;
-
     // Raw tables start with the header's 0x00, which no hex text does (EdidFile's rule, shared
     // with the window's Load). Hex text may come in any of the layouts HexInput reads.
-    QByteArray bytes = data;
+    bytes = data;
     if (!data.isEmpty() && !EdidFile::isBinaryTable(data)) {
         const HexInput::Result parsed = HexInput::parse(QString::fromLatin1(data));
         if (!parsed.ok)
@@ -125,9 +122,59 @@ int edidDecode(CliSession &session, CommandArgs &args)
         return CliOutput::fail(ExitCode::BadData,
             QStringLiteral("%1: %2 holds no EDID table (it does not start with the EDID header)")
                 .arg(command, name));
-    const EdidDecoded decoded = EdidDecoder::decode(bytes);
-    print(session, EdidDescriber::lines(decoded), EdidDescriber::json(decoded));
     return ExitCode::Ok;
+}
+
+} // namespace
+
+namespace Commands {
+
+int edidDecode(CliSession &session, CommandArgs &args)
+{
+    const QString command = QStringLiteral("edid decode");
+    if (const int bad = checkLeftovers(QStringLiteral("edid"), args, INT_MAX))
+        return bad;
+    const QStringList names = args.positionals().mid(1);
+    if (names.isEmpty())
+        return usage(QStringLiteral("edid"), QStringLiteral("expected 'edid decode FILE|-...'"));
+    if (names.count(QStringLiteral("-")) > 1)
+        return usage(
+            QStringLiteral("edid"), QStringLiteral("standard input (-) can be read only once"));
+
+    // One table is one answer, as it always was; several are a stream: a heading line before
+    // each table's lines, or one JSON object per line.
+    const bool several = names.size() > 1;
+    int failed = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        const QString &name = names.at(i);
+        QByteArray bytes;
+        if (readTable(command, name, bytes) != ExitCode::Ok) {
+            ++failed;
+            continue;
+        }
+        const EdidDecoded decoded = EdidDecoder::decode(bytes);
+        if (session.json()) {
+            JsonWriter json(several ? JsonWriter::Compact : JsonWriter::Indented);
+            json.beginObject();
+            json.value("format_version", kFormatVersion);
+            json.value("file", name);
+            EdidDescriber::writeJson(decoded, json);
+            json.endObject();
+            CliOutput::bytes(json.text() + '\n');
+            continue;
+        }
+        if (several)
+            CliOutput::line((i > 0 ? QStringLiteral("\n==> ") : QStringLiteral("==> ")) + name
+                + QStringLiteral(" <=="));
+        for (const QString &line : EdidDescriber::lines(decoded))
+            CliOutput::line(line);
+    }
+    if (failed && several)
+        CliOutput::warn(QStringLiteral("%1: %2 of %3 files could not be decoded")
+                            .arg(command)
+                            .arg(failed)
+                            .arg(names.size()));
+    return failed ? ExitCode::BadData : ExitCode::Ok;
 }
 
 int infoframeDecode(CliSession &session, CommandArgs &args)

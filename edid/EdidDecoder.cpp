@@ -4,6 +4,7 @@
 #include "edid/EdidDecoder.h"
 
 #include "edid/CtaDecoder.h"
+#include "edid/DisplayIdDecoder.h"
 #include "edid/EdidChecksum.h"
 #include "edid/EdidImage.h"
 
@@ -210,8 +211,10 @@ EdidDecoded EdidDecoder::decode(const QByteArray &bytes)
 
         if (index == 0)
             out.base = decodeBase(b, warnings);
-        else if (b[0] == 0x02)
+        else if (b[0] == CTA_EXTENSION_TAG)
             out.cta.append(CtaDecoder::decode(b.data(), index, warnings));
+        else if (b[0] == DISPLAYID_EXTENSION_TAG)
+            out.displayId.append(DisplayIdDecoder::decode(b.data(), index, warnings));
     }
     if (out.base.extensionCount != blockCount - 1 && blockCount < MAX_BLOCKS)
         addWarning(warnings, DecodeWarning::ExtensionCountMismatch, 0, 126, out.base.extensionCount,
