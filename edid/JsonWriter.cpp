@@ -3,7 +3,8 @@
 
 #include "edid/JsonWriter.h"
 
-#include <QLocale>
+#include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -25,7 +26,7 @@ void JsonWriter::next(const char *key)
         m_filled.last() = true;
         if (m_style == Indented) {
             m_out += '\n';
-            m_out.append(4 * m_filled.size(), ' ');
+            m_out.append(size_t(4 * m_filled.size()), ' ');
         }
     }
     if (key) {
@@ -50,7 +51,7 @@ void JsonWriter::close(char bracket)
     // An empty object or array stays on its line: "[]".
     if (filled && m_style == Indented) {
         m_out += '\n';
-        m_out.append(4 * m_filled.size(), ' ');
+        m_out.append(size_t(4 * m_filled.size()), ' ');
     }
     m_out += bracket;
 }
@@ -83,14 +84,15 @@ void JsonWriter::value(const char *key, bool v)
 
 void JsonWriter::value(const char *key, int v)
 {
-    next(key);
-    m_out += QByteArray::number(v);
+    value(key, qint64(v));
 }
 
 void JsonWriter::value(const char *key, qint64 v)
 {
     next(key);
-    m_out += QByteArray::number(v);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+    m_out.append(digits, size_t(end - digits));
 }
 
 void JsonWriter::value(const char *key, double v)
@@ -98,10 +100,13 @@ void JsonWriter::value(const char *key, double v)
     next(key);
     // The shortest text that reads back as the same double, as QJsonDocument writes it; JSON
     // has no infinity or NaN.
-    if (qIsFinite(v))
-        m_out += QByteArray::number(v, 'g', QLocale::FloatingPointShortest);
-    else
+    if (!std::isfinite(v)) {
         m_out += "null";
+        return;
+    }
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+    m_out.append(digits, size_t(end - digits));
 }
 
 void JsonWriter::value(const char *key, const QString &v)
@@ -160,6 +165,7 @@ void JsonWriter::string(QLatin1String s)
 
 void JsonWriter::string(const QString &s)
 {
+    m_out.reserve(m_out.size() + size_t(s.size()) + 2);
     m_out += '"';
     for (qsizetype i = 0; i < s.size(); ++i) {
         const char16_t c = s[i].unicode();
@@ -171,6 +177,7 @@ void JsonWriter::string(const QString &s)
         } else if (c >= 0x80) {
             // The rest of the string as UTF-8 in one go; escapes below 0x20 still apply to it.
             const QByteArray rest = QStringView(s).mid(i).toUtf8();
+            m_out.reserve(m_out.size() + size_t(rest.size()));
             for (char b : rest) {
                 const uchar u = uchar(b);
                 if (u < 0x20) {

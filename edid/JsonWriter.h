@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVarLengthArray>
 
+#include <string>
+
 // Writes JSON text as it goes, in the order the members are given: what a describer produces
 // for programs, without a QJsonObject per object (building and sorting those cost more than
 // decoding the table). Keys are the program's own ASCII words and are written as given; string
@@ -41,7 +43,7 @@ public:
     void element(const QString &v);
     void element(QLatin1String v);
 
-    const QByteArray &text() const { return m_out; }
+    QByteArray text() const { return QByteArray(m_out.data(), qsizetype(m_out.size())); }
 
 private:
     void next(const char *key); // the comma, line break and indentation, then the key
@@ -50,7 +52,9 @@ private:
     void string(const QString &s);
     void string(QLatin1String s);
 
-    QByteArray m_out;
+    // A std::string rather than a QByteArray: its appends are inline, and a table's JSON is
+    // thousands of them.
+    std::string m_out;
     Style m_style;
     // Per open level: whether it holds anything yet.
     QVarLengthArray<bool, 8> m_filled;

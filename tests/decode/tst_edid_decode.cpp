@@ -370,6 +370,48 @@ private Q_SLOTS:
         QCOMPARE(CtaBits::bits(c, CtaBits::colorimetry), 0x3081u);
     }
 
+    // The writer's text reads back as what was written, in both styles: quotes, backslashes,
+    // control characters and letters beyond ASCII in keys' values, empty and nested containers.
+    void jsonWriterReadsBack()
+    {
+        const QString tricky = QStringLiteral("a\"b\\c\x01\n\t d\u00e9\u20ac");
+        for (const JsonWriter::Style style : { JsonWriter::Compact, JsonWriter::Indented }) {
+            JsonWriter w(style);
+            w.beginObject();
+            w.value("text", tricky);
+            w.value("latin1", QLatin1String("caf\xe9 \"x\""));
+            w.value("number", qint64(-9007199254740991LL));
+            w.value("fraction", 0.1);
+            w.value("nan", qQNaN());
+            w.beginArray("empty");
+            w.endArray();
+            w.beginArray("nested");
+            w.beginObject();
+            w.value("on", true);
+            w.endObject();
+            w.element(7);
+            w.element(QLatin1String("seven"));
+            w.endArray();
+            w.beginObject("none");
+            w.endObject();
+            w.endObject();
+            QJsonParseError error;
+            const QJsonObject o = QJsonDocument::fromJson(w.text(), &error).object();
+            QCOMPARE(error.error, QJsonParseError::NoError);
+            QCOMPARE(o["text"].toString(), tricky);
+            QCOMPARE(o["latin1"].toString(), QStringLiteral("caf\u00e9 \"x\""));
+            QCOMPARE(o["number"].toInteger(), -9007199254740991LL);
+            QCOMPARE(o["fraction"].toDouble(), 0.1);
+            QVERIFY(o["nan"].isNull());
+            QVERIFY(o["empty"].toArray().isEmpty());
+            QCOMPARE(o["nested"][0]["on"].toBool(), true);
+            QCOMPARE(o["nested"][1].toInt(), 7);
+            QCOMPARE(o["nested"][2].toString(), QStringLiteral("seven"));
+            QVERIFY(o["none"].toObject().isEmpty());
+            QCOMPARE(w.text().contains('\n'), style == JsonWriter::Indented);
+        }
+    }
+
     void vicNames_data()
     {
         QTest::addColumn<int>("vic");
