@@ -93,9 +93,6 @@ void print(const CliSession &session, const QStringList &lines, const QJsonObjec
         CliOutput::line(line);
 }
 
-const char kEdidHeader[8]
-    = { 0, char(0xFF), char(0xFF), char(0xFF), char(0xFF), char(0xFF), char(0xFF), 0 };
-
 // The table in the file `name` (standard input for "-"), raw or as hex text; an exit code, after
 // saying why, for a file that cannot be read or holds no table.
 int readTable(const QString &command, const QString &name, QByteArray &bytes)
@@ -118,7 +115,7 @@ int readTable(const QString &command, const QString &name, QByteArray &bytes)
     }
     // The decoder reads anything, with warnings; a file without the header (a picture, a
     // settings preset, zeros) would only make a page of nonsense, so it is refused instead.
-    if (!bytes.startsWith(QByteArray(kEdidHeader, sizeof kEdidHeader)))
+    if (!EdidFile::startsWithHeader(bytes))
         return CliOutput::fail(ExitCode::BadData,
             QStringLiteral("%1: %2 holds no EDID table (it does not start with the EDID header)")
                 .arg(command, name));

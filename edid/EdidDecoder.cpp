@@ -16,8 +16,6 @@ namespace {
 
 using Block = std::array<quint8, 128>;
 
-const quint8 kHeader[8] = { 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00 };
-
 QString manufacturerId(quint16 packed, DecodeWarnings &warnings)
 {
     QString id;
@@ -102,7 +100,7 @@ EdidStandardTiming standardTiming(quint8 first, quint8 second, int revision)
 EdidBaseBlock decodeBase(const Block &b, DecodeWarnings &warnings)
 {
     EdidBaseBlock base;
-    base.headerOk = std::equal(kHeader, kHeader + 8, b.begin());
+    base.headerOk = std::equal(EDID_HEADER.begin(), EDID_HEADER.end(), b.begin());
     if (!base.headerOk)
         addWarning(warnings, DecodeWarning::BadHeader, 0, 0);
     base.manufacturer = manufacturerId(quint16(b[8] << 8 | b[9]), warnings);

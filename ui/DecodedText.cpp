@@ -6,6 +6,7 @@
 #include "box/SignalInfo.h"
 #include "edid/EdidDecoder.h"
 #include "edid/EdidDescriber.h"
+#include "edid/EdidFile.h"
 #include "edid/HexText.h"
 #include "packets/CecDecoder.h"
 #include "packets/CecDescriber.h"
@@ -17,8 +18,6 @@
 #include <iterator>
 
 namespace {
-
-const quint8 kEdidHeader[8] = { 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00 };
 
 // The bytes of `text`, or the sentence that says why there are none: `what` names the thing the
 // bytes were meant to be ("Not an EDID table: ...").
@@ -74,9 +73,7 @@ QStringList edid(const QString &text)
     QString why;
     if (!bytesOf(text, QStringLiteral("an EDID table"), bytes, why))
         return { why };
-    if (bytes.size() < int(sizeof kEdidHeader)
-        || !std::equal(std::begin(kEdidHeader), std::end(kEdidHeader),
-            reinterpret_cast<const quint8 *>(bytes.constData())))
+    if (!EdidFile::startsWithHeader(bytes))
         return { QStringLiteral(
             "Not an EDID table: it does not start with the header 00 FF FF FF FF FF FF 00.") };
     return EdidDescriber::lines(EdidDecoder::decode(bytes));
