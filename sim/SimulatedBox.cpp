@@ -212,7 +212,7 @@ quint32 SimulatedBox::checkRxQueue(UsbHandle handle, quint32 *bytesInQueue, quin
     // the libusb backend's wait for its read does; a silent box then costs a poller a check per
     // slice rather than one per millisecond.
     if (m_pending.isEmpty())
-        m_clock.wait(QUEUE_WAIT_MS, m_replyReady);
+        m_clock.wait(m_queueWaitMs, m_replyReady);
     if (m_pending.isEmpty())
         return UsbStatus::Success;
     *bytesInQueue = quint32(m_pending.size());

@@ -38,8 +38,10 @@ public:
     };
 
     // The longest an empty receive-queue check waits for a reply: the libusb backend's default
-    // queue-wait slice.
+    // queue-wait slice. setQueueWaitMs() changes it, for a benchmark to set the 1 ms the check
+    // used to sleep beside it.
     static constexpr quint32 QUEUE_WAIT_MS = 50;
+    void setQueueWaitMs(quint32 ms) { m_queueWaitMs = ms; }
 
     explicit SimulatedBox(Clock &clock);
     ~SimulatedBox() override;
@@ -164,6 +166,7 @@ private:
     quint32 m_writeTimeout = kInfiniteTimeout;
     QByteArray m_pending;
     WakeFlag m_replyReady;
+    quint32 m_queueWaitMs = QUEUE_WAIT_MS;
     bool m_recording = false;
     QList<QByteArray> m_frames;
     QStringList m_callLog;
