@@ -29,7 +29,10 @@ quint32 SystemClock::tickMs()
 
 void SystemClock::sleepMs(quint32 ms)
 {
+    QElapsedTimer slept;
+    slept.start();
     QThread::msleep(ms);
+    m_sleptNs += slept.nsecsElapsed();
 }
 
 bool Clock::wait(quint32 ms, WakeFlag &flag)
