@@ -129,6 +129,7 @@ const Named kUserControls[] = { { 0x00, "Select" }, { 0x01, "Up" }, { 0x02, "Dow
     { 0x52, "Video on Demand" }, { 0x53, "Electronic Program Guide" },
     { 0x54, "Timer Programming" }, { 0x55, "Initial Configuration" },
     { 0x56, "Select Broadcast Type" }, { 0x57, "Select Sound Presentation" },
+    { 0x58, "Audio Description" }, { 0x59, "Internet" }, { 0x5A, "3D Mode" },
     { 0x60, "Play Function" }, { 0x61, "Pause-Play Function" }, { 0x62, "Record Function" },
     { 0x63, "Pause-Record Function" }, { 0x64, "Stop Function" }, { 0x65, "Mute Function" },
     { 0x66, "Restore Volume Function" }, { 0x67, "Tune Function" },
