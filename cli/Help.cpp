@@ -35,7 +35,7 @@ QString general()
         "  settings save FILE    every setting to a preset file\n"
         "  settings load FILE    a preset file's settings to the box\n"
         "  edid read|write|check|fix  EDID tables of the box and the TVs\n"
-        "  edid decode FILE|-    what an EDID table says (no box needed)\n"
+        "  edid decode FILE|-... what EDID tables say (no box needed)\n"
         "  cec send|store        HDMI-CEC commands\n"
         "  cec decode HEX        what a CEC message says (no box needed)\n"
         "  infoframe hdr|avi     inject HDR and AVI InfoFrames\n"
@@ -109,7 +109,7 @@ QString command(const QString &name)
             "       zelvarinctl edid write [--fix-checksums] FILE\n"
             "       zelvarinctl edid check FILE\n"
             "       zelvarinctl edid fix FILE [-o OUT]\n"
-            "       zelvarinctl [--json] edid decode FILE|-\n\n"
+            "       zelvarinctl [--json] edid decode FILE|-...\n\n"
             "read   reads the box's own EDID table (box, the default) or the one of the TV on\n"
             "       output A or B, as the window does. Without -o the table goes to standard\n"
             "       output as hex text; FILE ending in .bin gets the 256 raw bytes, any other\n"
@@ -123,10 +123,14 @@ QString command(const QString &name)
             "fix    the same, then writes the table with corrected checksums to OUT (.bin: raw)\n"
             "       or back to FILE in the form it came in.\n"
             "decode prints what the table in FILE (standard input for -) says: maker, product,\n"
-            "       timings, CTA-861 blocks (VICs, audio, HDMI, HDR), each block's checksum and\n"
-            "       the decoder's warnings; with --json one object. FILE holds the raw table\n"
-            "       (any number of blocks) or its hex text in any common layout. It needs no\n"
-            "       box. Exit status 3 when FILE cannot be read or holds no EDID table.\n");
+            "       timings, CTA-861 blocks (VICs, audio, HDMI, DSC, 3D, HDR), DisplayID\n"
+            "       timings, each block's checksum and the decoder's warnings; with --json one\n"
+            "       object. FILE holds the raw table (any number of blocks) or its hex text in\n"
+            "       any common layout. Several FILEs (- at most once) are decoded in one run,\n"
+            "       each after a line \"==> FILE <==\", or with --json as one object per line\n"
+            "       with its \"file\"; a file that cannot be read or holds no EDID table is\n"
+            "       reported and the rest go on, and the exit status is 3 at the end. It needs\n"
+            "       no box.\n");
     if (name == QLatin1String("cec"))
         return QStringLiteral(
             "Usage: zelvarinctl cec send HEX\n"
