@@ -10,6 +10,7 @@
 //    against the program's form shown with nothing behind it (form_window, the floor for this
 //    window; aim: 1.10 or less) and against a bare Qt Widgets window (bare_window). Both are
 //    looked for next to this program unless given as the second and third arguments.
+#include "bench/StatusTick.h"
 #include "link/Clock.h"
 #include "link/DeviceLink.h"
 #include "link/DeviceWarnings.h"
@@ -53,26 +54,6 @@ long long heapInUse()
 #else
     return -1;
 #endif
-}
-
-bool readBlock(DeviceLink &link, quint8 block, quint8 count)
-{
-    Reply reply {};
-    const quint8 request[] = { FRAME_READ, count, CODE_REGISTERS, block };
-    return link.transact(reply, request, count, sizeof request) && reply[0] == CODE_REGISTERS;
-}
-
-bool statusTick(DeviceLink &link)
-{
-    Reply reply {};
-    const quint8 status[] = { FRAME_READ, STATUS_LEN, CODE_STATUS };
-    bool ok = link.transact(reply, status, STATUS_LEN, sizeof status);
-    ok &= readBlock(link, 6, 14);
-    ok &= readBlock(link, 6, 15);
-    ok &= readBlock(link, 21, 31);
-    ok &= readBlock(link, 30, 31);
-    ok &= readBlock(link, 31, 31);
-    return ok;
 }
 
 // Without a display the programs run offscreen, on a screen of a desktop's size: the default
@@ -226,7 +207,7 @@ int main(int argc, char **argv)
 
     // A few ticks first, so that buffers sized once are not counted as growth.
     for (int i = 0; i < 50; ++i)
-        statusTick(link);
+        StatusTick::onLink(link);
 
     const int ticks = 2000;
     const long long heap0 = heapInUse();
@@ -234,7 +215,7 @@ int main(int argc, char **argv)
     QElapsedTimer wall;
     wall.start();
     for (int i = 0; i < ticks; ++i) {
-        if (!statusTick(link)) {
+        if (!StatusTick::onLink(link)) {
             std::fprintf(stderr, "status tick failed\n");
             return 1;
         }

@@ -8,6 +8,7 @@
 // now and then as it does for a person watching. The
 // yardstick, timed in the same run: the same six transactions on the link alone, which is what a
 // tick cannot do without.
+#include "bench/StatusTick.h"
 #include "tests/support/WindowHarness.h"
 #include "ui/MainWindow.h"
 
@@ -23,27 +24,6 @@ double cpuSeconds()
     timespec ts {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-bool readBlock(DeviceLink &link, quint8 block, quint8 count)
-{
-    Reply reply {};
-    const quint8 request[] = { FRAME_READ, count, CODE_REGISTERS, block };
-    return link.transact(reply, request, count, sizeof request) && reply[0] == CODE_REGISTERS;
-}
-
-// The reads of one tick, as BoxClient makes them.
-bool linkTick(DeviceLink &link)
-{
-    Reply reply {};
-    const quint8 status[] = { FRAME_READ, STATUS_LEN, CODE_STATUS };
-    bool ok = link.transact(reply, status, STATUS_LEN, sizeof status);
-    ok &= readBlock(link, 6, 14);
-    ok &= readBlock(link, 6, 15);
-    ok &= readBlock(link, 21, 31);
-    ok &= readBlock(link, 30, 31);
-    ok &= readBlock(link, 31, 31);
-    return ok;
 }
 
 // CPU microseconds per call of `work`, the best of several rounds.
@@ -90,7 +70,8 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents();
     });
     bool ok = true;
-    const double linkUs = cpuMicroseconds(TICKS, [&harness, &ok] { ok &= linkTick(harness.link); });
+    const double linkUs
+        = cpuMicroseconds(TICKS, [&harness, &ok] { ok &= StatusTick::onLink(harness.link); });
     if (!ok) {
         std::fprintf(stderr, "bench_window: the link's tick failed\n");
         return 1;
