@@ -166,7 +166,9 @@ void videoCapability(const CtaVideoCapability &c, Description &out)
         % yesNo(c.ycbcrQuantisationSelectable) % QLatin1String(", RGB ")
         % yesNo(c.rgbQuantisationSelectable) % QLatin1String("; PT ") % pt % QLatin1String(", IT ")
         % it % QLatin1String(", CE ") % ce);
-    out.beginObject("video_capability");
+    // The byte as it always was, and what it says.
+    out.field("video_capability", int(c.byte()));
+    out.beginObject("video_capability_decoded");
     out.field("ycbcr_quantisation_selectable", c.ycbcrQuantisationSelectable);
     out.field("rgb_quantisation_selectable", c.rgbQuantisationSelectable);
     out.field("pt_scan", pt);

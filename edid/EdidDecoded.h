@@ -155,6 +155,14 @@ struct CtaVideoCapability
     // Scan behaviour of preferred (PT), IT and CE formats: 0 no data, 1 always overscanned,
     // 2 always underscanned, 3 both.
     int ptScan = 0, itScan = 0, ceScan = 0;
+
+    // The block's byte, which these fields cover bit for bit.
+    quint8 byte() const
+    {
+        return quint8((ycbcrQuantisationSelectable ? 0x80 : 0)
+            | (rgbQuantisationSelectable ? 0x40 : 0) | (ptScan & 3) << 4 | (itScan & 3) << 2
+            | (ceScan & 3));
+    }
 };
 
 // 3D formats as the HDMI 1.4 VSDB's 3D_Structure_ALL bits and 3D_Structure_X codes name them.

@@ -100,7 +100,7 @@ void video(const CtaHdmiVsdb &h, Description &out)
         out.line(QLatin1String("    Image size: ") % QLatin1String(kImageSize[h.imageSize & 3]));
     out.field("image_size", h.imageSize);
 
-    out.beginObject("3d");
+    out.beginObject("three_d");
     if (h.present3d)
         out.line(QLatin1String("    3D: the mandatory formats"));
     out.field("mandatory", h.present3d);

@@ -109,7 +109,7 @@ private Q_SLOTS:
         const QJsonObject hdmi = EdidDescriber::json(e)["cta"][0]["hdmi"].toObject();
         QCOMPARE(hdmi["video_latency_ms"].toInt(), 72);
         QVERIFY(hdmi["interlaced_audio_latency_ms"].isNull());
-        QCOMPARE(hdmi["3d"]["vics"].toArray().size(), 2);
+        QCOMPARE(hdmi["three_d"]["vics"].toArray().size(), 2);
     }
 
     // A VSDB shorter than its flags say reads what is there and no further: the fields past its
