@@ -114,7 +114,7 @@ struct CtaEotfs
     bool traditionalHdr = false; // traditional gamma, HDR luminance range
     bool pq = false; // SMPTE ST 2084
     bool hlg = false; // hybrid log-gamma (ITU-R BT.2100)
-    quint8 reservedBits = 0; // bits 4..5, in place
+    quint8 reservedBits = 0; // bits 4..7, in place
 };
 
 struct CtaHdrStatic
@@ -239,8 +239,8 @@ struct CtaHdmiForum
     // DSC_MaxSlices: 0 none, 1..4 up to 1, 2, 4, 8 slices at 340 MHz per slice, 5..7 up to 8, 12,
     // 16 slices at 400 MHz per slice, 8..15 reserved.
     int dscMaxSlices = 0;
-    // DSC_TotalChunkKBytes: the bytes of a line of chunks are (code + 1) * 1024; 0 is given as
-    // not set, as the block leaves it when the sink gives none.
+    // DSC_TotalChunkKBytes: a line of chunks holds up to (code + 1) * 1024 bytes. The describers
+    // say so only for a code above 0, which is how sinks that give none leave the byte.
     int dscTotalChunkKBytes = 0;
 };
 
