@@ -3,6 +3,7 @@
 
 #include "box/BoxResult.h"
 
+#include "edid/HexText.h"
 #include "link/DeviceLink.h"
 
 BoxResult BoxResult::fromLink(
@@ -38,10 +39,7 @@ BoxResult BoxResult::fromLink(
 QString BoxResult::describe() const
 {
     const auto hex = [](quint32 v) {
-        return QStringLiteral("0x%1")
-            .arg(v, 2, 16, QLatin1Char('0'))
-            .toUpper()
-            .replace(QLatin1String("0X"), QLatin1String("0x"));
+        return QStringLiteral("0x") + HexText::number(v, 2, HexText::Case::Upper);
     };
     switch (kind) {
     case Ok:

@@ -3,6 +3,7 @@
 
 #include "box/SignalDescription.h"
 
+#include "edid/HexText.h"
 #include <QCoreApplication>
 #include <iterator>
 
@@ -189,14 +190,7 @@ QString SignalDescription::videoFormatName(unsigned code)
 
 QString SignalDescription::hexList(const quint8 *bytes, int count)
 {
-    QString text;
-    text.reserve(count * 3);
-    for (int i = 0; i < count; ++i) {
-        if (i > 0)
-            text += QLatin1Char(':');
-        text += QStringLiteral("%1").arg(uint(bytes[i]), 2, 16, QLatin1Char('0'));
-    }
-    return text;
+    return HexText::bytes(bytes, count);
 }
 
 SignalDescription SignalDescription::describe(const SignalInfo &s)

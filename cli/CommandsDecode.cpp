@@ -9,6 +9,7 @@
 #include "edid/EdidDecoder.h"
 #include "edid/EdidDescriber.h"
 #include "edid/EdidFile.h"
+#include "edid/JsonWriter.h"
 #include "packets/CecDecoder.h"
 #include "packets/CecDescriber.h"
 #include "packets/HexInput.h"
@@ -70,9 +71,6 @@ void print(const CliSession &session, const QStringList &lines, const QJsonObjec
         CliOutput::line(line);
 }
 
-const char kEdidHeader[8]
-    = { 0, char(0xFF), char(0xFF), char(0xFF), char(0xFF), char(0xFF), char(0xFF), 0 };
-
 } // namespace
 
 namespace Commands {
@@ -99,7 +97,7 @@ int readEdid(const QString &command, const QString &name, QByteArray &bytes)
     }
     // A file without the header (a picture, a settings preset, zeros) would only make a page of
     // nonsense, so it is refused instead.
-    if (!bytes.startsWith(QByteArray(kEdidHeader, sizeof kEdidHeader)))
+    if (!EdidFile::startsWithHeader(bytes))
         return CliOutput::fail(ExitCode::BadData,
             QStringLiteral("%1: %2 holds no EDID table (it does not start with the EDID header)")
                 .arg(command, name));
@@ -109,17 +107,49 @@ int readEdid(const QString &command, const QString &name, QByteArray &bytes)
 int edidDecode(CliSession &session, CommandArgs &args)
 {
     const QString command = QStringLiteral("edid decode");
-    if (const int bad = checkLeftovers(QStringLiteral("edid"), args, 2))
+    if (const int bad = checkLeftovers(QStringLiteral("edid"), args, INT_MAX))
         return bad;
-    if (args.positionals().size() != 2)
-        return usage(QStringLiteral("edid"), QStringLiteral("expected 'edid decode FILE|-'"));
-    QByteArray bytes;
-    if (const int bad = readEdid(command, args.positionals().at(1), bytes))
-        return bad;
-    // The decoder reads anything, with warnings.
-    const EdidDecoded decoded = EdidDecoder::decode(bytes);
-    print(session, EdidDescriber::lines(decoded), EdidDescriber::json(decoded));
-    return ExitCode::Ok;
+    const QStringList names = args.positionals().mid(1);
+    if (names.isEmpty())
+        return usage(QStringLiteral("edid"), QStringLiteral("expected 'edid decode FILE|-...'"));
+    if (names.count(QStringLiteral("-")) > 1)
+        return usage(
+            QStringLiteral("edid"), QStringLiteral("standard input (-) can be read only once"));
+
+    // One table is one answer, as it always was; several are a stream: a heading line before
+    // each table's lines, or one JSON object per line.
+    const bool several = names.size() > 1;
+    int failed = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        const QString &name = names.at(i);
+        QByteArray bytes;
+        if (readEdid(command, name, bytes) != ExitCode::Ok) {
+            ++failed;
+            continue;
+        }
+        const EdidDecoded decoded = EdidDecoder::decode(bytes);
+        if (session.json()) {
+            JsonWriter json(several ? JsonWriter::Compact : JsonWriter::Indented);
+            json.beginObject();
+            json.value("format_version", CliOutput::JSON_FORMAT_VERSION);
+            json.value("file", name);
+            EdidDescriber::writeJson(decoded, json);
+            json.endObject();
+            CliOutput::bytes(json.text() + '\n');
+            continue;
+        }
+        if (several)
+            CliOutput::line((i > 0 ? QStringLiteral("\n==> ") : QStringLiteral("==> ")) + name
+                + QStringLiteral(" <=="));
+        for (const QString &line : EdidDescriber::lines(decoded))
+            CliOutput::line(line);
+    }
+    if (failed && several)
+        CliOutput::warn(QStringLiteral("%1: %2 of %3 files could not be decoded")
+                            .arg(command)
+                            .arg(failed)
+                            .arg(names.size()));
+    return failed ? ExitCode::BadData : ExitCode::Ok;
 }
 
 int infoframeDecode(CliSession &session, CommandArgs &args)

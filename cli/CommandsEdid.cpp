@@ -11,6 +11,7 @@
 #include "edid/EdidChecksum.h"
 #include "edid/EdidFile.h"
 #include "edid/EdidText.h"
+#include "edid/HexText.h"
 #include "protocol/EdidTransfer.h"
 #include "protocol/SettingsTable.h"
 #include "protocol/Words.h"
@@ -78,7 +79,7 @@ int writeTable(const QString &fileName, const EdidImage &table, bool binary)
 
 QString hex2(quint8 byte)
 {
-    return QStringLiteral("%1").arg(uint(byte), 2, 16, QLatin1Char('0')).toUpper();
+    return HexText::number(byte, 2, HexText::Case::Upper);
 }
 
 struct Checksums

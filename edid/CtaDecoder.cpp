@@ -3,7 +3,9 @@
 
 #include "edid/CtaDecoder.h"
 
+#include "edid/CtaBits.h"
 #include "edid/EdidDecoder.h"
+#include "edid/HdmiBlockDecoder.h"
 
 #include <cmath>
 
@@ -17,16 +19,11 @@ enum ExtendedTag {
     ExtVideoCapability = 0,
     ExtColorimetry = 5,
     ExtHdrStatic = 6,
+    ExtHdrDynamic = 7,
     ExtYcbcr420Video = 14,
     ExtYcbcr420Map = 15,
     ExtHdmiForumSink = 0x79,
 };
-
-void warn(DecodeWarnings &w, DecodeWarning::Kind kind, int block, int offset, int value = 0,
-    int expected = 0)
-{
-    w.append(DecodeWarning { kind, block, offset, value, expected });
-}
 
 // A short video descriptor: codes 129..192 are VICs 1..64 marked native; 0, 128, 254 and 255
 // are reserved.
@@ -72,7 +69,7 @@ public:
                 if (shortVideo(p[i], svd))
                     cta.videos.append(svd);
                 else
-                    warn(w, DecodeWarning::ReservedValue, blockIndex, offset + 1 + i, p[i]);
+                    addWarning(w, DecodeWarning::ReservedValue, blockIndex, offset + 1 + i, p[i]);
                 // The 4:2:0 capability map counts every descriptor, reserved ones too.
                 allVideoCodes.append(svd.vic);
             }
@@ -83,7 +80,9 @@ public:
         case TagSpeakers:
             if (length >= 3) {
                 cta.hasSpeakers = true;
-                cta.speakers = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16;
+                CtaBits::read(cta.speakers,
+                    quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16, CtaBits::speakers);
+                cta.speakers.reservedBits = p[2] & 0xE0;
             }
             return;
         case TagExtended:
@@ -100,6 +99,8 @@ public:
 
     void finish()
     {
+        if (cta.hasHdmi)
+            HdmiBlockDecoder::resolveVics(cta.hdmi, allVideoCodes);
         if (!mapPresent)
             return;
         cta.hasYcbcr420Map = true;
@@ -121,64 +122,27 @@ private:
         a.rates = p[1] & 0x7F;
         a.detail = p[2];
         if (a.format == 0)
-            warn(w, DecodeWarning::ReservedValue, blockIndex, offset, p[0]);
+            addWarning(w, DecodeWarning::ReservedValue, blockIndex, offset, p[0]);
         return a;
     }
 
     void vendor(const quint8 *p, int length, int offset)
     {
         if (length < 3) {
-            warn(w, DecodeWarning::TruncatedInput, blockIndex, offset, length, 3);
+            addWarning(w, DecodeWarning::TruncatedInput, blockIndex, offset, length, 3);
             cta.others.append(CtaOtherBlock { TagVendor, -1, 0, length });
             return;
         }
         const quint32 oui = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16;
         if (oui == OUI_HDMI && length >= 5) {
             cta.hasHdmi = true;
-            CtaHdmiVsdb &h = cta.hdmi;
-            h.physicalAddress = quint16(p[3] << 8 | p[4]);
-            if (length >= 6) {
-                h.supportsAi = p[5] & 0x80;
-                h.dc48 = p[5] & 0x40;
-                h.dc36 = p[5] & 0x20;
-                h.dc30 = p[5] & 0x10;
-                h.dcY444 = p[5] & 0x08;
-                h.dviDual = p[5] & 0x01;
-            }
-            if (length >= 7)
-                h.maxTmdsMHz = p[6] * 5;
+            cta.hdmi = HdmiBlockDecoder::vsdb(p + 3, length - 3);
         } else if (oui == OUI_HDMI_FORUM && length >= 5) {
             cta.hasHdmiForum = true;
-            cta.hdmiForum = hdmiForum(p + 3, length - 3, false);
+            cta.hdmiForum = HdmiBlockDecoder::forum(p + 3, length - 3, false);
         } else {
             cta.others.append(CtaOtherBlock { TagVendor, -1, oui, length });
         }
-    }
-
-    // The fields shared by the HDMI Forum VSDB (after its OUI) and the HF-SCDB (after its two
-    // reserved bytes), starting at the version.
-    static CtaHdmiForum hdmiForum(const quint8 *p, int n, bool sinkBlock)
-    {
-        auto at = [p, n](int i) { return i < n ? p[i] : quint8(0); };
-        CtaHdmiForum f;
-        f.sinkCapabilityBlock = sinkBlock;
-        f.version = at(0);
-        f.maxTmdsCharacterRateMHz = at(1) * 5;
-        f.scdcPresent = at(2) & 0x80;
-        f.readRequest = at(2) & 0x40;
-        f.scrambling340 = at(2) & 0x08;
-        f.maxFrlRate = at(3) >> 4;
-        f.dc48_420 = at(3) & 0x04;
-        f.dc36_420 = at(3) & 0x02;
-        f.dc30_420 = at(3) & 0x01;
-        f.allm = at(4) & 0x02;
-        f.vrrMinHz = at(5) & 0x3F;
-        f.vrrMaxHz = (at(5) & 0xC0) << 2 | at(6);
-        f.dsc12 = at(7) & 0x80;
-        f.dscNative420 = at(7) & 0x40;
-        f.dscMaxFrlRate = at(8) >> 4;
-        f.dscMaxSlices = at(8) & 0x0F;
-        return f;
     }
 
     void extended(quint8 extTag, const quint8 *p, int n, int offset)
@@ -187,14 +151,19 @@ private:
         case ExtVideoCapability:
             if (n >= 1) {
                 cta.hasVideoCapability = true;
-                cta.videoCapability = p[0];
+                CtaVideoCapability &c = cta.videoCapability;
+                c.ycbcrQuantisationSelectable = p[0] & 0x80;
+                c.rgbQuantisationSelectable = p[0] & 0x40;
+                c.ptScan = p[0] >> 4 & 3;
+                c.itScan = p[0] >> 2 & 3;
+                c.ceScan = p[0] & 3;
                 return;
             }
             break;
         case ExtColorimetry:
             if (n >= 2) {
                 cta.hasColorimetry = true;
-                cta.colorimetry = quint16(p[0] | p[1] << 8);
+                CtaBits::read(cta.colorimetry, quint32(p[0] | p[1] << 8), CtaBits::colorimetry);
                 return;
             }
             break;
@@ -205,13 +174,17 @@ private:
                 return;
             }
             break;
+        case ExtHdrDynamic:
+            cta.hasHdrDynamic = true;
+            cta.hdrDynamic = hdrDynamic(p, n, offset);
+            return;
         case ExtYcbcr420Video:
             for (int i = 0; i < n; ++i) {
                 CtaShortVideo svd;
                 if (shortVideo(p[i], svd))
                     cta.ycbcr420Only.append(svd.vic);
                 else
-                    warn(w, DecodeWarning::ReservedValue, blockIndex, offset + 2 + i, p[i]);
+                    addWarning(w, DecodeWarning::ReservedValue, blockIndex, offset + 2 + i, p[i]);
             }
             return;
         case ExtYcbcr420Map:
@@ -221,7 +194,7 @@ private:
         case ExtHdmiForumSink:
             if (n >= 3) {
                 cta.hasHdmiForum = true;
-                cta.hdmiForum = hdmiForum(p + 2, n - 2, true);
+                cta.hdmiForum = HdmiBlockDecoder::forum(p + 2, n - 2, true);
                 return;
             }
             break;
@@ -234,8 +207,10 @@ private:
     static CtaHdrStatic hdrStatic(const quint8 *p, int n)
     {
         CtaHdrStatic h;
-        h.eotfs = p[0];
-        h.descriptors = p[1];
+        CtaBits::read(h.eotfs, p[0], CtaBits::eotfs);
+        h.eotfs.reservedBits = p[0] & 0xF0;
+        h.staticMetadataType1 = p[1] & 0x01;
+        h.reservedDescriptors = p[1] & 0xFE;
         h.hasMax = n >= 3;
         h.hasAverage = n >= 4;
         h.hasMin = n >= 5;
@@ -253,6 +228,30 @@ private:
             h.minCdm2 = h.maxCdm2 * ratio * ratio / 100.0;
         }
         return h;
+    }
+
+    // Descriptors of a length byte, a 16-bit type and, for the types that have one, a support byte
+    // with the version in its low bits.
+    QVector<CtaHdrDynamicType> hdrDynamic(const quint8 *p, int n, int offset)
+    {
+        QVector<CtaHdrDynamicType> types;
+        int i = 0;
+        while (i < n) {
+            const int length = p[i];
+            if (length < 2 || i + 1 + length > n) {
+                addWarning(w, DecodeWarning::LengthPastBlock, blockIndex, offset + 2 + i, length,
+                    n - i - 1);
+                break;
+            }
+            CtaHdrDynamicType t;
+            t.type = p[i + 1] | p[i + 2] << 8;
+            t.hasVersion = (t.type == 1 || t.type == 2 || t.type == 4) && length >= 3;
+            if (t.hasVersion)
+                t.version = p[i + 3] & 0x0F;
+            types.append(t);
+            i += 1 + length;
+        }
+        return types;
     }
 
     const quint8 *b;
@@ -282,7 +281,7 @@ CtaBlock CtaDecoder::decode(const quint8 *b, int blockIndex, DecodeWarnings &war
     if (dtdStart == 0)
         return cta; // neither data blocks nor detailed timings
     if (dtdStart < 4 || dtdStart > 127) {
-        warn(warnings, DecodeWarning::LengthPastBlock, blockIndex, 2, dtdStart);
+        addWarning(warnings, DecodeWarning::LengthPastBlock, blockIndex, 2, dtdStart);
         dtdStart = qBound(4, dtdStart, 127);
     }
 
@@ -292,7 +291,7 @@ CtaBlock CtaDecoder::decode(const quint8 *b, int blockIndex, DecodeWarnings &war
     while (cta.revision >= 3 && offset < dtdStart) {
         int length = b[offset] & 0x1F;
         if (offset + 1 + length > dtdStart) {
-            warn(warnings, DecodeWarning::LengthPastBlock, blockIndex, offset, length,
+            addWarning(warnings, DecodeWarning::LengthPastBlock, blockIndex, offset, length,
                 dtdStart - offset - 1);
             length = dtdStart - offset - 1;
         }

@@ -3,10 +3,11 @@
 
 #include "edid/CtaDescriber.h"
 
+#include "edid/CtaBits.h"
 #include "edid/CtaVideoFormats.h"
 #include "edid/EdidDescriber.h"
-
-#include <QJsonArray>
+#include "edid/HdmiDescriber.h"
+#include "edid/HexText.h"
 
 namespace {
 
@@ -14,265 +15,254 @@ const char *const kAudioFormats[16]
     = { "Reserved", "Linear PCM", "AC-3", "MPEG-1", "MP3", "MPEG-2", "AAC LC", "DTS", "ATRAC",
           "One Bit Audio", "Enhanced AC-3", "DTS-HD", "MAT (MLP)", "DST", "WMA Pro", "Extended" };
 const char *const kRates[7] = { "32", "44.1", "48", "88.2", "96", "176.4", "192" };
-const char *const kSpeakers[24] = { "FL/FR", "LFE1", "FC", "BL/BR", "BC", "FLc/FRc", "RLC/RRC",
-    "FLw/FRw", "TpFL/TpFR", "TpC", "TpFC", "LS/RS", "LFE2", "TpBC", "SiL/SiR", "TpSiL/TpSiR",
-    "TpBL/TpBR", "BtFC", "BtFL/BtFR", "TpLS/TpRS", nullptr, nullptr, nullptr, nullptr };
-const char *const kEotfs[6]
-    = { "SDR", "traditional HDR", "SMPTE ST 2084 (PQ)", "HLG", "reserved 4", "reserved 5" };
-const char *const kColorimetry[16]
-    = { "xvYCC601", "xvYCC709", "sYCC601", "opYCC601", "opRGB", "BT2020cYCC", "BT2020YCC",
-          "BT2020RGB", "MD0", "MD1", "MD2", "MD3", nullptr, nullptr, "ICtCp", "DCI-P3" };
 const char *const kScan[4]
     = { "no data", "always overscanned", "always underscanned", "over- and underscan" };
-const char *const kFrl[7] = { "none", "3 Gbit/s on 3 lanes", "6 Gbit/s on 3 lanes",
-    "6 Gbit/s on 4 lanes", "8 Gbit/s on 4 lanes", "10 Gbit/s on 4 lanes", "12 Gbit/s on 4 lanes" };
 
-QStringList bitNames(quint32 bits, const char *const *names, int count)
+QLatin1String yesNo(bool on)
 {
-    QStringList list;
-    for (int i = 0; i < count; ++i) {
-        if (!(bits >> i & 1))
-            continue;
-        list << (names[i] ? QString::fromLatin1(names[i]) : QStringLiteral("bit %1").arg(i));
-    }
-    return list;
+    return on ? QLatin1String("yes") : QLatin1String("no");
 }
 
-QString frlText(int rate)
+// The names of the flags set, in bit order, then "<reserved> N" for each reserved bit set.
+template <typename Flags, std::size_t N>
+QStringList flagNames(const Flags &flags, const CtaFlagBit<Flags> (&table)[N],
+    quint32 reservedBits = 0, QLatin1String reservedWord = QLatin1String("bit"))
 {
-    return rate < 7 ? QString::fromLatin1(kFrl[rate]) : QStringLiteral("reserved %1").arg(rate);
+    QStringList names;
+    for (const CtaFlagBit<Flags> &b : table)
+        if (flags.*b.field)
+            names << QLatin1String(b.name);
+    for (int bit = 0; bit < 32; ++bit)
+        if (reservedBits >> bit & 1)
+            names << reservedWord % QLatin1Char(' ') % Decimal(bit).text();
+    return names;
+}
+
+// A list of names: one line after `label`, joined by `separator`, and a JSON array of them.
+void nameList(const char *key, QLatin1String label, const QStringList &names,
+    QLatin1String separator, Description &out)
+{
+    out.line(label % names.join(separator));
+    out.beginArray(key);
+    for (const QString &name : names)
+        out.element(name);
+    out.endArray();
 }
 
 QString audioText(const CtaShortAudio &a)
 {
-    QString text = QStringLiteral("%1, %2 channels, %3 kHz")
-                       .arg(QString::fromLatin1(kAudioFormats[a.format & 0x0F]))
-                       .arg(a.channels)
-                       .arg(bitNames(a.rates, kRates, 7).join(QLatin1Char(' ')));
+    QStringList rates;
+    for (int i = 0; i < 7; ++i)
+        if (a.rates >> i & 1)
+            rates << QLatin1String(kRates[i]);
+    QString text = QLatin1String(kAudioFormats[a.format & 0x0F]) % QLatin1String(", ")
+        % Decimal(a.channels).text() % QLatin1String(" channels, ") % rates.join(QLatin1Char(' '))
+        % QLatin1String(" kHz");
     if (a.format == 1) {
         QStringList depths;
         for (int i = 0; i < 3; ++i)
             if (a.detail >> i & 1)
                 depths << QString::number(16 + 4 * i);
-        text += QStringLiteral(", %1 bit").arg(depths.join(QLatin1Char(' ')));
+        text += QLatin1String(", ") % depths.join(QLatin1Char(' ')) % QLatin1String(" bit");
     } else if (a.format >= 2 && a.format <= 8) {
-        text += QStringLiteral(", up to %1 kbit/s").arg(a.detail * 8);
+        text += QLatin1String(", up to ") % Decimal(a.detail * 8).text() % QLatin1String(" kbit/s");
     }
     return text;
 }
 
 QString luminanceText(double cdm2)
 {
-    return QString::number(cdm2, 'f', 3) + QStringLiteral(" cd/m2");
+    return QString::number(cdm2, 'f', 3) % QLatin1String(" cd/m2");
 }
 
-QStringList hdmiFlags(const CtaHdmiVsdb &h)
+// "97 (3840x2160p 60 Hz 16:9), ..." and the VICs as a JSON array.
+void vicList(const char *key, QLatin1String label, const QVector<int> &vics, Description &out)
 {
-    QStringList flags;
-    const bool bits[6] = { h.supportsAi, h.dc48, h.dc36, h.dc30, h.dcY444, h.dviDual };
-    const char *const names[6]
-        = { "AI", "DC 48 bit", "DC 36 bit", "DC 30 bit", "DC Y444", "DVI dual link" };
-    for (int i = 0; i < 6; ++i)
-        if (bits[i])
-            flags << QString::fromLatin1(names[i]);
-    return flags;
-}
-
-void hdmiLines(const CtaHdmiVsdb &h, QStringList &out)
-{
-    const QStringList flags = hdmiFlags(h);
-    out << QStringLiteral("  HDMI VSDB: physical address %1")
-               .arg(EdidDescriber::physicalAddressText(h.physicalAddress));
-    if (h.maxTmdsMHz)
-        out << QStringLiteral("    Max TMDS clock: %1 MHz").arg(h.maxTmdsMHz);
-    if (!flags.isEmpty())
-        out << QStringLiteral("    Supports: %1").arg(flags.join(QStringLiteral(", ")));
-}
-
-void forumLines(const CtaHdmiForum &f, QStringList &out)
-{
-    out << QStringLiteral("  %1, version %2")
-               .arg(f.sinkCapabilityBlock ? QStringLiteral("HDMI Forum SCDB")
-                                          : QStringLiteral("HDMI Forum VSDB"))
-               .arg(f.version);
-    if (f.maxTmdsCharacterRateMHz)
-        out << QStringLiteral("    Max TMDS character rate: %1 MHz").arg(f.maxTmdsCharacterRateMHz);
-    out << QStringLiteral("    SCDC: %1")
-               .arg(f.scdcPresent ? QStringLiteral("yes") : QStringLiteral("no"));
-    out << QStringLiteral("    Max FRL rate: %1").arg(frlText(f.maxFrlRate));
-    if (f.allm)
-        out << QStringLiteral("    Auto low-latency mode");
-    // A zero maximum means the sink gives none (it then follows the timing's own rate).
-    if (f.vrrMinHz)
-        out << QStringLiteral("    VRR minimum: %1 Hz").arg(f.vrrMinHz);
-    if (f.vrrMaxHz)
-        out << QStringLiteral("    VRR maximum: %1 Hz").arg(f.vrrMaxHz);
-    if (f.dsc12) {
-        // Slice counts by code; codes 4 and 5 differ in the pixel rate per slice (340 or 400 MHz).
-        static const int slices[8] = { 0, 1, 2, 4, 8, 8, 12, 16 };
-        out << QStringLiteral("    DSC 1.2: max FRL %1, up to %2 slices")
-                   .arg(frlText(f.dscMaxFrlRate))
-                   .arg(slices[f.dscMaxSlices & 7]);
+    if (out.wantsLines()) {
+        QString text = label;
+        for (int i = 0; i < vics.size(); ++i)
+            text += (i ? QLatin1String(", ") : QLatin1String()) % Decimal(vics[i]).text()
+                % QLatin1String(" (") % CtaVideoFormats::name(vics[i]) % QLatin1Char(')');
+        out.line(text);
     }
-}
-
-QString vicList(const QVector<int> &vics)
-{
-    QStringList names;
+    out.beginArray(key);
     for (int vic : vics)
-        names << QStringLiteral("%1 (%2)").arg(vic).arg(CtaVideoFormats::name(vic));
-    return names.join(QStringLiteral(", "));
+        out.element(vic);
+    out.endArray();
 }
 
-QJsonArray intArray(const QVector<int> &values)
+void videos(const QVector<CtaShortVideo> &videos, Description &out)
 {
-    QJsonArray a;
-    for (int v : values)
-        a.append(v);
-    return a;
+    out.beginArray("videos");
+    for (const CtaShortVideo &v : videos) {
+        const QString name = CtaVideoFormats::name(v.vic);
+        out.line(QLatin1String("  VIC ") % Decimal(v.vic).text() % QLatin1String(": ") % name
+            % (v.native ? QLatin1String(" (native)") : QLatin1String()));
+        out.beginObject();
+        out.field("vic", v.vic);
+        out.field("name", name);
+        out.field("native", v.native);
+        out.endObject();
+    }
+    out.endArray();
 }
 
-// Made for the VICs a table lists, when it lists them: a cache of every possible object would cost
-// a one-table run more than it saves.
-QJsonObject videoJson(const CtaShortVideo &v)
+void hdrStatic(const CtaHdrStatic &h, Description &out)
 {
-    return QJsonObject { { QStringLiteral("vic"), v.vic },
-        { QStringLiteral("name"), CtaVideoFormats::name(v.vic) },
-        { QStringLiteral("native"), v.native } };
+    out.beginObject("hdr_static");
+    nameList("eotfs", QLatin1String("  HDR static metadata: "),
+        flagNames(h.eotfs, CtaBits::eotfs, h.eotfs.reservedBits, QLatin1String("reserved")),
+        QLatin1String(", "), out);
+    // The static metadata descriptor types: type 1 is the only one defined.
+    QStringList types;
+    out.beginArray("static_metadata_types");
+    for (int bit = 0; bit < 8; ++bit) {
+        const bool set = bit == 0 ? h.staticMetadataType1 : h.reservedDescriptors >> bit & 1;
+        if (!set)
+            continue;
+        types << QString::number(bit + 1);
+        out.element(bit + 1);
+    }
+    out.endArray();
+    if (!types.isEmpty())
+        out.line(QLatin1String("    Static metadata types: ") % types.join(QLatin1String(", ")));
+    if (h.hasMax) {
+        out.line(QLatin1String("    Max luminance: ") % luminanceText(h.maxCdm2));
+        out.field("max_cdm2", h.maxCdm2);
+    }
+    if (h.hasAverage) {
+        out.line(QLatin1String("    Max frame-average luminance: ") % luminanceText(h.averageCdm2));
+        out.field("average_cdm2", h.averageCdm2);
+    }
+    if (h.hasMin) {
+        out.line(QLatin1String("    Min luminance: ") % luminanceText(h.minCdm2));
+        out.field("min_cdm2", h.minCdm2);
+    }
+    out.endObject();
+}
+
+void hdrDynamic(const QVector<CtaHdrDynamicType> &types, Description &out)
+{
+    QStringList words;
+    out.beginArray("hdr_dynamic");
+    for (const CtaHdrDynamicType &t : types) {
+        words << QLatin1String("type ") % Decimal(t.type).text()
+                % (t.hasVersion ? QLatin1String(" version ") % Decimal(t.version).text()
+                                : QString());
+        out.beginObject();
+        out.field("type", t.type);
+        if (t.hasVersion)
+            out.field("version", t.version);
+        out.endObject();
+    }
+    out.endArray();
+    out.line(QLatin1String("  HDR dynamic metadata: ") % words.join(QLatin1String(", ")));
+}
+
+void videoCapability(const CtaVideoCapability &c, Description &out)
+{
+    const QLatin1String pt(kScan[c.ptScan & 3]), it(kScan[c.itScan & 3]), ce(kScan[c.ceScan & 3]);
+    out.line(QLatin1String("  Video capability: quantisation range selectable YCbCr ")
+        % yesNo(c.ycbcrQuantisationSelectable) % QLatin1String(", RGB ")
+        % yesNo(c.rgbQuantisationSelectable) % QLatin1String("; PT ") % pt % QLatin1String(", IT ")
+        % it % QLatin1String(", CE ") % ce);
+    // The byte as it always was, and what it says.
+    out.field("video_capability", int(c.byte()));
+    out.beginObject("video_capability_decoded");
+    out.field("ycbcr_quantisation_selectable", c.ycbcrQuantisationSelectable);
+    out.field("rgb_quantisation_selectable", c.rgbQuantisationSelectable);
+    out.field("pt_scan", pt);
+    out.field("it_scan", it);
+    out.field("ce_scan", ce);
+    out.endObject();
+}
+
+void otherBlocks(const QVector<CtaOtherBlock> &others, Description &out)
+{
+    out.beginArray("other_blocks");
+    for (const CtaOtherBlock &o : others) {
+        if (o.extendedTag >= 0)
+            out.line(QLatin1String("  Data block, extended tag ") % Decimal(o.extendedTag).text()
+                % QLatin1String(", ") % Decimal(o.length).text() % QLatin1String(" bytes"));
+        else if (o.tag == 3)
+            out.line(QLatin1String("  Vendor-specific block, OUI ") % HexText::number(o.oui, 6)
+                % QLatin1String(", ") % Decimal(o.length).text() % QLatin1String(" bytes"));
+        else
+            out.line(QLatin1String("  Data block, tag ") % Decimal(o.tag).text()
+                % QLatin1String(", ") % Decimal(o.length).text() % QLatin1String(" bytes"));
+        out.beginObject();
+        out.field("tag", o.tag);
+        if (o.extendedTag >= 0)
+            out.field("extended_tag", o.extendedTag);
+        if (o.tag == 3)
+            out.field("oui", HexText::number(o.oui, 6));
+        out.field("length", o.length);
+        out.endObject();
+    }
+    out.endArray();
 }
 
 } // namespace
 
-QStringList CtaDescriber::eotfNames(quint8 eotfs)
+QStringList CtaDescriber::eotfNames(const CtaEotfs &eotfs)
 {
-    return bitNames(eotfs, kEotfs, 6);
+    return flagNames(eotfs, CtaBits::eotfs, eotfs.reservedBits, QLatin1String("reserved"));
 }
 
-QStringList CtaDescriber::lines(const CtaBlock &cta)
+void CtaDescriber::describe(const CtaBlock &cta, Description &out)
 {
-    QStringList out;
-    out << QStringLiteral("Block %1: CTA-861 extension, revision %2")
-               .arg(cta.blockIndex)
-               .arg(cta.revision);
-    out << QStringLiteral(
-        "  Underscan %1, basic audio %2, YCbCr 4:4:4 %3, YCbCr 4:2:2 %4, %5 native timings")
-               .arg(cta.underscan ? "yes" : "no", cta.basicAudio ? "yes" : "no",
-                   cta.ycbcr444 ? "yes" : "no", cta.ycbcr422 ? "yes" : "no")
-               .arg(cta.nativeTimings);
-    // Plain concatenation: a table lists dozens of VICs and arg() parses its pattern each time.
-    for (const CtaShortVideo &v : cta.videos)
-        out << QLatin1String("  VIC ") + QString::number(v.vic) + QLatin1String(": ")
-                + CtaVideoFormats::name(v.vic)
-                + (v.native ? QLatin1String(" (native)") : QLatin1String());
-    for (const CtaShortAudio &a : cta.audios)
-        out << QStringLiteral("  Audio: %1").arg(audioText(a));
+    out.line(QLatin1String("Block ") % Decimal(cta.blockIndex).text()
+        % QLatin1String(": CTA-861 extension, revision ") % Decimal(cta.revision).text());
+    out.line(QLatin1String("  Underscan ") % yesNo(cta.underscan) % QLatin1String(", basic audio ")
+        % yesNo(cta.basicAudio) % QLatin1String(", YCbCr 4:4:4 ") % yesNo(cta.ycbcr444)
+        % QLatin1String(", YCbCr 4:2:2 ") % yesNo(cta.ycbcr422) % QLatin1String(", ")
+        % Decimal(cta.nativeTimings).text() % QLatin1String(" native timings"));
+    out.beginObject();
+    out.field("block", cta.blockIndex);
+    out.field("revision", cta.revision);
+    out.field("underscan", cta.underscan);
+    out.field("basic_audio", cta.basicAudio);
+    out.field("ycbcr444", cta.ycbcr444);
+    out.field("ycbcr422", cta.ycbcr422);
+    out.field("native_timings", cta.nativeTimings);
+    videos(cta.videos, out);
+    out.beginArray("audio");
+    for (const CtaShortAudio &a : cta.audios) {
+        const QString text = audioText(a);
+        out.line(QLatin1String("  Audio: ") % text);
+        out.element(text);
+    }
+    out.endArray();
     if (cta.hasSpeakers)
-        out << QStringLiteral("  Speakers: %1")
-                   .arg(bitNames(cta.speakers, kSpeakers, 24).join(QLatin1Char(' ')));
+        nameList("speakers", QLatin1String("  Speakers: "),
+            flagNames(cta.speakers, CtaBits::speakers, quint32(cta.speakers.reservedBits) << 16),
+            QLatin1String(" "), out);
     if (cta.hasHdmi)
-        hdmiLines(cta.hdmi, out);
+        HdmiDescriber::vsdb(cta.hdmi, out);
     if (cta.hasHdmiForum)
-        forumLines(cta.hdmiForum, out);
-    if (cta.hasHdrStatic) {
-        const CtaHdrStatic &h = cta.hdrStatic;
-        out << QStringLiteral("  HDR static metadata: %1")
-                   .arg(eotfNames(h.eotfs).join(QStringLiteral(", ")));
-        if (h.hasMax)
-            out << QStringLiteral("    Max luminance: %1").arg(luminanceText(h.maxCdm2));
-        if (h.hasAverage)
-            out << QStringLiteral("    Max frame-average luminance: %1")
-                       .arg(luminanceText(h.averageCdm2));
-        if (h.hasMin)
-            out << QStringLiteral("    Min luminance: %1").arg(luminanceText(h.minCdm2));
-    }
+        HdmiDescriber::forum(cta.hdmiForum, out);
+    if (cta.hasHdrStatic)
+        hdrStatic(cta.hdrStatic, out);
+    if (cta.hasHdrDynamic)
+        hdrDynamic(cta.hdrDynamic, out);
     if (cta.hasColorimetry)
-        out << QStringLiteral("  Colorimetry: %1")
-                   .arg(bitNames(cta.colorimetry, kColorimetry, 16).join(QLatin1Char(' ')));
-    if (cta.hasVideoCapability) {
-        const quint8 c = cta.videoCapability;
-        out << QStringLiteral("  Video capability: quantisation range selectable YCbCr %1, RGB %2; "
-                              "PT %3, IT %4, CE %5")
-                   .arg(c & 0x80 ? "yes" : "no", c & 0x40 ? "yes" : "no")
-                   .arg(QString::fromLatin1(kScan[c >> 4 & 3]),
-                       QString::fromLatin1(kScan[c >> 2 & 3]), QString::fromLatin1(kScan[c & 3]));
-    }
-    if (!cta.ycbcr420Only.isEmpty())
-        out << QStringLiteral("  YCbCr 4:2:0 only: %1").arg(vicList(cta.ycbcr420Only));
-    if (cta.hasYcbcr420Map)
-        out << QStringLiteral("  YCbCr 4:2:0 also: %1").arg(vicList(cta.ycbcr420Capable));
-    for (const CtaOtherBlock &o : cta.others) {
-        if (o.extendedTag >= 0)
-            out << QStringLiteral("  Data block, extended tag %1, %2 bytes")
-                       .arg(o.extendedTag)
-                       .arg(o.length);
-        else if (o.tag == 3)
-            out << QStringLiteral("  Vendor-specific block, OUI %1, %2 bytes")
-                       .arg(o.oui, 6, 16, QLatin1Char('0'))
-                       .arg(o.length);
-        else
-            out << QStringLiteral("  Data block, tag %1, %2 bytes").arg(o.tag).arg(o.length);
-    }
-    for (const EdidDetailedTiming &t : cta.detailedTimings)
-        out << QStringLiteral("  Detailed timing: %1").arg(EdidDescriber::timingText(t));
-    return out;
-}
-
-QJsonObject CtaDescriber::json(const CtaBlock &cta)
-{
-    QJsonObject o;
-    o[QStringLiteral("block")] = cta.blockIndex;
-    o[QStringLiteral("revision")] = cta.revision;
-    QJsonArray videos;
-    for (const CtaShortVideo &v : cta.videos)
-        videos.append(videoJson(v));
-    o[QStringLiteral("videos")] = videos;
-    QJsonArray audios;
-    for (const CtaShortAudio &a : cta.audios)
-        audios.append(audioText(a));
-    o[QStringLiteral("audio")] = audios;
-    if (cta.hasSpeakers)
-        o[QStringLiteral("speakers")]
-            = QJsonArray::fromStringList(bitNames(cta.speakers, kSpeakers, 24));
-    if (cta.hasHdmi) {
-        o[QStringLiteral("hdmi")] = QJsonObject {
-            { QStringLiteral("physical_address"),
-                EdidDescriber::physicalAddressText(cta.hdmi.physicalAddress) },
-            { QStringLiteral("max_tmds_mhz"), cta.hdmi.maxTmdsMHz },
-            { QStringLiteral("supports"), QJsonArray::fromStringList(hdmiFlags(cta.hdmi)) },
-        };
-    }
-    if (cta.hasHdmiForum) {
-        const CtaHdmiForum &f = cta.hdmiForum;
-        o[QStringLiteral("hdmi_forum")] = QJsonObject {
-            { QStringLiteral("version"), f.version },
-            { QStringLiteral("max_tmds_character_rate_mhz"), f.maxTmdsCharacterRateMHz },
-            { QStringLiteral("scdc"), f.scdcPresent },
-            { QStringLiteral("max_frl"), frlText(f.maxFrlRate) },
-            { QStringLiteral("dsc12"), f.dsc12 },
-        };
-    }
-    if (cta.hasHdrStatic) {
-        const CtaHdrStatic &h = cta.hdrStatic;
-        QJsonObject hdr { { QStringLiteral("eotfs"),
-            QJsonArray::fromStringList(eotfNames(h.eotfs)) } };
-        if (h.hasMax)
-            hdr[QStringLiteral("max_cdm2")] = h.maxCdm2;
-        if (h.hasAverage)
-            hdr[QStringLiteral("average_cdm2")] = h.averageCdm2;
-        if (h.hasMin)
-            hdr[QStringLiteral("min_cdm2")] = h.minCdm2;
-        o[QStringLiteral("hdr_static")] = hdr;
-    }
-    if (cta.hasColorimetry)
-        o[QStringLiteral("colorimetry")]
-            = QJsonArray::fromStringList(bitNames(cta.colorimetry, kColorimetry, 16));
+        nameList("colorimetry", QLatin1String("  Colorimetry: "),
+            flagNames(cta.colorimetry, CtaBits::colorimetry), QLatin1String(" "), out);
     if (cta.hasVideoCapability)
-        o[QStringLiteral("video_capability")] = int(cta.videoCapability);
-    o[QStringLiteral("ycbcr420_only")] = intArray(cta.ycbcr420Only);
-    o[QStringLiteral("ycbcr420_capable")] = intArray(cta.ycbcr420Capable);
-    QJsonArray timings;
-    for (const EdidDetailedTiming &t : cta.detailedTimings)
-        timings.append(EdidDescriber::timingText(t));
-    o[QStringLiteral("detailed_timings")] = timings;
-    return o;
+        videoCapability(cta.videoCapability, out);
+    // The two 4:2:0 lists are in the JSON always, in the lines when the blocks are there.
+    Description jsonOnly(nullptr, out.json());
+    vicList("ycbcr420_only", QLatin1String("  YCbCr 4:2:0 only: "), cta.ycbcr420Only,
+        cta.ycbcr420Only.isEmpty() ? jsonOnly : out);
+    vicList("ycbcr420_capable", QLatin1String("  YCbCr 4:2:0 also: "), cta.ycbcr420Capable,
+        cta.hasYcbcr420Map ? out : jsonOnly);
+    otherBlocks(cta.others, out);
+    out.beginArray("detailed_timings");
+    for (const EdidDetailedTiming &t : cta.detailedTimings) {
+        const QString text = EdidDescriber::timingText(t);
+        out.line(QLatin1String("  Detailed timing: ") % text);
+        out.element(text);
+    }
+    out.endArray();
+    out.endObject();
 }

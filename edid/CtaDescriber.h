@@ -3,18 +3,18 @@
 
 #pragma once
 
+#include "edid/Description.h"
 #include "edid/EdidDecoded.h"
 
-#include <QJsonObject>
 #include <QStringList>
 
-// Puts one decoded CTA-861 extension block into words (EdidDescriber calls it per block).
+// Puts one decoded CTA-861 extension block into words and JSON, as the next element of the open
+// array (EdidDescriber's walk calls it per block).
 namespace CtaDescriber {
 
-QStringList lines(const CtaBlock &cta);
-QJsonObject json(const CtaBlock &cta);
+void describe(const CtaBlock &cta, Description &out);
 
-// Names of the bits set in the HDR static metadata block's EOTF byte.
-QStringList eotfNames(quint8 eotfs);
+// Names of the transfer functions of the HDR static metadata block.
+QStringList eotfNames(const CtaEotfs &eotfs);
 
 } // namespace CtaDescriber

@@ -33,3 +33,10 @@ struct DecodeWarning
 };
 
 using DecodeWarnings = QVector<DecodeWarning>;
+
+// How every decoder records a problem.
+inline void addWarning(DecodeWarnings &warnings, DecodeWarning::Kind kind, int block, int offset,
+    int value = 0, int expected = 0)
+{
+    warnings.append(DecodeWarning { kind, block, offset, value, expected });
+}

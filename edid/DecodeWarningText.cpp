@@ -3,12 +3,9 @@
 
 #include "edid/DecodeWarningText.h"
 
-namespace {
+#include "edid/HexText.h"
 
-QString hex(int value)
-{
-    return QStringLiteral("0x%1").arg(value & 0xFF, 2, 16, QLatin1Char('0'));
-}
+namespace {
 
 QString where(const DecodeWarning &w)
 {
@@ -34,6 +31,11 @@ QString DecodeWarningText::describe(const DecodeWarning &w)
     case DecodeWarning::OddSize:
         return QStringLiteral("Size %1 is not a multiple of 128 bytes").arg(w.value);
     case DecodeWarning::TooLarge:
+        // An EDID names the blocks it stops at; a message has no blocks, only a largest size.
+        if (w.block < 0)
+            return QStringLiteral("%1 bytes, more than the %2 a message can have")
+                .arg(w.value)
+                .arg(w.expected);
         return QStringLiteral("Only the first %1 blocks of %2 bytes are decoded")
             .arg(w.block)
             .arg(w.value);
@@ -41,19 +43,19 @@ QString DecodeWarningText::describe(const DecodeWarning &w)
         return QStringLiteral("The EDID header pattern is wrong");
     case DecodeWarning::BadChecksum:
         return QStringLiteral("Checksum %1 should be %2%3")
-            .arg(hex(w.value), hex(w.expected), where(w));
+            .arg(HexText::byte(w.value), HexText::byte(w.expected), where(w));
     case DecodeWarning::ExtensionCountMismatch:
         return QStringLiteral("Block 0 announces %1 extension blocks, %2 are present")
             .arg(w.value)
             .arg(w.expected);
     case DecodeWarning::ReservedValue:
-        return QStringLiteral("Reserved value %1%2").arg(hex(w.value), where(w));
+        return QStringLiteral("Reserved value %1%2").arg(HexText::byte(w.value), where(w));
     case DecodeWarning::LengthPastBlock:
         return QStringLiteral("Length %1 reaches past the end%2").arg(w.value).arg(where(w));
     case DecodeWarning::BadManufacturer:
         return QStringLiteral("Manufacturer letter code %1 is not A to Z").arg(w.value);
     case DecodeWarning::UnknownType:
-        return QStringLiteral("Unknown InfoFrame type %1").arg(hex(w.value));
+        return QStringLiteral("Unknown InfoFrame type %1").arg(HexText::byte(w.value));
     case DecodeWarning::LengthMismatch:
         return QStringLiteral("Length byte says %1 bytes, %2 are present")
             .arg(w.value)

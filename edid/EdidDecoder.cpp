@@ -4,6 +4,7 @@
 #include "edid/EdidDecoder.h"
 
 #include "edid/CtaDecoder.h"
+#include "edid/DisplayIdDecoder.h"
 #include "edid/EdidChecksum.h"
 #include "edid/EdidImage.h"
 
@@ -15,21 +16,13 @@ namespace {
 
 using Block = std::array<quint8, 128>;
 
-const quint8 kHeader[8] = { 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00 };
-
-void warn(DecodeWarnings &w, DecodeWarning::Kind kind, int block, int offset, int value = 0,
-    int expected = 0)
-{
-    w.append(DecodeWarning { kind, block, offset, value, expected });
-}
-
 QString manufacturerId(quint16 packed, DecodeWarnings &warnings)
 {
     QString id;
     for (int shift : { 10, 5, 0 }) {
         const int letter = (packed >> shift) & 0x1F;
         if (letter < 1 || letter > 26) {
-            warn(warnings, DecodeWarning::BadManufacturer, 0, 8, letter);
+            addWarning(warnings, DecodeWarning::BadManufacturer, 0, 8, letter);
             id += QLatin1Char('?');
         } else {
             id += QLatin1Char(char('A' + letter - 1));
@@ -107,9 +100,9 @@ EdidStandardTiming standardTiming(quint8 first, quint8 second, int revision)
 EdidBaseBlock decodeBase(const Block &b, DecodeWarnings &warnings)
 {
     EdidBaseBlock base;
-    base.headerOk = std::equal(kHeader, kHeader + 8, b.begin());
+    base.headerOk = std::equal(EDID_HEADER.begin(), EDID_HEADER.end(), b.begin());
     if (!base.headerOk)
-        warn(warnings, DecodeWarning::BadHeader, 0, 0);
+        addWarning(warnings, DecodeWarning::BadHeader, 0, 0);
     base.manufacturer = manufacturerId(quint16(b[8] << 8 | b[9]), warnings);
     base.productCode = quint16(b[10] | b[11] << 8);
     base.serialNumber
@@ -126,7 +119,7 @@ EdidBaseBlock decodeBase(const Block &b, DecodeWarnings &warnings)
         if (b[i] == 0x01 && b[i + 1] == 0x01)
             continue; // unused slot
         if (b[i] == 0x00) {
-            warn(warnings, DecodeWarning::ReservedValue, 0, i, 0);
+            addWarning(warnings, DecodeWarning::ReservedValue, 0, i, 0);
             continue;
         }
         base.standardTimings.append(standardTiming(b[i], b[i + 1], base.revision));
@@ -179,14 +172,14 @@ EdidDecoded EdidDecoder::decode(const QByteArray &bytes)
     out.inputSize = int(bytes.size());
     DecodeWarnings &warnings = out.warnings;
     if (bytes.size() < EDID_BLOCK_SIZE)
-        warn(warnings, DecodeWarning::TruncatedInput, 0, int(bytes.size()), int(bytes.size()),
+        addWarning(warnings, DecodeWarning::TruncatedInput, 0, int(bytes.size()), int(bytes.size()),
             EDID_BLOCK_SIZE);
     else if (bytes.size() % EDID_BLOCK_SIZE)
-        warn(warnings, DecodeWarning::OddSize, -1, -1, int(bytes.size()));
+        addWarning(warnings, DecodeWarning::OddSize, -1, -1, int(bytes.size()));
 
     int blockCount = qMax(1, int((bytes.size() + EDID_BLOCK_SIZE - 1) / EDID_BLOCK_SIZE));
     if (blockCount > MAX_BLOCKS) {
-        warn(warnings, DecodeWarning::TooLarge, MAX_BLOCKS, -1, int(bytes.size()));
+        addWarning(warnings, DecodeWarning::TooLarge, MAX_BLOCKS, -1, int(bytes.size()));
         blockCount = MAX_BLOCKS;
     }
 
@@ -208,18 +201,21 @@ EdidDecoded EdidDecoder::decode(const QByteArray &bytes)
         state.expected = edidChecksum(b.data());
         out.blocks.append(state);
         if (state.complete && !state.checksumOk())
-            warn(warnings, DecodeWarning::BadChecksum, index, 127, state.checksum, state.expected);
+            addWarning(
+                warnings, DecodeWarning::BadChecksum, index, 127, state.checksum, state.expected);
         if (!state.complete && index > 0)
-            warn(warnings, DecodeWarning::TruncatedInput, index, qMax(0, available), available,
-                EDID_BLOCK_SIZE);
+            addWarning(warnings, DecodeWarning::TruncatedInput, index, qMax(0, available),
+                available, EDID_BLOCK_SIZE);
 
         if (index == 0)
             out.base = decodeBase(b, warnings);
-        else if (b[0] == 0x02)
+        else if (b[0] == CTA_EXTENSION_TAG)
             out.cta.append(CtaDecoder::decode(b.data(), index, warnings));
+        else if (b[0] == DISPLAYID_EXTENSION_TAG)
+            out.displayId.append(DisplayIdDecoder::decode(b.data(), index, warnings));
     }
     if (out.base.extensionCount != blockCount - 1 && blockCount < MAX_BLOCKS)
-        warn(warnings, DecodeWarning::ExtensionCountMismatch, 0, 126, out.base.extensionCount,
+        addWarning(warnings, DecodeWarning::ExtensionCountMismatch, 0, 126, out.base.extensionCount,
             blockCount - 1);
     return out;
 }

@@ -14,6 +14,9 @@ namespace EdidDecoder {
 
 // Blocks past this many are not looked at (a warning says so); real tables have at most four.
 constexpr int MAX_BLOCKS = 256;
+// The tags of the extension blocks the decoder reads.
+constexpr quint8 CTA_EXTENSION_TAG = 0x02;
+constexpr quint8 DISPLAYID_EXTENSION_TAG = 0x70;
 
 EdidDecoded decode(const QByteArray &bytes);
 

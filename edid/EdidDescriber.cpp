@@ -5,8 +5,11 @@
 
 #include "edid/CtaDescriber.h"
 #include "edid/DecodeWarningText.h"
+#include "edid/DisplayIdDescriber.h"
+#include "edid/EdidDecoder.h"
+#include "edid/HexText.h"
 
-#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace {
 
@@ -16,175 +19,233 @@ const char *const kEstablished[17] = { "720x400 70 Hz", "720x400 88 Hz", "640x48
     "800x600 72 Hz", "800x600 75 Hz", "832x624 75 Hz", "1024x768i 87 Hz", "1024x768 60 Hz",
     "1024x768 70 Hz", "1024x768 75 Hz", "1280x1024 75 Hz", "1152x870 75 Hz" };
 
-QStringList establishedNames(quint32 bits)
-{
-    QStringList names;
-    for (int i = 0; i < 17; ++i)
-        if (bits >> (23 - i) & 1)
-            names << QString::fromLatin1(kEstablished[i]);
-    return names;
-}
-
-QString detailedText(const EdidDetailedTiming &t)
-{
-    return QStringLiteral("%1, %2 MHz, blanking %3/%4, sync %5+%6/%7+%8, image %9x%10 mm")
-        .arg(EdidDescriber::timingText(t))
-        .arg(t.pixelClockKHz / 1000.0, 0, 'f', 2)
-        .arg(t.hBlank)
-        .arg(t.vBlank)
-        .arg(t.hSyncOffset)
-        .arg(t.hSyncWidth)
-        .arg(t.vSyncOffset)
-        .arg(t.vSyncWidth)
-        .arg(t.hImageMm)
-        .arg(t.vImageMm);
-}
-
 QString madeText(const EdidBaseBlock &b)
 {
     if (b.week == 0xFF)
-        return QStringLiteral("model year %1").arg(b.year);
+        return QLatin1String("model year ") % Decimal(b.year).text();
     if (b.week == 0)
-        return QStringLiteral("%1").arg(b.year);
-    return QStringLiteral("week %1 of %2").arg(b.week).arg(b.year);
+        return QString::number(b.year);
+    return QLatin1String("week ") % Decimal(b.week).text() % QLatin1String(" of ")
+        % Decimal(b.year).text();
 }
 
-void baseLines(const EdidBaseBlock &b, QStringList &out)
+void established(quint32 bits, Description &out)
 {
-    out << QStringLiteral("Block 0: base EDID %1.%2").arg(b.version).arg(b.revision);
-    out << QStringLiteral("  Manufacturer: %1, product code %2 (0x%3), serial %4")
-               .arg(b.manufacturer)
-               .arg(b.productCode)
-               .arg(b.productCode, 4, 16, QLatin1Char('0'))
-               .arg(b.serialNumber);
-    out << QStringLiteral("  Made: %1").arg(madeText(b));
-    out << QStringLiteral("  %1 input, image %2x%3 cm")
-               .arg(b.digital ? QStringLiteral("Digital") : QStringLiteral("Analogue"))
-               .arg(b.widthCm)
-               .arg(b.heightCm);
+    QString text;
+    out.beginArray("established");
+    for (int i = 0; i < 17; ++i) {
+        if (!(bits >> (23 - i) & 1))
+            continue;
+        const QLatin1String name(kEstablished[i]);
+        if (out.wantsLines()) {
+            text += text.isEmpty() ? QLatin1String("  Established timings: ") : QLatin1String(", ");
+            text += name;
+        }
+        out.element(name);
+    }
+    out.endArray();
+    if (!text.isEmpty())
+        out.line(text);
+}
+
+void standardTimings(const QVector<EdidStandardTiming> &timings, Description &out)
+{
+    out.beginArray("standard_timings");
+    for (const EdidStandardTiming &s : timings) {
+        const QString text = Decimal(s.width).text() % QLatin1Char('x') % Decimal(s.height).text()
+            % QLatin1Char(' ') % Decimal(s.refreshHz).text() % QLatin1String(" Hz");
+        out.line(QLatin1String("  Standard timing: ") % text);
+        out.element(text);
+    }
+    out.endArray();
+}
+
+void baseBlock(const EdidBaseBlock &b, Description &out)
+{
+    const QString version
+        = Decimal(b.version).text() % QLatin1Char('.') % Decimal(b.revision).text();
+    const QString made = madeText(b);
+    out.line(QLatin1String("Block 0: base EDID ") % version);
+    out.line(QLatin1String("  Manufacturer: ") % b.manufacturer % QLatin1String(", product code ")
+        % Decimal(b.productCode).text() % QLatin1String(" (0x") % HexText::number(b.productCode, 4)
+        % QLatin1String("), serial ") % Decimal(b.serialNumber).text());
+    out.line(QLatin1String("  Made: ") % made);
+    out.line((b.digital ? QLatin1String("  Digital") : QLatin1String("  Analogue"))
+        % QLatin1String(" input, image ") % Decimal(b.widthCm).text() % QLatin1Char('x')
+        % Decimal(b.heightCm).text() % QLatin1String(" cm"));
+    out.beginObject("base");
+    out.field("version", version);
+    out.field("manufacturer", b.manufacturer);
+    out.field("product_code", int(b.productCode));
+    out.field("serial_number", qint64(b.serialNumber));
+    out.field("made", made);
+    out.field("digital", b.digital);
+    out.field("width_cm", b.widthCm);
+    out.field("height_cm", b.heightCm);
+
     if (!b.displayName.isEmpty())
-        out << QStringLiteral("  Display name: %1").arg(b.displayName);
+        out.line(QLatin1String("  Display name: ") % b.displayName);
     if (!b.displaySerial.isEmpty())
-        out << QStringLiteral("  Display serial: %1").arg(b.displaySerial);
+        out.line(QLatin1String("  Display serial: ") % b.displaySerial);
+    out.field("display_name", b.displayName);
+    out.field("display_serial", b.displaySerial);
     if (b.hasRangeLimits) {
         const EdidRangeLimits &r = b.rangeLimits;
-        out << QStringLiteral("  Range limits: %1-%2 Hz vertical, %3-%4 kHz horizontal, %5 MHz")
-                   .arg(r.minVHz)
-                   .arg(r.maxVHz)
-                   .arg(r.minHKHz)
-                   .arg(r.maxHKHz)
-                   .arg(r.maxPixelClockMHz);
+        out.line(QLatin1String("  Range limits: ") % Decimal(r.minVHz).text() % QLatin1Char('-')
+            % Decimal(r.maxVHz).text() % QLatin1String(" Hz vertical, ") % Decimal(r.minHKHz).text()
+            % QLatin1Char('-') % Decimal(r.maxHKHz).text() % QLatin1String(" kHz horizontal, ")
+            % Decimal(r.maxPixelClockMHz).text() % QLatin1String(" MHz"));
+        out.beginObject("range_limits");
+        out.field("min_v_hz", r.minVHz);
+        out.field("max_v_hz", r.maxVHz);
+        out.field("min_h_khz", r.minHKHz);
+        out.field("max_h_khz", r.maxHKHz);
+        out.field("max_pixel_clock_mhz", r.maxPixelClockMHz);
+        out.endObject();
     }
-    const QStringList established = establishedNames(b.establishedTimings);
-    if (!established.isEmpty())
-        out << QStringLiteral("  Established timings: %1")
-                   .arg(established.join(QStringLiteral(", ")));
-    for (const EdidStandardTiming &s : b.standardTimings)
-        out << QStringLiteral("  Standard timing: %1x%2 %3 Hz")
-                   .arg(s.width)
-                   .arg(s.height)
-                   .arg(s.refreshHz);
-    for (const EdidDetailedTiming &t : b.detailedTimings)
-        out << QStringLiteral("  Detailed timing: %1").arg(detailedText(t));
-    out << QStringLiteral("  Extension blocks: %1").arg(b.extensionCount);
+    established(b.establishedTimings, out);
+    standardTimings(b.standardTimings, out);
+    out.beginArray("detailed_timings");
+    for (const EdidDetailedTiming &t : b.detailedTimings) {
+        if (out.wantsLines())
+            out.line(
+                QLatin1String("  Detailed timing: ") % EdidDescriber::detailedTimingText(t, true));
+        out.beginObject();
+        EdidDescriber::detailedTimingFields(t, true, out);
+        out.endObject();
+    }
+    out.endArray();
+    out.line(QLatin1String("  Extension blocks: ") % Decimal(b.extensionCount).text());
+    out.field("extension_count", b.extensionCount);
+    out.endObject();
 }
 
-QJsonArray timingsJson(const QVector<EdidDetailedTiming> &timings)
+void blockStates(const EdidDecoded &edid, Description &out)
 {
-    QJsonArray a;
-    for (const EdidDetailedTiming &t : timings)
-        a.append(QJsonObject {
-            { QStringLiteral("text"), EdidDescriber::timingText(t) },
-            { QStringLiteral("pixel_clock_khz"), qint64(t.pixelClockKHz) },
-            { QStringLiteral("h_active"), t.hActive },
-            { QStringLiteral("v_active"), t.frameHeight() },
-            { QStringLiteral("h_blank"), t.hBlank },
-            { QStringLiteral("v_blank"), t.vBlank },
-            { QStringLiteral("interlaced"), t.interlaced },
-        });
-    return a;
+    // Blocks of a kind the decoder does not read are named, after the ones it does.
+    if (out.wantsLines())
+        for (const EdidBlockState &s : edid.blocks)
+            if (s.index > 0 && s.tag != EdidDecoder::CTA_EXTENSION_TAG
+                && s.tag != EdidDecoder::DISPLAYID_EXTENSION_TAG)
+                out.line(QLatin1String("Block ") % Decimal(s.index).text()
+                    % QLatin1String(": extension tag ") % HexText::byte(s.tag)
+                    % QLatin1String(", not decoded"));
+    out.beginArray("blocks");
+    for (const EdidBlockState &s : edid.blocks) {
+        const bool good = s.complete && s.checksumOk();
+        out.line(QLatin1String("Block ") % Decimal(s.index).text() % QLatin1String(" checksum: ")
+            % (!s.complete ? QLatin1String("incomplete block")
+                    : good ? QLatin1String("good")
+                           : QLatin1String("bad")));
+        out.beginObject();
+        out.field("block", s.index);
+        out.field("tag", int(s.tag));
+        out.field("complete", s.complete);
+        out.field("good", good);
+        out.endObject();
+    }
+    out.endArray();
 }
 
 } // namespace
 
 QString EdidDescriber::timingText(const EdidDetailedTiming &t)
 {
-    return QString::number(t.hActive) + QLatin1Char('x') + QString::number(t.frameHeight())
-        + (t.interlaced ? QLatin1String("i ") : QLatin1String(" "))
-        + QString::number(t.refreshHz(), 'f', 3) + QLatin1String(" Hz");
+    return Decimal(t.hActive).text() % QLatin1Char('x') % Decimal(t.frameHeight()).text()
+        % (t.interlaced ? QLatin1String("i ") : QLatin1String(" "))
+        % QString::number(t.refreshHz(), 'f', 3) % QLatin1String(" Hz");
+}
+
+QString EdidDescriber::detailedTimingText(const EdidDetailedTiming &t, bool withImageSize)
+{
+    QString text = timingText(t) % QLatin1String(", ")
+        % QString::number(t.pixelClockKHz / 1000.0, 'f', 2) % QLatin1String(" MHz, blanking ")
+        % Decimal(t.hBlank).text() % QLatin1Char('/') % Decimal(t.vBlank).text()
+        % QLatin1String(", sync ") % Decimal(t.hSyncOffset).text() % QLatin1Char('+')
+        % Decimal(t.hSyncWidth).text() % QLatin1Char('/') % Decimal(t.vSyncOffset).text()
+        % QLatin1Char('+') % Decimal(t.vSyncWidth).text();
+    if (withImageSize)
+        text += QLatin1String(", image ") % Decimal(t.hImageMm).text() % QLatin1Char('x')
+            % Decimal(t.vImageMm).text() % QLatin1String(" mm");
+    return text;
+}
+
+void EdidDescriber::detailedTimingFields(
+    const EdidDetailedTiming &t, bool withImageSize, Description &out)
+{
+    if (!out.wantsJson())
+        return;
+    out.field("text", timingText(t));
+    out.field("pixel_clock_khz", qint64(t.pixelClockKHz));
+    out.field("h_active", t.hActive);
+    out.field("v_active", t.frameHeight());
+    out.field("h_blank", t.hBlank);
+    out.field("v_blank", t.vBlank);
+    out.field("h_sync_offset", t.hSyncOffset);
+    out.field("h_sync_width", t.hSyncWidth);
+    out.field("v_sync_offset", t.vSyncOffset);
+    out.field("v_sync_width", t.vSyncWidth);
+    if (withImageSize) {
+        out.field("h_image_mm", t.hImageMm);
+        out.field("v_image_mm", t.vImageMm);
+    }
+    out.field("interlaced", t.interlaced);
 }
 
 QString EdidDescriber::physicalAddressText(quint16 a)
 {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(a >> 12)
-        .arg(a >> 8 & 0xF)
-        .arg(a >> 4 & 0xF)
-        .arg(a & 0xF);
+    return Decimal(a >> 12).text() % QLatin1Char('.') % Decimal(a >> 8 & 0xF).text()
+        % QLatin1Char('.') % Decimal(a >> 4 & 0xF).text() % QLatin1Char('.')
+        % Decimal(a & 0xF).text();
+}
+
+void EdidDescriber::describe(const EdidDecoded &edid, Description &out)
+{
+    out.field("size", edid.inputSize);
+    baseBlock(edid.base, out);
+    out.beginArray("cta");
+    for (const CtaBlock &cta : edid.cta)
+        CtaDescriber::describe(cta, out);
+    out.endArray();
+    out.beginArray("displayid");
+    for (const DisplayIdBlock &d : edid.displayId)
+        DisplayIdDescriber::describe(d, out);
+    out.endArray();
+    blockStates(edid, out);
+    out.beginArray("warnings");
+    for (const DecodeWarning &w : edid.warnings) {
+        const QString text = DecodeWarningText::describe(w);
+        out.line(QLatin1String("Warning: ") % text);
+        out.element(text);
+    }
+    out.endArray();
 }
 
 QStringList EdidDescriber::lines(const EdidDecoded &edid)
 {
-    QStringList out;
-    baseLines(edid.base, out);
-    for (const CtaBlock &cta : edid.cta)
-        out << CtaDescriber::lines(cta);
-    for (const EdidBlockState &s : edid.blocks)
-        if (s.tag != 0x02 && s.index > 0)
-            out << QStringLiteral("Block %1: extension tag 0x%2, not decoded")
-                       .arg(s.index)
-                       .arg(s.tag, 2, 16, QLatin1Char('0'));
-    for (const EdidBlockState &s : edid.blocks)
-        out << QStringLiteral("Block %1 checksum: %2")
-                   .arg(s.index)
-                   .arg(!s.complete         ? QStringLiteral("incomplete block")
-                           : s.checksumOk() ? QStringLiteral("good")
-                                            : QStringLiteral("bad"));
-    for (const DecodeWarning &w : edid.warnings)
-        out << QStringLiteral("Warning: %1").arg(DecodeWarningText::describe(w));
-    return out;
+    QStringList lines;
+    lines.reserve(64);
+    Description out(&lines, nullptr);
+    describe(edid, out);
+    return lines;
+}
+
+void EdidDescriber::writeJson(const EdidDecoded &edid, JsonWriter &json)
+{
+    Description out(nullptr, &json);
+    describe(edid, out);
+}
+
+QByteArray EdidDescriber::jsonText(const EdidDecoded &edid, JsonWriter::Style style)
+{
+    JsonWriter json(style);
+    json.beginObject();
+    writeJson(edid, json);
+    json.endObject();
+    return json.text();
 }
 
 QJsonObject EdidDescriber::json(const EdidDecoded &edid)
 {
-    const EdidBaseBlock &b = edid.base;
-    QJsonObject base {
-        { QStringLiteral("manufacturer"), b.manufacturer },
-        { QStringLiteral("product_code"), int(b.productCode) },
-        { QStringLiteral("serial_number"), qint64(b.serialNumber) },
-        { QStringLiteral("made"), madeText(b) },
-        { QStringLiteral("version"), QStringLiteral("%1.%2").arg(b.version).arg(b.revision) },
-        { QStringLiteral("display_name"), b.displayName },
-        { QStringLiteral("display_serial"), b.displaySerial },
-        { QStringLiteral("established"),
-            QJsonArray::fromStringList(establishedNames(b.establishedTimings)) },
-        { QStringLiteral("detailed_timings"), timingsJson(b.detailedTimings) },
-    };
-    QJsonArray standard;
-    for (const EdidStandardTiming &s : b.standardTimings)
-        standard.append(QStringLiteral("%1x%2 %3 Hz").arg(s.width).arg(s.height).arg(s.refreshHz));
-    base[QStringLiteral("standard_timings")] = standard;
-    if (b.hasRangeLimits)
-        base[QStringLiteral("range_limits")] = QJsonObject {
-            { QStringLiteral("min_v_hz"), b.rangeLimits.minVHz },
-            { QStringLiteral("max_v_hz"), b.rangeLimits.maxVHz },
-            { QStringLiteral("min_h_khz"), b.rangeLimits.minHKHz },
-            { QStringLiteral("max_h_khz"), b.rangeLimits.maxHKHz },
-            { QStringLiteral("max_pixel_clock_mhz"), b.rangeLimits.maxPixelClockMHz },
-        };
-
-    QJsonArray cta;
-    for (const CtaBlock &c : edid.cta)
-        cta.append(CtaDescriber::json(c));
-    QJsonArray checksums;
-    for (const EdidBlockState &s : edid.blocks)
-        checksums.append(QJsonObject { { QStringLiteral("block"), s.index },
-            { QStringLiteral("tag"), int(s.tag) }, { QStringLiteral("complete"), s.complete },
-            { QStringLiteral("good"), s.complete && s.checksumOk() } });
-    QJsonArray warnings;
-    for (const DecodeWarning &w : edid.warnings)
-        warnings.append(DecodeWarningText::describe(w));
-    return QJsonObject { { QStringLiteral("size"), edid.inputSize },
-        { QStringLiteral("base"), base }, { QStringLiteral("cta"), cta },
-        { QStringLiteral("blocks"), checksums }, { QStringLiteral("warnings"), warnings } };
+    return QJsonDocument::fromJson(jsonText(edid, JsonWriter::Compact)).object();
 }

@@ -57,15 +57,18 @@ QByteArray hexTextFromFile(const QByteArray &fileData)
     return text;
 }
 
-namespace {
-const QByteArray kHeader = QByteArray::fromHex("00ffffffffffff00");
-} // namespace
+bool startsWithHeader(const QByteArray &bytes)
+{
+    return bytes.size() >= qsizetype(EDID_HEADER.size())
+        && std::equal(EDID_HEADER.begin(), EDID_HEADER.end(),
+            reinterpret_cast<const quint8 *>(bytes.constData()));
+}
 
 bool holdsEdid(const QByteArray &fileData)
 {
     if (isBinaryTable(fileData))
         return !fileData.isEmpty() && fileData.size() % EDID_BLOCK_SIZE == 0
-            && fileData.startsWith(kHeader);
+            && startsWithHeader(fileData);
     QByteArray digits;
     for (const char c : fileData) {
         if (c == '\0')
@@ -76,7 +79,7 @@ bool holdsEdid(const QByteArray &fileData)
             return false;
         digits.append(c);
     }
-    return digits.size() % 2 == 0 && QByteArray::fromHex(digits).startsWith(kHeader);
+    return digits.size() % 2 == 0 && startsWithHeader(QByteArray::fromHex(digits));
 }
 
 } // namespace EdidFile

@@ -16,6 +16,9 @@ constexpr int READ_LIMIT = 1024;
 
 bool isBinaryTable(const QByteArray &fileData);
 
+// Whether `bytes` start with the EDID header.
+bool startsWithHeader(const QByteArray &bytes);
+
 // Whether the file holds an EDID table at all: a raw one is a whole number of 128-byte blocks
 // starting with the EDID header; hex text holds only hex pairs (and blanks) and starts with the
 // header too. A picture, an empty file or random bytes are none.

@@ -10,3 +10,5 @@
 constexpr int EDID_SIZE = 256;
 constexpr int EDID_BLOCK_SIZE = 128;
 using EdidImage = std::array<quint8, EDID_SIZE>;
+// The eight bytes every EDID table starts with.
+constexpr std::array<quint8, 8> EDID_HEADER = { 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00 };

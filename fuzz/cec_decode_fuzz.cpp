@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // clang-format off
-// FUZZ_SOURCES: packets/CecDecoder.cpp packets/CecDescriber.cpp packets/CecNames.cpp packets/HexInput.cpp edid/DecodeWarningText.cpp
+// FUZZ_SOURCES: packets/CecDecoder.cpp packets/CecDescriber.cpp packets/CecNames.cpp packets/HexInput.cpp edid/DecodeWarningText.cpp edid/HexText.cpp
 // clang-format on
 // A CEC message of any length and contents decodes and describes without reading past it.
 #include "packets/CecDecoder.h"

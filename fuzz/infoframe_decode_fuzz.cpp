@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // clang-format off
-// FUZZ_SOURCES: packets/InfoFrameDecoder.cpp packets/InfoFrameDescriber.cpp packets/HexInput.cpp edid/CtaVideoFormats.cpp edid/DecodeWarningText.cpp
+// FUZZ_SOURCES: packets/InfoFrameDecoder.cpp packets/InfoFrameDescriber.cpp packets/HexInput.cpp edid/CtaVideoFormats.cpp edid/DecodeWarningText.cpp edid/HexText.cpp
 // clang-format on
 // InfoFrame bytes come from the box's capture blocks and from the window's text boxes: every
 // form and hint must decode and describe any of them, and the text parse must take any text.

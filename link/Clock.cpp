@@ -5,6 +5,7 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QMutexLocker>
 #include <QThread>
 
 namespace {
@@ -28,5 +29,46 @@ quint32 SystemClock::tickMs()
 
 void SystemClock::sleepMs(quint32 ms)
 {
+    QElapsedTimer slept;
+    slept.start();
     QThread::msleep(ms);
+    m_sleptNs += slept.nsecsElapsed();
+}
+
+bool Clock::wait(quint32 ms, WakeFlag &flag)
+{
+    if (flag.isRaised())
+        return true;
+    sleepMs(ms);
+    return flag.isRaised();
+}
+
+bool SystemClock::wait(quint32 ms, WakeFlag &flag)
+{
+    QMutexLocker lock(&flag.m_mutex);
+    const QDeadlineTimer deadline(ms);
+    while (!flag.m_set) {
+        if (!flag.m_raised.wait(&flag.m_mutex, deadline))
+            break;
+    }
+    return flag.m_set;
+}
+
+void WakeFlag::raise()
+{
+    QMutexLocker lock(&m_mutex);
+    m_set = true;
+    m_raised.wakeAll();
+}
+
+void WakeFlag::clear()
+{
+    QMutexLocker lock(&m_mutex);
+    m_set = false;
+}
+
+bool WakeFlag::isRaised() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_set;
 }

@@ -7,11 +7,6 @@
 
 namespace {
 
-void warn(CecDecoded &m, DecodeWarning::Kind kind, int offset, int value, int expected = 0)
-{
-    m.warnings.append(DecodeWarning { kind, -1, offset, value, expected });
-}
-
 quint16 word(const QByteArray &b, int i)
 {
     return quint16(quint8(b[i]) << 8 | quint8(b[i + 1]));
@@ -86,14 +81,15 @@ CecDecoded CecDecoder::decode(const QByteArray &bytes)
 {
     CecDecoded m;
     if (bytes.isEmpty()) {
-        warn(m, DecodeWarning::TruncatedInput, 0, 0, 1);
+        addWarning(m.warnings, DecodeWarning::TruncatedInput, -1, 0, 0, 1);
         return m;
     }
     m.empty = false;
     m.initiator = quint8(bytes[0]) >> 4;
     m.destination = quint8(bytes[0]) & 0x0F;
     if (bytes.size() > MAX_MESSAGE)
-        warn(m, DecodeWarning::TooLarge, MAX_MESSAGE, int(bytes.size()), MAX_MESSAGE);
+        addWarning(
+            m.warnings, DecodeWarning::TooLarge, -1, MAX_MESSAGE, int(bytes.size()), MAX_MESSAGE);
     if (bytes.size() == 1) {
         m.polling = true;
         return m;
@@ -105,11 +101,12 @@ CecDecoded CecDecoder::decode(const QByteArray &bytes)
         return m; // unknown opcode: the operands stay as bytes
     const int count = int(m.operands.size());
     if (count < minimum) {
-        warn(m, DecodeWarning::MissingOperands, int(bytes.size()), count, minimum);
+        addWarning(
+            m.warnings, DecodeWarning::MissingOperands, -1, int(bytes.size()), count, minimum);
         return m;
     }
     if (count > maximum)
-        warn(m, DecodeWarning::ExtraOperands, 2 + maximum, count - maximum);
+        addWarning(m.warnings, DecodeWarning::ExtraOperands, -1, 2 + maximum, count - maximum);
     readOperands(m);
     return m;
 }

@@ -4,6 +4,7 @@
 #include "packets/CecDescriber.h"
 
 #include "edid/DecodeWarningText.h"
+#include "edid/HexText.h"
 #include "packets/CecNames.h"
 
 #include <QJsonArray>
@@ -17,16 +18,6 @@ QString address(quint16 a)
         .arg(a >> 8 & 0xF)
         .arg(a >> 4 & 0xF)
         .arg(a & 0xF);
-}
-
-QString hexBytes(const QByteArray &bytes)
-{
-    return QString::fromLatin1(bytes.toHex(':'));
-}
-
-QString hex2(int v)
-{
-    return QStringLiteral("0x%1").arg(v, 2, 16, QLatin1Char('0'));
 }
 
 QString printable(const QByteArray &text)
@@ -43,7 +34,7 @@ QString operandText(const CecDecoded &m)
     switch (m.opcode) {
     case 0x00:
         return QStringLiteral("%1 (%2), %3")
-            .arg(hex2(m.abortedOpcode),
+            .arg(HexText::byte(m.abortedOpcode),
                 CecNames::opcode(m.abortedOpcode).isEmpty() ? QStringLiteral("unknown")
                                                             : CecNames::opcode(m.abortedOpcode),
                 CecNames::abortReason(m.abortReason));
@@ -77,7 +68,7 @@ QString operandText(const CecDecoded &m)
         return QStringLiteral("%1, %2").arg(
             address(m.physicalAddress), CecNames::deviceType(m.deviceType));
     case 0x87:
-        return QStringLiteral("%1").arg(m.vendorId, 6, 16, QLatin1Char('0')).toUpper();
+        return HexText::number(m.vendorId, 6, HexText::Case::Upper);
     case 0x8D: {
         static const char *const requests[3] = { "Activate", "Deactivate", "Query" };
         return m.menuState < 3 ? QString::fromLatin1(requests[m.menuState])
@@ -115,11 +106,11 @@ QString CecDescriber::summary(const CecDecoded &m)
     if (m.polling)
         return text + QStringLiteral("Polling Message");
     const QString name = CecNames::opcode(m.opcode);
-    text += name.isEmpty() ? QStringLiteral("opcode %1").arg(hex2(m.opcode)) : name;
+    text += name.isEmpty() ? QStringLiteral("opcode %1").arg(HexText::byte(m.opcode)) : name;
     if (operandsRead(m))
         text += QStringLiteral(" (%1)").arg(operandText(m));
     else if (!m.operands.isEmpty())
-        text += QStringLiteral(" [%1]").arg(hexBytes(m.operands));
+        text += QStringLiteral(" [%1]").arg(HexText::bytes(m.operands));
     return text;
 }
 
@@ -142,7 +133,7 @@ QJsonObject CecDescriber::json(const CecDecoded &m)
     if (m.opcode >= 0) {
         o[QStringLiteral("opcode")] = m.opcode;
         o[QStringLiteral("name")] = CecNames::opcode(m.opcode);
-        o[QStringLiteral("operands")] = hexBytes(m.operands);
+        o[QStringLiteral("operands")] = HexText::bytes(m.operands);
         if (operandsRead(m))
             o[QStringLiteral("meaning")] = operandText(m);
     }

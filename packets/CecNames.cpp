@@ -3,6 +3,8 @@
 
 #include "packets/CecNames.h"
 
+#include "edid/HexText.h"
+
 namespace {
 
 struct Opcode
@@ -127,6 +129,7 @@ const Named kUserControls[] = { { 0x00, "Select" }, { 0x01, "Up" }, { 0x02, "Dow
     { 0x52, "Video on Demand" }, { 0x53, "Electronic Program Guide" },
     { 0x54, "Timer Programming" }, { 0x55, "Initial Configuration" },
     { 0x56, "Select Broadcast Type" }, { 0x57, "Select Sound Presentation" },
+    { 0x58, "Audio Description" }, { 0x59, "Internet" }, { 0x5A, "3D Mode" },
     { 0x60, "Play Function" }, { 0x61, "Pause-Play Function" }, { 0x62, "Record Function" },
     { 0x63, "Pause-Record Function" }, { 0x64, "Stop Function" }, { 0x65, "Mute Function" },
     { 0x66, "Restore Volume Function" }, { 0x67, "Tune Function" },
@@ -140,7 +143,7 @@ QString pick(const char *const *names, int count, int value)
 {
     if (value >= 0 && value < count)
         return QString::fromLatin1(names[value]);
-    return QStringLiteral("reserved (0x%1)").arg(value, 2, 16, QLatin1Char('0'));
+    return QStringLiteral("reserved (%1)").arg(HexText::byte(value));
 }
 
 } // namespace
@@ -175,7 +178,7 @@ QString CecNames::userControl(int code)
     for (const Named &n : kUserControls)
         if (n.code == code)
             return QString::fromLatin1(n.name);
-    return QStringLiteral("reserved (0x%1)").arg(code, 2, 16, QLatin1Char('0'));
+    return QStringLiteral("reserved (%1)").arg(HexText::byte(code));
 }
 
 QString CecNames::powerStatus(int status)

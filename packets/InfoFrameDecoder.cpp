@@ -5,11 +5,6 @@
 
 namespace {
 
-void warn(DecodeWarnings &w, int offset, DecodeWarning::Kind kind, int value = 0, int expected = 0)
-{
-    w.append(DecodeWarning { kind, -1, offset, value, expected });
-}
-
 bool knownType(quint8 b)
 {
     return b == InfoFrameDecoded::Avi || b == InfoFrameDecoded::Hdr;
@@ -29,9 +24,9 @@ HdrInfoFrame hdr(const Payload &p, InfoFrameDecoded &out)
     h.eotf = p.at(0) & 0x07;
     h.metadataId = p.at(1) & 0x07;
     if (h.eotf > 3)
-        warn(out.warnings, 0, DecodeWarning::ReservedValue, h.eotf);
+        addWarning(out.warnings, DecodeWarning::ReservedValue, -1, 0, h.eotf);
     if (h.metadataId != 0)
-        warn(out.warnings, 1, DecodeWarning::ReservedValue, h.metadataId);
+        addWarning(out.warnings, DecodeWarning::ReservedValue, -1, 1, h.metadataId);
     for (int c = 0; c < 3; ++c) {
         h.primaryX[c] = p.word(2 + 4 * c);
         h.primaryY[c] = p.word(4 + 4 * c);
@@ -70,11 +65,11 @@ AviInfoFrame avi(const Payload &p, InfoFrameDecoded &out)
     a.additionalColorimetry = p.at(13) >> 4;
     // Colour formats 4..6 are reserved (7 is defined by the IDO, left alone here).
     if (a.colourFormat >= 4 && a.colourFormat <= 6)
-        warn(out.warnings, 0, DecodeWarning::ReservedValue, a.colourFormat);
+        addWarning(out.warnings, DecodeWarning::ReservedValue, -1, 0, a.colourFormat);
     if (a.pictureAspect == 3)
-        warn(out.warnings, 1, DecodeWarning::ReservedValue, a.pictureAspect);
+        addWarning(out.warnings, DecodeWarning::ReservedValue, -1, 1, a.pictureAspect);
     if (a.quantisationRange == 3)
-        warn(out.warnings, 2, DecodeWarning::ReservedValue, a.quantisationRange);
+        addWarning(out.warnings, DecodeWarning::ReservedValue, -1, 2, a.quantisationRange);
     return a;
 }
 
@@ -99,14 +94,15 @@ QByteArray header(const QByteArray &bytes, InfoFrameDecoded &out)
     out.version = full ? at(1) : 0;
     out.length = full ? at(2) : at(1);
     if (out.length > 31)
-        warn(out.warnings, full ? 2 : 1, DecodeWarning::LengthPastBlock, out.length, 31);
+        addWarning(out.warnings, DecodeWarning::LengthPastBlock, -1, full ? 2 : 1, out.length, 31);
     const int have = qMax(0, int(bytes.size()) - start);
     if (have < out.length)
-        warn(out.warnings, int(bytes.size()), DecodeWarning::TruncatedInput, have, out.length);
+        addWarning(
+            out.warnings, DecodeWarning::TruncatedInput, -1, int(bytes.size()), have, out.length);
     // Bytes after the payload are fine when they are the zero padding of a box block.
     for (int i = start + out.length; i < bytes.size(); ++i) {
         if (bytes[i] != 0) {
-            warn(out.warnings, i, DecodeWarning::LengthMismatch, out.length, have);
+            addWarning(out.warnings, DecodeWarning::LengthMismatch, -1, i, out.length, have);
             break;
         }
     }
@@ -119,7 +115,8 @@ QByteArray header(const QByteArray &bytes, InfoFrameDecoded &out)
             sum = quint8(sum + quint8(c));
         out.expectedChecksum = quint8(0x100 - sum);
         if (have >= out.length && !out.checksumOk())
-            warn(out.warnings, 3, DecodeWarning::BadChecksum, out.checksum, out.expectedChecksum);
+            addWarning(out.warnings, DecodeWarning::BadChecksum, -1, 3, out.checksum,
+                out.expectedChecksum);
     }
     return payload;
 }
@@ -138,7 +135,7 @@ InfoFrameDecoded InfoFrameDecoder::decode(const QByteArray &bytes, Hint hint)
         out.type = knownType(quint8(out.typeCode)) ? InfoFrameDecoded::Type(out.typeCode)
                                                    : InfoFrameDecoded::Unknown;
         if (out.type == InfoFrameDecoded::Unknown)
-            warn(out.warnings, 0, DecodeWarning::UnknownType, out.typeCode);
+            addWarning(out.warnings, DecodeWarning::UnknownType, -1, 0, out.typeCode);
     } else {
         out.form = InfoFrameDecoded::Payload;
         out.type = hint == Hint::HdrPayload ? InfoFrameDecoded::Hdr
@@ -149,13 +146,14 @@ InfoFrameDecoded InfoFrameDecoder::decode(const QByteArray &bytes, Hint hint)
         out.length = int(bytes.size());
         const int max = out.type == InfoFrameDecoded::Hdr ? HDR_PAYLOAD_MAX : AVI_PAYLOAD_MAX;
         if (bytes.size() > max)
-            warn(out.warnings, max, DecodeWarning::LengthMismatch, int(bytes.size()), max);
+            addWarning(
+                out.warnings, DecodeWarning::LengthMismatch, -1, max, int(bytes.size()), max);
     }
 
     const int needed = out.type == InfoFrameDecoded::Hdr ? HDR_STATIC_SIZE : AVI_PAYLOAD_MAX;
     if (out.form == InfoFrameDecoded::Payload && p.bytes.size() < needed)
-        warn(out.warnings, int(p.bytes.size()), DecodeWarning::TruncatedInput, int(p.bytes.size()),
-            needed);
+        addWarning(out.warnings, DecodeWarning::TruncatedInput, -1, int(p.bytes.size()),
+            int(p.bytes.size()), needed);
     if (out.type == InfoFrameDecoded::Hdr)
         out.hdr = hdr(p, out);
     else if (out.type == InfoFrameDecoded::Avi)

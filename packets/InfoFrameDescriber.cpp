@@ -5,6 +5,7 @@
 
 #include "edid/CtaVideoFormats.h"
 #include "edid/DecodeWarningText.h"
+#include "edid/HexText.h"
 
 #include <QJsonArray>
 
@@ -56,11 +57,11 @@ QString formText(const InfoFrameDecoded &f)
 {
     switch (f.form) {
     case InfoFrameDecoded::Full:
-        return QStringLiteral("version %1, length %2, checksum 0x%3 %4")
+        return QStringLiteral("version %1, length %2, checksum %3 %4")
             .arg(f.version)
             .arg(f.length)
-            .arg(f.checksum, 2, 16, QLatin1Char('0'))
-            .arg(f.checksumOk() ? QStringLiteral("good") : QStringLiteral("bad"));
+            .arg(HexText::byte(f.checksum),
+                f.checksumOk() ? QStringLiteral("good") : QStringLiteral("bad"));
     case InfoFrameDecoded::Captured:
         return QStringLiteral("captured, length %1").arg(f.length);
     case InfoFrameDecoded::Payload:
@@ -144,9 +145,7 @@ QStringList InfoFrameDescriber::lines(const InfoFrameDecoded &f)
         aviLines(f.avi, out);
         break;
     case InfoFrameDecoded::Unknown:
-        out << QStringLiteral("InfoFrame type 0x%1, %2")
-                   .arg(f.typeCode, 2, 16, QLatin1Char('0'))
-                   .arg(formText(f));
+        out << QStringLiteral("InfoFrame type %1, %2").arg(HexText::byte(f.typeCode), formText(f));
         break;
     }
     for (const DecodeWarning &w : f.warnings)

@@ -6,10 +6,9 @@
 namespace Settings {
 namespace {
 
-const QList<NamedValue> kOnOff = { { 1, "on" }, { 0, "off" } };
-
 QList<Setting> buildTable()
 {
+    const QList<NamedValue> kOnOff = { { 1, "on" }, { 0, "off" } };
     return {
         { Id::Input, "input", 0, 0,
             { { 1, "port-a" }, { 2, "port-b" }, { 3, "matrix-thru" }, { 4, "matrix-swap" } },

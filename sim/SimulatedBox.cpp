@@ -97,7 +97,7 @@ quint32 SimulatedBox::open(quint32 index, UsbHandle *handle)
     if (m_openHandle != kClosedHandle)
         return UsbStatus::DeviceIoFailed;
     m_openHandle = m_nextHandle++;
-    m_pending.clear();
+    setPending({});
     *handle = m_openHandle;
     return UsbStatus::Success;
 }
@@ -111,7 +111,7 @@ quint32 SimulatedBox::close(UsbHandle handle)
     if (!handleValid(handle))
         return UsbStatus::InvalidHandle;
     m_openHandle = kClosedHandle;
-    m_pending.clear();
+    setPending({});
     return UsbStatus::Success;
 }
 
@@ -128,7 +128,7 @@ quint32 SimulatedBox::read(UsbHandle handle, quint8 *buffer, quint32 wanted, qui
         return UsbStatus::ReadTimedOut;
     const quint32 n = std::min<quint32>(wanted, quint32(m_pending.size()));
     std::copy_n(reinterpret_cast<const quint8 *>(m_pending.constData()), n, buffer);
-    m_pending.remove(0, int(n));
+    setPending(m_pending.mid(int(n)));
     *got = n;
     return UsbStatus::Success;
 }
@@ -150,7 +150,7 @@ quint32 SimulatedBox::write(
     if (m_recording)
         m_frames.append(frame);
     *written = length;
-    m_pending.append(m_firmware.answer(frame));
+    setPending(m_pending + m_firmware.answer(frame));
     return UsbStatus::Success;
 }
 
@@ -186,7 +186,7 @@ quint32 SimulatedBox::flushBuffers(UsbHandle handle, quint8, quint8 flushReceive
     if (!handleValid(handle))
         return UsbStatus::InvalidHandle;
     if (flushReceive)
-        m_pending.clear();
+        setPending({});
     return UsbStatus::Success;
 }
 
@@ -196,9 +196,9 @@ quint32 SimulatedBox::checkRxQueue(UsbHandle handle, quint32 *bytesInQueue, quin
     *bytesInQueue = 0;
     if (queueStatus)
         *queueStatus = 0;
-    // A driver waits a little before it reports an empty queue or a failure; so does the
-    // simulation, so that a poller of a silent or failing box sees the clock move (and, on the
-    // system clock, does not spin a core).
+    // A driver waits a little before it reports a failure; so does the simulation, so that a
+    // poller of a failing box sees the clock move (and, on the system clock, does not spin a
+    // core).
     quint32 status;
     if (injectedFailure(Operation::CheckRxQueue, &status)) {
         m_clock.sleepMs(1);
@@ -208,14 +208,26 @@ quint32 SimulatedBox::checkRxQueue(UsbHandle handle, quint32 *bytesInQueue, quin
         m_clock.sleepMs(1);
         return UsbStatus::InvalidHandle;
     }
-    if (m_pending.isEmpty()) {
-        m_clock.sleepMs(1);
+    // An empty queue is looked at again after a wait that ends as soon as a reply is there, as
+    // the libusb backend's wait for its read does; a silent box then costs a poller a check per
+    // slice rather than one per millisecond.
+    if (m_pending.isEmpty())
+        m_clock.wait(m_queueWaitMs, m_replyReady);
+    if (m_pending.isEmpty())
         return UsbStatus::Success;
-    }
     *bytesInQueue = quint32(m_pending.size());
     if (queueStatus)
         *queueStatus = 0x02; // the vendor's "receive ready"
     return UsbStatus::Success;
+}
+
+void SimulatedBox::setPending(const QByteArray &bytes)
+{
+    m_pending = bytes;
+    if (m_pending.isEmpty())
+        m_replyReady.clear();
+    else
+        m_replyReady.raise();
 }
 
 // --- misbehaviour of the operations -------------------------------------------------------------

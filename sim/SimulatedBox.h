@@ -4,6 +4,7 @@
 #pragma once
 
 #include "edid/EdidImage.h"
+#include "link/Clock.h"
 #include "link/UsbXpress.h"
 #include "protocol/Frames.h"
 #include "sim/BoxFirmware.h"
@@ -15,8 +16,6 @@
 
 #include <functional>
 #include <utility>
-
-class Clock;
 
 // A model of the box's firmware behind the ten USB operations. It answers every request frame the
 // way the box does (echoed code, reply length, busy periods) and starts with realistic content: a
@@ -37,6 +36,12 @@ public:
         Flush,
         CheckRxQueue,
     };
+
+    // The longest an empty receive-queue check waits for a reply: the libusb backend's default
+    // queue-wait slice. setQueueWaitMs() changes it, for a benchmark to set the 1 ms the check
+    // used to sleep beside it.
+    static constexpr quint32 QUEUE_WAIT_MS = 50;
+    void setQueueWaitMs(quint32 ms) { m_queueWaitMs = ms; }
 
     explicit SimulatedBox(Clock &clock);
     ~SimulatedBox() override;
@@ -142,6 +147,8 @@ public:
 private:
     bool injectedFailure(Operation op, quint32 *status);
     bool handleValid(UsbHandle handle) const;
+    // The receive queue and the flag that wakes a queue check waiting for it.
+    void setPending(const QByteArray &bytes);
     void log(const QString &entry)
     {
         if (m_recording)
@@ -158,6 +165,8 @@ private:
     quint32 m_readTimeout = kInfiniteTimeout;
     quint32 m_writeTimeout = kInfiniteTimeout;
     QByteArray m_pending;
+    WakeFlag m_replyReady;
+    quint32 m_queueWaitMs = QUEUE_WAIT_MS;
     bool m_recording = false;
     QList<QByteArray> m_frames;
     QStringList m_callLog;

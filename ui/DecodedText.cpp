@@ -6,6 +6,8 @@
 #include "box/SignalInfo.h"
 #include "edid/EdidDecoder.h"
 #include "edid/EdidDescriber.h"
+#include "edid/EdidFile.h"
+#include "edid/HexText.h"
 #include "packets/CecDecoder.h"
 #include "packets/CecDescriber.h"
 #include "packets/HexInput.h"
@@ -16,8 +18,6 @@
 #include <iterator>
 
 namespace {
-
-const quint8 kEdidHeader[8] = { 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00 };
 
 // The bytes of `text`, or the sentence that says why there are none: `what` names the thing the
 // bytes were meant to be ("Not an EDID table: ...").
@@ -73,9 +73,7 @@ QStringList edid(const QString &text)
     QString why;
     if (!bytesOf(text, QStringLiteral("an EDID table"), bytes, why))
         return { why };
-    if (bytes.size() < int(sizeof kEdidHeader)
-        || !std::equal(std::begin(kEdidHeader), std::end(kEdidHeader),
-            reinterpret_cast<const quint8 *>(bytes.constData())))
+    if (!EdidFile::startsWithHeader(bytes))
         return { QStringLiteral(
             "Not an EDID table: it does not start with the header 00 FF FF FF FF FF FF 00.") };
     return EdidDescriber::lines(EdidDecoder::decode(bytes));
@@ -105,8 +103,8 @@ QStringList captured(const SignalInfo *signal)
     if (!signal)
         return { QStringLiteral("No signal read from the box yet.") };
     if (signal->hdrType != 0 && signal->hdrType != 0x87)
-        return { QStringLiteral("The box captured an InfoFrame of type 0x%1, not an HDR InfoFrame.")
-                     .arg(signal->hdrType, 2, 16, QLatin1Char('0')) };
+        return { QStringLiteral("The box captured an InfoFrame of type %1, not an HDR InfoFrame.")
+                     .arg(HexText::byte(signal->hdrType)) };
     if (!signal->hasHdrInfoFrame())
         return { QStringLiteral("The source sends no HDR InfoFrame.") };
     // The box reports it as type, length and data bytes: the decoder's captured form.

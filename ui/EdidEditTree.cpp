@@ -3,6 +3,7 @@
 
 #include "ui/EdidEditTree.h"
 
+#include "edid/CtaBits.h"
 #include "edid/CtaBlockSelector.h"
 #include "edid/CtaVideoFormats.h"
 #include "edid/EdidBaseEdits.h"
@@ -153,7 +154,7 @@ void fillAudio(QTreeWidgetItem *parent, const CtaBlock &cta)
             QStringLiteral("FORMAT:CHANNELS:RATES[:SIZES|KBITS], such as lpcm:2:32,44.1,48"));
     QStringList speakers;
     for (int bit = 0; bit < EdidEditWords::SPEAKER_BITS; ++bit)
-        if (cta.speakers >> bit & 1)
+        if (CtaBits::bits(cta.speakers, CtaBits::speakers) >> bit & 1)
             speakers << EdidEditWords::speakerWord(bit);
     editable(audio, QStringLiteral("Speakers"), speakers.join(QLatin1Char(',')),
         QStringLiteral("--speakers"));
@@ -165,7 +166,7 @@ void fillFeatures(QTreeWidgetItem *parent, const CtaBlock &cta)
         cta.hasHdrStatic ? QString() : QStringLiteral("none; check an EOTF to add it"));
     for (int bit = 0; bit < EdidEditWords::EOTF_BITS; ++bit)
         checkable(hdr, QStringLiteral("EOTF %1").arg(EdidEditWords::eotfWord(bit)), QString(),
-            cta.hasHdrStatic && (cta.hdrStatic.eotfs >> bit & 1),
+            cta.hasHdrStatic && (CtaBits::bits(cta.hdrStatic.eotfs, CtaBits::eotfs) >> bit & 1),
             { kEotfSet, EdidEditWords::eotfWord(bit) });
     if (cta.hasHdrStatic) {
         const CtaHdrStatic &h = cta.hdrStatic;
@@ -185,7 +186,8 @@ void fillFeatures(QTreeWidgetItem *parent, const CtaBlock &cta)
     for (int bit = 0; bit < 16; ++bit) {
         const QString word = EdidEditWords::colorimetryWord(bit);
         if (!word.isEmpty())
-            checkable(colorimetry, word, QString(), cta.colorimetry >> bit & 1,
+            checkable(colorimetry, word, QString(),
+                CtaBits::bits(cta.colorimetry, CtaBits::colorimetry) >> bit & 1,
                 { QStringLiteral("--colorimetry"), QLatin1Char('+') + word,
                     QStringLiteral("--colorimetry"), QLatin1Char('-') + word });
     }

@@ -42,6 +42,13 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     , ui(new Ui::ZelvarinForm)
 {
     ui->setupUi(this);
+    // The EDID table is shown at 11 pixels. Set before the connect sequence fills the text, so it
+    // is laid out once, at its own size, for the first frame; and as the widget's font rather
+    // than through an application style sheet, which would re-polish every widget of the form
+    // and route all of them through the style-sheet style.
+    QFont edidFont = ui->EDIDtext->font();
+    edidFont.setPixelSize(11);
+    ui->EDIDtext->setFont(edidFont);
     m_reflection = std::make_unique<SettingsReflection>(*ui);
     baseTitle = windowTitle();
     installConnectionMenu();

@@ -15,6 +15,24 @@
 
 #include <QTimerEvent>
 
+namespace {
+
+// A tick finds the same words as the last one most of the time, and setting a text again lays
+// its widget out again (for the HDR text box that was most of a tick): set only what changed.
+void setChangedText(QLabel *label, const QString &text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
+void setChangedText(QTextEdit *box, const QString &text)
+{
+    if (box->toPlainText() != text)
+        box->setPlainText(text);
+}
+
+} // namespace
+
 // The box changes by itself (its automatic switching, the source, its own EDID work), so the
 // window polls it: every tick reflects the status block into the controls and describes the
 // incoming signal.
@@ -105,14 +123,11 @@ void MainWindow::describeSignal()
     if (decodedView)
         decodedView->showSignal(lastSignal);
     const SignalDescription d = SignalDescription::describe(lastSignal);
-    ui->label_video_format->setText(d.videoLine);
-    ui->lblCsc->setText(d.colourLine);
+    setChangedText(ui->label_video_format, d.videoLine);
+    setChangedText(ui->lblCsc, d.colourLine);
     // The names come from whatever source is plugged in: never let them be taken for markup.
     ui->lblVideoSource->setTextFormat(Qt::PlainText);
-    ui->lblVideoSource->setText(d.sourceLine);
-    ui->lblHdrInput->setText(d.hdrLine);
-    if (d.hdrCapture.isEmpty())
-        ui->txtHdrIf->clear();
-    else
-        ui->txtHdrIf->setText(d.hdrCapture);
+    setChangedText(ui->lblVideoSource, d.sourceLine);
+    setChangedText(ui->lblHdrInput, d.hdrLine);
+    setChangedText(ui->txtHdrIf, d.hdrCapture);
 }

@@ -110,9 +110,19 @@ private Q_SLOTS:
                 decodedVics << QString::number(v.toObject().value(QStringLiteral("vic")).toInt());
         QCOMPARE(decodedVics.join(QLatin1Char(' ')), vics);
 
-        QCOMPARE(run(m_dir, { "--json", "edid", "decode", hexFile }).out, fromBinary.out);
+        // The same table whatever form it came in; only the file's name differs.
+        QCOMPARE(o.value(QStringLiteral("format_version")).toInt(), 2);
+        QCOMPARE(o.value(QStringLiteral("file")).toString(), bin);
+        const auto withoutFile = [](const QByteArray &out) {
+            QJsonObject object = QJsonDocument::fromJson(out).object();
+            object.remove(QStringLiteral("file"));
+            return object;
+        };
+        QCOMPARE(withoutFile(run(m_dir, { "--json", "edid", "decode", hexFile }).out),
+            withoutFile(fromBinary.out));
         QCOMPARE(
-            run(m_dir, { "--json", "edid", "decode", "-" }, readFile(hexFile)).out, fromBinary.out);
+            withoutFile(run(m_dir, { "--json", "edid", "decode", "-" }, readFile(hexFile)).out),
+            withoutFile(fromBinary.out));
         const Run text = run(m_dir, { "edid", "decode", "-" }, readFile(bin));
         QCOMPARE(text.exitCode, 0);
         QVERIFY2(text.out.contains(manufacturer.toLatin1()), text.out.constData());
@@ -181,6 +191,43 @@ private Q_SLOTS:
         QVERIFY(text.out.contains("signal hdr-infoframe decoded: Mastering luminance: max 1000"));
     }
 
+    // Many tables in one run: each decoded with its name, a file that cannot be decoded said so
+    // on standard error while the rest go on, and exit status 3 at the end.
+    void edidDecodeMany()
+    {
+        const QString a = kData + QStringLiteral("/edid/tv-hdr-600mhz.bin");
+        const QString b = kData + QStringLiteral("/edid/monitor-128.bin");
+        const QString bad = kData + QStringLiteral("/README.md");
+        const QString missing = m_dir.filePath(QStringLiteral("missing.bin"));
+
+        const Run json
+            = run(m_dir, { "--json", "edid", "decode", a, bad, "-", missing }, readFile(b));
+        QCOMPARE(json.exitCode, 3);
+        QVERIFY(!json.boxTouched);
+        const QList<QByteArray> lines = json.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 2); // one object per line, in the order named
+        const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
+        const QJsonObject second = QJsonDocument::fromJson(lines[1]).object();
+        QCOMPARE(first.value(QStringLiteral("file")).toString(), a);
+        QCOMPARE(first[QStringLiteral("base")][QStringLiteral("manufacturer")].toString(), "SNY");
+        QCOMPARE(second.value(QStringLiteral("file")).toString(), QStringLiteral("-"));
+        QCOMPARE(second[QStringLiteral("base")][QStringLiteral("manufacturer")].toString(), "DEL");
+        const QList<QByteArray> complaints = json.err.trimmed().split('\n');
+        QCOMPARE(complaints.size(), 3);
+        QVERIFY2(complaints[0].contains(bad.toUtf8()), complaints[0].constData());
+        QVERIFY2(complaints[1].contains(missing.toUtf8()), complaints[1].constData());
+        QVERIFY2(complaints[2].contains("2 of 4 files"), complaints[2].constData());
+
+        // In words: each table's lines after a heading with its name, exit 0 when all decoded.
+        const Run text = run(m_dir, { "edid", "decode", a, b });
+        QCOMPARE(text.exitCode, 0);
+        QVERIFY(text.err.isEmpty());
+        const QString out = QString::fromUtf8(text.out);
+        QVERIFY(out.startsWith("==> " + a + " <==\nBlock 0: base EDID 1.3\n"));
+        QVERIFY(out.contains("\n\n==> " + b + " <==\nBlock 0: base EDID 1.4\n"));
+        QCOMPARE(out.count(QStringLiteral("Block 0 checksum: good")), 2);
+    }
+
     void errors_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -198,7 +245,7 @@ private Q_SLOTS:
         row("cec odd digits", { "cec", "decode", "404" }, 3);
         row("infoframe bad hex", { "infoframe", "decode", "87:zz" }, 3);
         row("edid no file", { "edid", "decode" }, 2);
-        row("edid two files", { "edid", "decode", notEdid, notEdid }, 2);
+        row("edid standard input twice", { "edid", "decode", "-", "-" }, 2);
         row("cec no hex", { "cec", "decode" }, 2);
         row("unknown type", { "infoframe", "decode", "--type", "spd", "01:02" }, 2);
         row("type without value", { "infoframe", "decode", "01:02", "--type" }, 2);

@@ -285,6 +285,17 @@ private Q_SLOTS:
         QTest::newRow("user control number")
             << "04:44:25"
             << "TV to Playback 1: User Control Pressed (Number 5)" << none;
+        // The keys CEC 2.0 added after Select Sound Presentation.
+        QTest::newRow("key audio description")
+            << "04:44:58"
+            << "User Control Pressed (Audio Description)" << none;
+        QTest::newRow("key internet") << "04:44:59"
+                                      << "User Control Pressed (Internet)" << none;
+        QTest::newRow("key 3d mode") << "04:44:5a"
+                                     << "User Control Pressed (3D Mode)" << none;
+        QTest::newRow("key reserved after them")
+            << "04:44:5b"
+            << "User Control Pressed (reserved (0x5b))" << none;
         QTest::newRow("user control released") << "04:45"
                                                << "TV to Playback 1: User Control Released" << none;
         QTest::newRow("osd name") << "40:47:42:44:2d:50:6c:61:79:65:72"
@@ -354,6 +365,16 @@ private Q_SLOTS:
         QCOMPARE(warningKinds(message.warnings), warnings);
         QCOMPARE(CecDescriber::json(message)[QStringLiteral("summary")].toString(),
             CecDescriber::summary(message));
+    }
+
+    // A message has no blocks: its size warning names the largest size instead.
+    void cecTooLargeSaysTheSize()
+    {
+        const QStringList lines = CecDescriber::lines(
+            CecDecoder::decode(bytes("40:89:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00")));
+        QVERIFY2(lines.contains(
+                     QStringLiteral("Warning: 17 bytes, more than the 16 a message can have")),
+            qPrintable(lines.join('\n')));
     }
 
     void hexInput_data()

@@ -3,6 +3,7 @@
 
 // `zelvarinctl edid edit` as scripts use it: the README's worked examples run word for word,
 // standard input and output, exit codes, and that a refused edit writes nothing.
+#include "edid/CtaBits.h"
 #include "edid/EdidDecoder.h"
 #include "tests/edid_edit/EditTables.h"
 #include "tests/support/CliRun.h"
@@ -103,7 +104,7 @@ void TestEdidEditCli::workedExamplesRunAsDocumented()
         = EdidDecoder::decode(read(path(QStringLiteral("monitor-hdr.bin")))).cta.first();
     QVERIFY(
         !EdidDecoder::decode(read(path(QStringLiteral("monitor.bin")))).cta.first().hasHdrStatic);
-    QCOMPARE(hdr.hdrStatic.eotfs, quint8(0x0D));
+    QCOMPARE(CtaBits::bits(hdr.hdrStatic.eotfs, CtaBits::eotfs), 0x0Du);
     QCOMPARE(hdr.hdrStatic.maxCode, quint8(138));
 
     const CtaBlock stereo
@@ -111,7 +112,7 @@ void TestEdidEditCli::workedExamplesRunAsDocumented()
     QCOMPARE(stereo.audios.size(), 1);
     QCOMPARE(stereo.audios.first().format, 1);
     QCOMPARE(stereo.audios.first().channels, 2);
-    QCOMPARE(stereo.speakers, 1u);
+    QCOMPARE(CtaBits::bits(stereo.speakers, CtaBits::speakers), 1u);
 
     const CtaBlock tv
         = EdidDecoder::decode(read(path(QStringLiteral("tv-hdmi20.bin")))).cta.first();

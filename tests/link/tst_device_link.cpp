@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QtTest>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -436,6 +437,31 @@ private Q_SLOTS:
         QVERIFY2(lines[3].endsWith(" < E0 00 ok"), qPrintable(lines[3]));
         QVERIFY(
             QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d > ").match(lines[0]).hasMatch());
+    }
+
+    // A wait ends when its flag goes up: at once when it is up already, on the system clock
+    // when another thread raises it (the bound is far beyond what the test can take), and on a
+    // virtual clock, where nothing else runs, after the whole wait.
+    void clockWait_endsWhenTheFlagIsRaised()
+    {
+        WakeFlag flag;
+        SystemClock system;
+        std::thread raiser([&flag] {
+            QThread::msleep(20);
+            flag.raise();
+        });
+        const bool woken = system.wait(600000, flag);
+        raiser.join();
+        QVERIFY(woken);
+        QVERIFY(system.wait(600000, flag)); // still up: no wait at all
+
+        VirtualClock virtualClock;
+        flag.clear();
+        QVERIFY(!virtualClock.wait(50, flag));
+        QCOMPARE(virtualClock.totalSleptMs(), quint64(50));
+        flag.raise();
+        QVERIFY(virtualClock.wait(50, flag));
+        QCOMPARE(virtualClock.totalSleptMs(), quint64(50));
     }
 };
 

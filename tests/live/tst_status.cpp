@@ -294,6 +294,10 @@ void TestStatus::signalTextsFollowTheBox()
     QCOMPARE(ui->lblVideoSource->text(), QStringLiteral("Source Info: STREAMCO Media Player 4K"));
     QCOMPARE(ui->lblHdrInput->text(), QStringLiteral("HDR input:  SMPTE ST 2084"));
     QVERIFY(ui->txtHdrIf->toPlainText().startsWith(QLatin1String("02:00:")));
+    // A tick that finds the same signal leaves the texts alone (setting one lays it out again).
+    QSignalSpy captureSet(ui->txtHdrIf, &QTextEdit::textChanged);
+    h->tick();
+    QCOMPARE(captureSet.count(), 0);
 
     // The source goes SDR; one unanswered block read keeps every text for that tick.
     h->box.block(30).fill('\0');
@@ -304,6 +308,7 @@ void TestStatus::signalTextsFollowTheBox()
     h->tick();
     QCOMPARE(ui->lblHdrInput->text(), QStringLiteral("HDR input:  Not Active"));
     QVERIFY(ui->txtHdrIf->toPlainText().isEmpty());
+    QCOMPARE(captureSet.count(), 1);
     // A source's names are text, never markup.
     QCOMPARE(ui->lblVideoSource->textFormat(), Qt::PlainText);
 

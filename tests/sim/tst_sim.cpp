@@ -143,9 +143,12 @@ private slots:
         quint32 n = 99, got = 0;
         quint8 buffer[256];
         const int sleeps = clock.sleepCalls();
+        const quint64 slept = clock.totalSleptMs();
         QCOMPARE(box->checkRxQueue(handle, &n, nullptr), quint32(UsbStatus::Success));
         QCOMPARE(n, 0u);
-        QCOMPARE(clock.sleepCalls(), sleeps + 1); // an empty queue costs a short wait
+        // An empty queue costs one wait for a reply that does not come, as long as libusb's.
+        QCOMPARE(clock.sleepCalls(), sleeps + 1);
+        QCOMPARE(clock.totalSleptMs() - slept, quint64(SimulatedBox::QUEUE_WAIT_MS));
         QCOMPARE(box->read(handle, buffer, 64, &got), quint32(UsbStatus::ReadTimedOut));
         QCOMPARE(got, 0u);
 
@@ -157,8 +160,16 @@ private slots:
         QCOMPARE(box->read(handle, buffer, 64, &got), quint32(UsbStatus::Success));
         QCOMPARE(got, 64u);
         QCOMPARE(box->pendingBytes(), 8);
+        // Bytes left over answer the next check without a wait; a flushed queue waits again.
+        const int before = clock.sleepCalls();
+        box->checkRxQueue(handle, &n, nullptr);
+        QCOMPARE(n, 8u);
+        QCOMPARE(clock.sleepCalls(), before);
         box->flushBuffers(handle, 1, 1);
         QCOMPARE(box->pendingBytes(), 0);
+        box->checkRxQueue(handle, &n, nullptr);
+        QCOMPARE(n, 0u);
+        QCOMPARE(clock.sleepCalls(), before + 1);
     }
 
     void replyCodeAndLength_data()
