@@ -3,6 +3,10 @@
 
 #include "edid/CtaVideoFormats.h"
 
+#include "edid/Decimal.h"
+
+#include <QStringBuilder>
+
 #include <array>
 
 namespace {
@@ -223,13 +227,31 @@ constexpr bool sortedAndUnique()
 static_assert(sortedAndUnique(), "the VIC table is sorted by code, each code once");
 static_assert(kCount < 256, "positions fit the index");
 
-QString refreshText(quint32 milliHz)
+// "60" or "59.94": 59.94 and 119.88 need their decimals; whole rates read better without them.
+// On the stack, as a name is built in one go.
+class RefreshText
 {
-    // 59.94 and 119.88 need their decimals; whole rates read better without them.
-    if (milliHz % 1000 == 0)
-        return QString::number(milliHz / 1000);
-    return QString::number(milliHz / 1000.0, 'f', 2);
-}
+public:
+    explicit RefreshText(quint32 milliHz)
+    {
+        const quint32 hundredths = (milliHz + 5) / 10; // to the nearest, as every rate of the table
+        const Decimal whole(hundredths / 100);
+        int n = 0;
+        for (char c : whole.text())
+            m_text[n++] = c;
+        if (milliHz % 1000 != 0) {
+            m_text[n++] = '.';
+            m_text[n++] = char('0' + hundredths % 100 / 10);
+            m_text[n++] = char('0' + hundredths % 10);
+        }
+        m_length = n;
+    }
+    QLatin1String text() const { return QLatin1String(m_text, m_length); }
+
+private:
+    char m_text[24];
+    int m_length;
+};
 
 } // namespace
 
@@ -245,11 +267,12 @@ QString CtaVideoFormats::name(int vic)
     const CtaVideoFormat *f = find(vic);
     if (!f)
         return QStringLiteral("reserved VIC %1").arg(vic);
-    // Plain concatenation: a table names dozens of VICs and arg() parses its pattern each time.
-    return QString::number(f->width) + QLatin1Char('x') + QString::number(f->height)
-        + QLatin1Char(f->interlaced ? 'i' : 'p') + QLatin1Char(' ') + refreshText(f->refreshMilliHz)
-        + QLatin1String(" Hz ") + QString::number(f->aspectH) + QLatin1Char(':')
-        + QString::number(f->aspectV);
+    // One allocation: a table names dozens of VICs, and arg() or a chain of QString::number
+    // would build a temporary for every piece.
+    return Decimal(f->width).text() % QLatin1Char('x') % Decimal(f->height).text()
+        % QLatin1Char(f->interlaced ? 'i' : 'p') % QLatin1Char(' ')
+        % RefreshText(f->refreshMilliHz).text() % QLatin1String(" Hz ") % Decimal(f->aspectH).text()
+        % QLatin1Char(':') % Decimal(f->aspectV).text();
 }
 
 const CtaVideoFormat *CtaVideoFormats::all()
