@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // zelvarind: the resident service that owns the boxes and serves them on D-Bus to every front end
-// at once. QtCore and QtDBus only.
+// at once, and on an MQTT broker when its configuration file says so. QtCore and QtDBus only
+// (and libmosquitto, through zelvarind/mqtt).
 #include "session/ExitCodes.h"
 #include "session/LinkSetup.h"
 #include "zelvarind/ConfigFile.h"
