@@ -36,6 +36,9 @@ public:
     // False, with the reason on standard error, when the service cannot run.
     bool start();
 
+    // The boxes' models, from start() on; they live as long as the daemon.
+    const QList<BoxModel *> &models() const { return m_models; }
+
 private:
     void searched();
 

@@ -2,10 +2,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // zelvarind: the resident service that owns the boxes and serves them on D-Bus to every front end
-// at once. QtCore and QtDBus only.
+// at once, and on an MQTT broker when its configuration file says so. QtCore and QtDBus only
+// (and libmosquitto, through zelvarind/mqtt).
 #include "session/ExitCodes.h"
 #include "session/LinkSetup.h"
+#include "zelvarind/ConfigFile.h"
 #include "zelvarind/Daemon.h"
+#ifdef ZELVARIN_HAVE_MQTT
+#include "zelvarind/MqttService.h"
+#endif
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -13,6 +18,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,6 +28,12 @@ int usageError(const QString &text)
 {
     std::fprintf(stderr, "zelvarind: %s\n", qPrintable(text));
     return ExitCode::Usage;
+}
+
+int cannotRun(const QString &text)
+{
+    std::fprintf(stderr, "zelvarind: %s\n", qPrintable(text));
+    return ExitCode::BoxFailed;
 }
 
 // SIGTERM (systemd stopping the unit) and SIGINT end the event loop, so the boxes are closed and
@@ -78,11 +90,16 @@ int main(int argc, char **argv)
         QStringLiteral("Let go of a box held by a client that sent nothing for MS milliseconds "
                        "(default 10000)."),
         QStringLiteral("MS"));
+    const QCommandLineOption configOption(QStringLiteral("config"),
+        QStringLiteral("Read the configuration from FILE (default: "
+                       "$XDG_CONFIG_HOME/zelvarin/zelvarind.conf, with --system "
+                       "/etc/zelvarin/zelvarind.conf)."),
+        QStringLiteral("FILE"));
     QCommandLineOption testControlOption(QStringLiteral("test-control"),
         QStringLiteral("For tests: io.github.zelvarin.Testing1 unplugs the simulated box."));
     testControlOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({ simulateOption, livelyOption, systemOption, serialOption, traceOption,
-        pollOption, holdOption, testControlOption });
+        pollOption, holdOption, configOption, testControlOption });
 #ifdef ZELVARIN_HAVE_LIBUSB
     const QCommandLineOption usbIdOption(QStringLiteral("usb-id"),
         QStringLiteral("Also look for the box at USB vendor:product VID:PID (repeatable)."),
@@ -135,6 +152,27 @@ int main(int argc, char **argv)
         return usageError(QStringLiteral("--hold-timeout takes milliseconds, at least 100"));
     options.systemBus = parser.isSet(systemOption);
     options.testControl = parser.isSet(testControlOption);
+    if (parser.isSet(configOption) && parser.value(configOption).isEmpty())
+        return usageError(QStringLiteral("--config needs a file"));
+
+    // The configuration is read, and refused, before anything else happens.
+    ConfigFile config;
+    QString error;
+    if (!config.open(parser.isSet(configOption) ? parser.value(configOption)
+                                                : ConfigFile::defaultPath(options.systemBus),
+            parser.isSet(configOption), { QStringLiteral("mqtt") }, &error))
+        return cannotRun(error);
+#ifdef ZELVARIN_HAVE_MQTT
+    MqttConfig mqttConfig;
+    if (config.hasSection(QStringLiteral("mqtt"))
+        && !MqttConfig::read(config.settings(), mqttConfig, &error))
+        return cannotRun(config.path() + QStringLiteral(": ") + error);
+#else
+    if (config.hasSection(QStringLiteral("mqtt")))
+        return cannotRun(config.path()
+            + QStringLiteral(": [mqtt]: this zelvarind was built without the MQTT bridge "
+                             "(libmosquitto)"));
+#endif
 
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
         auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
@@ -147,5 +185,15 @@ int main(int argc, char **argv)
     Daemon daemon(options);
     if (!daemon.start())
         return ExitCode::BoxFailed;
+#ifdef ZELVARIN_HAVE_MQTT
+    // After the daemon, so that it goes first, and only once this is the one service on the bus:
+    // a second one would otherwise take the first one's place on the broker (same client id).
+    std::unique_ptr<MqttService> mqtt;
+    if (mqttConfig.enabled) {
+        mqtt = std::make_unique<MqttService>(mqttConfig);
+        if (!mqtt->start(daemon.models(), &error))
+            return cannotRun(config.path() + QStringLiteral(": ") + error);
+    }
+#endif
     return app.exec();
 }
