@@ -3,6 +3,10 @@
 
 #include "edid/EdidEditWords.h"
 
+#include "edid/CtaBits.h"
+
+#include <array>
+
 namespace {
 
 // Index: the audio format code.
@@ -12,9 +16,19 @@ const char *const kAudioNames[15]
     = { nullptr, "Linear PCM", "AC-3", "MPEG-1", "MP3", "MPEG-2", "AAC LC", "DTS", "ATRAC",
           "One Bit Audio", "Enhanced AC-3", "DTS-HD", "MAT (MLP)", "DST", "WMA Pro" };
 const char *const kRates[7] = { "32", "44.1", "48", "88.2", "96", "176.4", "192" };
-const char *const kSpeakers[EdidEditWords::SPEAKER_BITS] = { "FL/FR", "LFE1", "FC", "BL/BR", "BC",
-    "FLc/FRc", "RLC/RRC", "FLw/FRw", "TpFL/TpFR", "TpC", "TpFC", "LS/RS", "LFE2", "TpBC", "SiL/SiR",
-    "TpSiL/TpSiR", "TpBL/TpBR", "BtFC", "BtFL/BtFR", "TpLS/TpRS", "LSd/RSd" };
+// The speakers' words are the names the decoder prints, so that a table's decode can be typed
+// back; bit i of the allocation is entry i.
+const char *const *speakerNames()
+{
+    static const auto names = [] {
+        std::array<const char *, EdidEditWords::SPEAKER_BITS> list {};
+        for (const CtaFlagBit<CtaSpeakers> &b : CtaBits::speakers)
+            list[std::size_t(b.bit)] = b.name;
+        return list;
+    }();
+    return names.data();
+}
+static_assert(std::size(CtaBits::speakers) == EdidEditWords::SPEAKER_BITS);
 const char *const kEotfs[EdidEditWords::EOTF_BITS] = { "sdr", "hdr", "pq", "hlg" };
 const char *const kColorimetry[16]
     = { "xvycc601", "xvycc709", "sycc601", "opycc601", "oprgb", "bt2020cycc", "bt2020ycc",
@@ -74,12 +88,12 @@ QString rateWord(int bit)
 
 int speakerBit(const QString &word)
 {
-    return lookUp(word, kSpeakers, SPEAKER_BITS);
+    return lookUp(word, speakerNames(), SPEAKER_BITS);
 }
 
 QString speakerWord(int bit)
 {
-    return wordAt(kSpeakers, SPEAKER_BITS, bit);
+    return wordAt(speakerNames(), SPEAKER_BITS, bit);
 }
 
 int eotfBit(const QString &word)
@@ -109,7 +123,7 @@ QStringList audioFormatWords()
 
 QStringList speakerWords()
 {
-    return all(kSpeakers, SPEAKER_BITS);
+    return all(speakerNames(), SPEAKER_BITS);
 }
 
 QStringList eotfWords()
