@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "cli/ServiceRoute.h"
 #include "session/ExitCodes.h"
+#include "zelvarind/client/ServiceClient.h"
 
 CliSession::CliSession(const Globals &globals)
     : m_globals(globals)
@@ -58,7 +59,7 @@ int CliSession::connect()
 {
     if (const int started = start(); started != ExitCode::Ok)
         return started;
-    if (ServiceRoute::wanted(m_globals.link, m_globals.direct)) {
+    if (ServiceClient::wanted(m_globals.link, m_globals.direct)) {
         if (const std::optional<int> routed
             = ServiceRoute::connect(m_globals.link, m_globals.serial, *m_link, m_relay))
             return *routed;

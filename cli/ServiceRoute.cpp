@@ -9,21 +9,12 @@
 #include "zelvarind/client/ServiceNames.h"
 #include "zelvarind/client/ServiceRelay.h"
 
-bool ServiceRoute::wanted(const LinkSetup::Options &link, bool direct)
-{
-    // A simulated box that starts from a preset is one of this process's own.
-    return !direct && link.usbIds.isEmpty() && link.usbOptions.isEmpty()
-        && link.simulatedSettings.isEmpty();
-}
-
 std::optional<int> ServiceRoute::connect(const LinkSetup::Options &link, const QByteArray &serial,
     DeviceLink &deviceLink, std::unique_ptr<DeviceLink::Relay> &relay)
 {
-    const std::optional<ServiceClient> service = ServiceClient::find(QString::fromLatin1(serial));
+    const std::optional<ServiceClient> service
+        = ServiceClient::find(QString::fromLatin1(serial), link.simulate);
     if (!service)
-        return std::nullopt;
-    // A simulated box was asked for: a service with real boxes is no place to look for one.
-    if (link.simulate && !service->simulated())
         return std::nullopt;
     const ServiceClient::Box &box = service->box();
     if (box.path.isEmpty()) {
@@ -36,7 +27,8 @@ std::optional<int> ServiceRoute::connect(const LinkSetup::Options &link, const Q
         return CliOutput::fail(ServiceNames::Error::exitCode(box.errorName),
             QStringLiteral("the service zelvarind failed: %1").arg(box.errorText));
     }
-    relay = std::make_unique<ServiceRelay>(service->bus(), ServiceNames::busName(), box.path);
+    relay = service->relay();
     deviceLink.setRelay(relay.get());
+    deviceLink.traceNote(service->describe());
     return ExitCode::Ok;
 }

@@ -5,6 +5,7 @@
 
 #include "box1_proxy.h"
 #include "zelvarind/client/DbusTypes.h"
+#include "zelvarind/client/ServiceNames.h"
 
 #include <algorithm>
 #include <array>
@@ -62,12 +63,15 @@ ServiceRelay::~ServiceRelay()
         m_box->Release().waitForFinished();
 }
 
-void ServiceRelay::fail(const QString &what, const QString &message, QStringList &warnings)
+void ServiceRelay::fail(const QString &what, const QDBusError &error, QStringList &warnings)
 {
     if (m_failed)
         return;
     m_failed = true;
-    warnings << QStringLiteral("the service zelvarind failed %1: %2").arg(what, message);
+    m_boxGone = error.name() == ServiceNames::Error::notFound();
+    if (m_boxGone && m_quietLoss)
+        return;
+    warnings << QStringLiteral("the service zelvarind failed %1: %2").arg(what, error.message());
 }
 
 QByteArray ServiceRelay::polledReply(const QByteArray &request, quint32 minReplyLength)
@@ -107,7 +111,7 @@ bool ServiceRelay::hold(QStringList &warnings)
     QDBusPendingReply<> call = m_box->Hold();
     call.waitForFinished();
     if (call.isError()) {
-        fail(QStringLiteral("to hold the box"), call.error().message(), warnings);
+        fail(QStringLiteral("to hold the box"), call.error(), warnings);
         return false;
     }
     m_held = true;
@@ -138,7 +142,7 @@ void ServiceRelay::transact(const quint8 *request, quint8 length, quint32 minRep
         = m_box->Transact(frame, minReplyLength);
     call.waitForFinished();
     if (call.isError()) {
-        fail(QStringLiteral("a transaction"), call.error().message(), warnings);
+        fail(QStringLiteral("a transaction"), call.error(), warnings);
         outcome.kind = DeviceLink::Outcome::NotOpen;
         return;
     }
@@ -169,5 +173,5 @@ void ServiceRelay::endSequence()
     QDBusPendingReply<> call = m_box->Release();
     call.waitForFinished();
     if (call.isError())
-        fail(QStringLiteral("to release the box"), call.error().message(), m_pendingWarnings);
+        fail(QStringLiteral("to release the box"), call.error(), m_pendingWarnings);
 }
