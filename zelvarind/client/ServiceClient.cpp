@@ -120,10 +120,16 @@ std::optional<ServiceClient> ServiceClient::lookFor(const QString &serial, bool 
                 box.path = path;
             return std::optional<Box>(box);
         }
-        // A service that does not look after this box has no object for it.
-        box.outcome = QStringLiteral("not-found");
+        // A service that does not look after this box has no object for it; one that refuses
+        // the caller (the system bus's policy) or does not answer keeps the box from it.
         box.errorName = reply.errorName();
         box.errorText = reply.errorMessage();
+        const bool noObject
+            = box.errorName == QLatin1String("org.freedesktop.DBus.Error.UnknownObject")
+            || box.errorName == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod");
+        box.outcome = noObject ? QStringLiteral("not-found") : QStringLiteral("open-failed");
+        if (!noObject)
+            box.warnings << QStringLiteral("the service zelvarind failed: %1").arg(box.errorText);
         return std::optional<Box>(box);
     });
 }
