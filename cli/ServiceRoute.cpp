@@ -9,14 +9,10 @@
 #include "zelvarind/client/ServiceNames.h"
 #include "zelvarind/client/ServiceRelay.h"
 
-std::optional<int> ServiceRoute::connect(const LinkSetup::Options &link, const QByteArray &serial,
-    DeviceLink &deviceLink, std::unique_ptr<DeviceLink::Relay> &relay)
+int ServiceRoute::attach(const ServiceClient &service, const QByteArray &serial, DeviceLink &link,
+    std::unique_ptr<DeviceLink::Relay> &relay)
 {
-    const std::optional<ServiceClient> service
-        = ServiceClient::find(QString::fromLatin1(serial), link.simulate);
-    if (!service)
-        return std::nullopt;
-    const ServiceClient::Box &box = service->box();
+    const ServiceClient::Box &box = service.box();
     if (box.path.isEmpty()) {
         // The same words as when the box is looked for directly.
         if (box.errorName == ServiceNames::Error::notFound())
@@ -27,8 +23,8 @@ std::optional<int> ServiceRoute::connect(const LinkSetup::Options &link, const Q
         return CliOutput::fail(ServiceNames::Error::exitCode(box.errorName),
             QStringLiteral("the service zelvarind failed: %1").arg(box.errorText));
     }
-    relay = service->relay();
-    deviceLink.setRelay(relay.get());
-    deviceLink.traceNote(service->describe());
+    relay = service.relay();
+    link.setRelay(relay.get());
+    link.traceNote(service.describe());
     return ExitCode::Ok;
 }

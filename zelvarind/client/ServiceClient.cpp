@@ -3,9 +3,12 @@
 
 #include "zelvarind/client/ServiceClient.h"
 
+#include "link/DeviceLink.h"
+#include "zelvarind/client/DbusTypes.h"
 #include "zelvarind/client/ServiceNames.h"
 #include "zelvarind/client/ServiceRelay.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -86,13 +89,40 @@ std::optional<ServiceClient> ServiceClient::ask(bool simulated, const Ask &call)
 
 std::optional<ServiceClient> ServiceClient::find(const QString &serial, bool simulated)
 {
+    DbusTypes::registerTypes();
     return ask(simulated, [&serial](const QDBusConnection &bus, QString &owner) {
+        // The box asked for, or the box's own serial, in the call that a relay makes first
+        // anyway: where it answers, finding the box costs nothing more.
+        const QString path = ServiceNames::boxPath(
+            serial.isEmpty() ? QString::fromLatin1(DeviceLink::DEVICE_SERIAL) : serial);
+        const QDBusMessage polled = callService(
+            bus, path, ServiceNames::boxInterface(), QStringLiteral("PolledReplies"), {});
+        if (serviceAbsent(polled))
+            return std::optional<Box>();
+        owner = polled.service();
+        Box box;
+        if (polled.type() == QDBusMessage::ReplyMessage && polled.arguments().size() == 2) {
+            box.path = path;
+            box.polled = true;
+            box.polledRequests
+                = qdbus_cast<QByteArrayList>(polled.arguments().at(0).value<QDBusArgument>());
+            box.polledReplies
+                = qdbus_cast<QByteArrayList>(polled.arguments().at(1).value<QDBusArgument>());
+            return std::optional<Box>(box);
+        }
+        const bool absent = polled.errorName() == ServiceNames::Error::notFound()
+            || polled.errorName() == QLatin1String("org.freedesktop.DBus.Error.UnknownObject");
+        if (!serial.isEmpty() || !absent) {
+            box.errorName = absent ? ServiceNames::Error::notFound() : polled.errorName();
+            box.errorText = polled.errorMessage();
+            return std::optional<Box>(box);
+        }
+        // Not that one: the first box the service has connected.
         const QDBusMessage reply = callService(bus, ServiceNames::managerPath(),
             ServiceNames::managerInterface(), QStringLiteral("GetBox"), { serial });
         if (serviceAbsent(reply))
             return std::optional<Box>();
         owner = reply.service();
-        Box box;
         if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
             box.path = reply.arguments().constFirst().value<QDBusObjectPath>().path();
             return std::optional<Box>(box);
@@ -145,7 +175,10 @@ ServiceClient::ServiceClient(
 
 std::unique_ptr<ServiceRelay> ServiceClient::relay() const
 {
-    return std::make_unique<ServiceRelay>(m_bus, m_owner, m_box.path);
+    auto relay = std::make_unique<ServiceRelay>(m_bus, m_owner, m_box.path);
+    if (m_box.polled)
+        relay->takePolledReplies(m_box.polledRequests, m_box.polledReplies);
+    return relay;
 }
 
 QString ServiceClient::describe() const

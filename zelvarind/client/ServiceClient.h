@@ -34,6 +34,11 @@ public:
         // own.
         QString outcome;
         QStringList warnings;
+        // find() only: the service's last poll of the box (PolledReplies), which came with the
+        // call that found it, for the relay's first reads.
+        bool polled = false;
+        QByteArrayList polledRequests;
+        QByteArrayList polledReplies;
     };
 
     // Whether a front end with these device options goes through the service when it runs: not
@@ -42,7 +47,8 @@ public:
     static bool wanted(const LinkSetup::Options &link, bool direct);
 
     // Asks the service on the session bus, then on the system bus, for the connected box with
-    // this serial ("" for the first one), in one call per bus, which never starts the service.
+    // this serial ("" for the first one: the box's own serial first, then any), which never
+    // starts the service. The usual case costs one call, which brings the box's last poll too.
     // nullopt when the service runs on neither bus, or when a simulated box was asked for
     // (`simulated`) and the service runs real ones.
     static std::optional<ServiceClient> find(const QString &serial, bool simulated);

@@ -7,11 +7,8 @@
 
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QDBusMessage>
 #include <QString>
-
-#include <memory>
-
-class Box1Proxy;
 
 // A front end's link to a box the service owns: each transaction of the link is one Transact
 // call, each multi-frame command a Hold ... Release, so the box sees the front end's own frames
@@ -46,6 +43,9 @@ public:
     // Off: every frame goes to the box, none is answered from the service's last poll (a front
     // end whose every frame must reach the box, as the window's, turns it off). On by default.
     void setAnswerFromPoll(bool on) { m_answerFromPoll = on; }
+    // The service's last poll, fetched already (with the call that found the box): the relay
+    // does not ask for it again.
+    void takePolledReplies(const QByteArrayList &requests, const QByteArrayList &replies);
 
     // The outcome kind of its D-Bus name ("no-reply"), and back; unknown names are NotOpen.
     static DeviceLink::Outcome::Kind outcomeKind(const QString &name);
@@ -53,11 +53,15 @@ public:
 
 private:
     void fail(const QString &what, const QDBusError &error, QStringList &warnings);
+    // A method of the box's object, waited for.
+    QDBusMessage call(const QString &method, const QVariantList &args = {}) const;
     // The reply of the last poll to this request, once; empty when there is none.
     QByteArray polledReply(const QByteArray &request, quint32 minReplyLength);
     bool hold(QStringList &warnings);
 
-    std::unique_ptr<Box1Proxy> m_box;
+    QDBusConnection m_bus;
+    QString m_service;
+    QString m_path;
     bool m_failed = false;
     bool m_boxGone = false;
     bool m_quietLoss = false;
