@@ -12,8 +12,8 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 
-BoxRoute::BoxRoute(DeviceLink &link, DeviceWarnings &warnings, const LinkSetup::Options *service,
-    QObject *parent)
+BoxRoute::BoxRoute(
+    DeviceLink &link, DeviceWarnings &warnings, const LinkSetup::Options *service, QObject *parent)
     : QObject(parent)
     , m_link(link)
     , m_warnings(warnings)
@@ -98,8 +98,7 @@ void BoxRoute::watchService(bool on)
         return;
     if (on) {
         m_bus.connect(m_owner, ServiceNames::managerPath(), ServiceNames::managerInterface(),
-            QStringLiteral("BoxRemoved"), this,
-            SLOT(serviceRemovedBox(QString, QDBusObjectPath)));
+            QStringLiteral("BoxRemoved"), this, SLOT(serviceRemovedBox(QString, QDBusObjectPath)));
         return;
     }
     m_bus.disconnect(m_owner, ServiceNames::managerPath(), ServiceNames::managerInterface(),
