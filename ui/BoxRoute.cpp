@@ -10,6 +10,7 @@
 #include "zelvarind/client/ServiceRelay.h"
 
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusVariant>
 
 BoxRoute::BoxRoute(
@@ -98,19 +99,21 @@ void BoxRoute::watchService(bool on)
         return;
     if (on) {
         m_bus.connect(m_owner, ServiceNames::managerPath(), ServiceNames::managerInterface(),
-            QStringLiteral("BoxRemoved"), this, SLOT(serviceRemovedBox(QString, QDBusObjectPath)));
+            QStringLiteral("BoxRemoved"), this, SLOT(serviceRemovedBox(QDBusMessage)));
         return;
     }
     m_bus.disconnect(m_owner, ServiceNames::managerPath(), ServiceNames::managerInterface(),
-        QStringLiteral("BoxRemoved"), this, SLOT(serviceRemovedBox(QString, QDBusObjectPath)));
+        QStringLiteral("BoxRemoved"), this, SLOT(serviceRemovedBox(QDBusMessage)));
     m_owner.clear();
 }
 
 // The signal may have waited in the event queue while the window found the box again: the box
 // counts as lost only if the service still says so.
-void BoxRoute::serviceRemovedBox(const QString &, const QDBusObjectPath &box)
+void BoxRoute::serviceRemovedBox(const QDBusMessage &signal)
 {
-    if (!m_relay || m_removed || box.path() != m_boxPath)
+    const QVariantList args = signal.arguments();
+    if (!m_relay || m_removed || args.size() != 2
+        || args.at(1).value<QDBusObjectPath>().path() != m_boxPath)
         return;
     QDBusMessage get = QDBusMessage::createMethodCall(m_owner, m_boxPath,
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));

@@ -6,7 +6,7 @@
 #include "session/LinkSetup.h"
 
 #include <QDBusConnection>
-#include <QDBusObjectPath>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 
@@ -54,7 +54,8 @@ Q_SIGNALS:
     void boxRemoved();
 
 private Q_SLOTS:
-    void serviceRemovedBox(const QString &serial, const QDBusObjectPath &box);
+    // BoxRemoved(serial, box), taken as a message: the whole message needs no types looked up.
+    void serviceRemovedBox(const QDBusMessage &signal);
 
 private:
     void watchService(bool on);

@@ -11,6 +11,7 @@
 #include "tests/support/WindowTestAccess.h"
 #include "ui/MainWindow.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -90,6 +91,8 @@ private Q_SLOTS:
     void boxLostAndBack()
     {
         start({ QStringLiteral("--poll-interval=200") });
+        // The window's own ticks would find the loss too: here only the service's word can.
+        WindowTestAccess::stopStatusTimer(w());
         ServiceRun::setPresent(false);
         QTRY_VERIFY_WITH_TIMEOUT(w().windowTitle().contains("[USB disconnected]"), 30000);
         QCOMPARE(h->statusMessage(), QStringLiteral("ZELVARIN USB disconnected!"));
@@ -103,6 +106,26 @@ private Q_SLOTS:
         QVERIFY(WindowTestAccess::boxConnected(w()));
         QCOMPARE(w().windowTitle(), QStringLiteral("ZELVARIN UTILITY"));
         QVERIFY(h->dialogs.shown.isEmpty());
+    }
+
+    // The service's word that the box went may wait in the queue while the window finds the box
+    // again: then it is old news, and the window stays.
+    void lateWordOfALossIsOldNews()
+    {
+        WindowHarness hosted(WindowHarness::Route::HostedService);
+        MainWindow &window = hosted.create();
+        QVERIFY(hosted.link.isRelayed());
+        hosted.box.failAlways(SimulatedBox::Operation::Write, UsbStatus::DeviceNotFound);
+        hosted.tick(); // three failed writes: the service and the window lose the box
+        QVERIFY(!hosted.link.isOpen());
+        hosted.box.failAlways(SimulatedBox::Operation::Write, UsbStatus::Success);
+        WindowTestAccess::searchTick(window);
+        QVERIFY(hosted.link.isRelayed());
+
+        QCoreApplication::processEvents(); // the word of the loss arrives now
+        QVERIFY(hosted.link.isOpen());
+        QVERIFY(WindowTestAccess::boxConnected(window));
+        QVERIFY(!window.windowTitle().contains("[USB disconnected]"));
     }
 
     // The service dies under the window: said once, and the window opens the box itself.

@@ -162,7 +162,11 @@ void ServiceRelay::transact(const quint8 *request, quint8 length, quint32 minRep
     const QDBusMessage done = call(QStringLiteral("Transact"), { frame, minReplyLength });
     const QVariantList out = done.arguments();
     if (done.type() != QDBusMessage::ReplyMessage || out.size() != 4) {
-        fail(QStringLiteral("a transaction"), QDBusError(done), warnings);
+        fail(QStringLiteral("a transaction"),
+            done.type() == QDBusMessage::ErrorMessage
+                ? QDBusError(done)
+                : QDBusError(QDBusError::InvalidSignature, QStringLiteral("an unexpected reply")),
+            warnings);
         outcome.kind = DeviceLink::Outcome::NotOpen;
         return;
     }
