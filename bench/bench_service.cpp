@@ -3,8 +3,10 @@
 
 // What the service costs, measured side by side (run under dbus-run-session, which gives it a bus
 // of its own; the bench target does that):
-//  - `zelvarinctl status` through the service against `zelvarinctl --direct --simulate status`,
-//    alternated, as processes;
+//  - `zelvarinctl status` through the service against `zelvarinctl --direct --simulate status`
+//    and, where umockdev is there, against `zelvarinctl --direct status` through the libusb
+//    backend on the emulated USB box of tests/usb (what a user with a box has without the
+//    service), alternated, as processes;
 //  - the time a `set` adds: one settings write through the service's relay against the same
 //    write on a simulated box of the bench's own, in process, alternated;
 //  - the idle service with one simulated box polled every 3 s: CPU as percent of a core;
@@ -17,6 +19,12 @@
 #include "zelvarind/BoxModel.h"
 #include "zelvarind/client/ServiceNames.h"
 #include "zelvarind/client/ServiceRelay.h"
+
+#ifdef ZELVARIN_BENCH_EMULATED_USB
+#include "tests/usb/EmulatedBox.h"
+
+#include <umockdev.h>
+#endif
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -52,9 +60,11 @@ QString range(const std::vector<double> &v, const char *format)
     return QString::asprintf(format, *lo) + QStringLiteral("..") + QString::asprintf(format, *hi);
 }
 
-double timeProcess(const QString &program, const QStringList &args)
+double timeProcess(const QString &program, const QStringList &args,
+    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
+    p.setProcessEnvironment(environment);
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer timer;
     timer.start();
@@ -114,20 +124,57 @@ int main(int argc, char **argv)
         && started.elapsed() < 30000)
         QThread::msleep(10);
 
-    // status as a process, through the service and direct.
+    // status as a process, through the service and direct: on the simulated box, and through
+    // the libusb backend on an emulated USB box (a child with umockdev's preload, talking to the
+    // box that this process emulates; the other children run without it).
     constexpr int RUNS = 31;
-    std::vector<double> served, direct;
+    QProcessEnvironment plain = QProcessEnvironment::systemEnvironment();
+    plain.remove(QStringLiteral("LD_PRELOAD"));
+    std::vector<double> served, direct, usb, preloaded;
+#ifdef ZELVARIN_BENCH_EMULATED_USB
+    UMockdevTestbed *testbed = umockdev_testbed_new();
+    auto device = std::make_unique<EmulatedBox>(testbed, EmulatedBox::Descriptor {});
+    QProcessEnvironment emulated = QProcessEnvironment::systemEnvironment();
+    emulated.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral("libumockdev-preload.so.0"));
+    plain.remove(QStringLiteral("UMOCKDEV_DIR"));
+#endif
     for (int i = 0; i < RUNS; ++i) {
         direct.push_back(timeProcess(ctl,
-            { QStringLiteral("--direct"), QStringLiteral("--simulate"),
-                QStringLiteral("status") }));
-        served.push_back(timeProcess(ctl, { QStringLiteral("status") }));
+            { QStringLiteral("--direct"), QStringLiteral("--simulate"), QStringLiteral("status") },
+            plain));
+#ifdef ZELVARIN_BENCH_EMULATED_USB
+        usb.push_back(
+            timeProcess(ctl, { QStringLiteral("--direct"), QStringLiteral("status") }, emulated));
+        // What the preload alone costs a process, to read the figure above by.
+        preloaded.push_back(timeProcess(ctl,
+            { QStringLiteral("--direct"), QStringLiteral("--simulate"), QStringLiteral("status") },
+            emulated));
+#endif
+        served.push_back(timeProcess(ctl, { QStringLiteral("status") }, plain));
     }
+#ifdef ZELVARIN_BENCH_EMULATED_USB
+    device.reset();
+    g_object_unref(testbed);
+#endif
     std::printf("zelvarinctl status, through the service: median %.1f ms (%s) of %d\n",
         median(served), qPrintable(range(served, "%.1f")), RUNS);
     std::printf("zelvarinctl status, direct (--simulate): median %.1f ms (%s) of %d\n",
         median(direct), qPrintable(range(direct, "%.1f")), RUNS);
-    std::printf("ratio service/direct: %.2f (aim: 1.0 or less)\n", median(served) / median(direct));
+    std::printf("ratio service/direct on the simulated box: %.2f (aim: 1.0 or less)\n",
+        median(served) / median(direct));
+    if (usb.empty()) {
+        std::printf("zelvarinctl status, direct through libusb: not measured (no umockdev)\n");
+    } else {
+        std::printf("zelvarinctl status, direct through libusb on the emulated USB box: median "
+                    "%.1f ms (%s) of %d\n",
+            median(usb), qPrintable(range(usb, "%.1f")), RUNS);
+        std::printf("ratio service/direct through libusb: %.2f (aim: 1.0 or less)\n",
+            median(served) / median(usb));
+        std::printf("  (the emulation's share: direct --simulate under umockdev's preload takes "
+                    "%.1f ms (%s), %.1f ms more than without)\n",
+            median(preloaded), qPrintable(range(preloaded, "%.1f")),
+            median(preloaded) - median(direct));
+    }
 
     // A settings write, in process: relayed against local.
     {

@@ -6,7 +6,9 @@
 #include "cli/CliOutput.h"
 #include "cli/Commands.h"
 #include "cli/ServiceRoute.h"
+#include "link/NoUsb.h"
 #include "session/ExitCodes.h"
+#include "zelvarind/client/ServiceClient.h"
 
 CliSession::CliSession(const Globals &globals)
     : m_globals(globals)
@@ -21,6 +23,11 @@ CliSession::~CliSession()
 
 int CliSession::start()
 {
+    return start(false);
+}
+
+int CliSession::start(bool relayed)
+{
     if (m_link)
         return ExitCode::Ok;
     if (!m_globals.simulatedPreset.isEmpty()) {
@@ -30,7 +37,11 @@ int CliSession::start()
         m_globals.link.simulatedSettings = preset.entries;
     }
     QString error;
-    m_usb = m_setup.createBackend(m_globals.link, m_clock, &error);
+    // A box the service serves needs no device layer here: no USB library is started for it.
+    if (relayed)
+        m_usb = std::make_unique<NoUsb>();
+    else
+        m_usb = m_setup.createBackend(m_globals.link, m_clock, &error);
     if (!m_usb)
         return CliOutput::fail(ExitCode::Usage, error);
     DeviceWarnings &warnings = *this;
@@ -56,13 +67,17 @@ int CliSession::connectAndReadSettings(RegisterImage &image)
 
 int CliSession::connect()
 {
+    // The service first: where it serves the box, the command needs nothing of the USB bus.
+    if (!m_link && ServiceClient::wanted(m_globals.link, m_globals.direct)) {
+        if (const std::optional<ServiceClient> service
+            = ServiceClient::find(QString::fromLatin1(m_globals.serial), m_globals.link.simulate)) {
+            if (const int started = start(true); started != ExitCode::Ok)
+                return started;
+            return ServiceRoute::attach(*service, m_globals.serial, *m_link, m_relay);
+        }
+    }
     if (const int started = start(); started != ExitCode::Ok)
         return started;
-    if (ServiceRoute::wanted(m_globals.link, m_globals.direct)) {
-        if (const std::optional<int> routed
-            = ServiceRoute::connect(m_globals.link, m_globals.serial, *m_link, m_relay))
-            return *routed;
-    }
     const QByteArray serial
         = m_globals.serial.isEmpty() ? QByteArray(DeviceLink::DEVICE_SERIAL) : m_globals.serial;
     quint32 index = 0;

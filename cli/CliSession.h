@@ -57,6 +57,8 @@ public:
 private:
     // The link's own complaints, which the window shows in message boxes.
     void deviceWarning(const QString &text) override;
+    // start(), with the link on no device layer of its own when `relayed` (the service's box).
+    int start(bool relayed);
 
     Globals m_globals;
     SystemClock m_clock;

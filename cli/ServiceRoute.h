@@ -4,26 +4,21 @@
 #pragma once
 
 #include "link/DeviceLink.h"
-#include "session/LinkSetup.h"
 
 #include <QByteArray>
 
 #include <memory>
-#include <optional>
+
+class ServiceClient;
 
 // zelvarinctl's way to a box through the service: when zelvarind's name is on the bus (and the
-// command line does not ask for the box itself), the command's frames go through the service,
-// unchanged and in the same order, so the output is the same either way.
+// command line does not ask for the box itself, ServiceClient::wanted), the command's frames go
+// through the service, unchanged and in the same order, so the output is the same either way.
 namespace ServiceRoute {
 
-// Whether to go through the service: not with --direct, nor with USB values (they describe a
-// device layer of our own), nor for a simulated box that starts from a preset, nor for --simulate
-// when the service has real boxes.
-bool wanted(const LinkSetup::Options &link, bool direct);
-
-// Finds the box and puts `link` on a relay to it. nullopt when the service is not running (open
-// the box directly); otherwise an exit code, the failure already reported.
-std::optional<int> connect(const LinkSetup::Options &link, const QByteArray &serial,
-    DeviceLink &deviceLink, std::unique_ptr<DeviceLink::Relay> &relay);
+// Puts `link` on a relay to the box `service` found; an exit code, the failure reported (in the
+// words of a direct search) when the service has no such box.
+int attach(const ServiceClient &service, const QByteArray &serial, DeviceLink &link,
+    std::unique_ptr<DeviceLink::Relay> &relay);
 
 } // namespace ServiceRoute

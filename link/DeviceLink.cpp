@@ -38,7 +38,7 @@ bool DeviceLink::findDevice(QByteArray serial, quint32 &index)
 
     quint32 count = 0;
     if (m_usb.getNumDevices(&count) != UsbStatus::Success) {
-        warn(tr("ZELVARIN USB not connected!"));
+        warn(notConnectedText());
         return false;
     }
     for (quint32 i = 0; i < count; ++i) {
@@ -52,8 +52,13 @@ bool DeviceLink::findDevice(QByteArray serial, quint32 &index)
             return true;
         }
     }
-    warn(tr("ZELVARIN USB not connected!"));
+    warn(notConnectedText());
     return false;
+}
+
+QString DeviceLink::notConnectedText()
+{
+    return tr("ZELVARIN USB not connected!");
 }
 
 void DeviceLink::warn(const QString &text)
@@ -229,6 +234,15 @@ bool DeviceLink::finish(Outcome::Kind kind, quint32 usbStatus, const quint8 *rep
     traceReply(reply, length, ok);
     m_transactionBusy = false;
     return ok;
+}
+
+void DeviceLink::traceNote(const QString &text)
+{
+    if (!m_trace)
+        return;
+    m_trace->write("# " + text.toUtf8() + '\n');
+    if (auto *file = qobject_cast<QFileDevice *>(m_trace))
+        file->flush();
 }
 
 void DeviceLink::traceRequest(const quint8 *request, quint8 length)

@@ -55,6 +55,8 @@ public:
 
     // What open() reports when another program holds the box, in the words of both front ends.
     static QString inUseText();
+    // What findDevice() reports when there is no box.
+    static QString notConnectedText();
 
     bool findDevice(QByteArray serial, quint32 &index);
     // False when the device does not open; the warning says why (inUseText() when another
@@ -109,6 +111,8 @@ public:
 
     // Log of the conversation (--trace): one line per request and one per reply.
     void setTrace(QIODevice *out) { m_trace = out; }
+    // A line of its own in that log, "# " and the text: how the conversation goes on from here.
+    void traceNote(const QString &text);
 
     // The program's copy of the box's settings, by status-block position.
     RegisterImage registerMirror {};

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "session/LinkSetup.h"
+
 class Clock;
 class DeviceLink;
 class Dialogs;
@@ -16,4 +18,8 @@ struct AppServices
     Clock *clock = nullptr;
     // Screen logical pixels per inch divided by 96; 0 until main has measured it.
     float displayScale = 0.0f;
+    // The device options the program was started with: set, the window goes through the
+    // resident service zelvarind when it runs and they allow it (BoxRoute); unset, it always
+    // opens the box itself.
+    const LinkSetup::Options *service = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "box/SignalDescription.h"
 #include "link/DeviceLink.h"
 #include "protocol/Blocks.h"
+#include "ui/BoxRoute.h"
 #include "ui/Dialogs.h"
 #include "ui_ZelvarinForm.h"
 
@@ -17,17 +18,14 @@
 // keeps looking for the box in the background (Connection.cpp).
 void MainWindow::connectBox()
 {
-    quint32 index = 0;
-    if (!m_services.link->findDevice(DeviceLink::DEVICE_SERIAL, index)) {
-        startBoxSearch();
+    const BoxRoute::Opened opened = m_route->open(false);
+    if (opened == BoxRoute::Opened::Yes) {
+        runConnectSequence();
         return;
     }
-    if (!m_services.link->open(index)) {
+    if (opened == BoxRoute::Opened::OpenFailed)
         m_services.dialogs->warning(this, tr("ZELVARIN Utility"), tr("Hardware not found"));
-        startBoxSearch();
-        return;
-    }
-    runConnectSequence();
+    startBoxSearch();
 }
 
 // What the window learns from a newly opened box; run again when a lost box comes back.
@@ -40,13 +38,18 @@ void MainWindow::runConnectSequence()
     // The lists are still empty here; they take the box's values at the first tick.
     reflectSettings();
 
+    // What the box holds, read as one piece: no other program's frame comes between.
     BoxClient::FirmwareVersion version;
-    const BoxResult identified = m_box->identify(version);
-    if (!identified.ok())
-        showStatus(tr("..."), 2000);
     Reply infoFrame {}, avi {};
-    readRegisters(Block::CUSTOM_INFOFRAME, infoFrame, Block::CUSTOM_INFOFRAME_LEN);
-    readRegisters(Block::CUSTOM_AVI, avi, Block::CUSTOM_AVI_LEN);
+    BoxResult identified;
+    {
+        const DeviceLink::Sequence holdings(*m_services.link);
+        identified = m_box->identify(version);
+        if (!identified.ok())
+            showStatus(tr("..."), 2000);
+        readRegisters(Block::CUSTOM_INFOFRAME, infoFrame, Block::CUSTOM_INFOFRAME_LEN);
+        readRegisters(Block::CUSTOM_AVI, avi, Block::CUSTOM_AVI_LEN);
+    }
 
     if (identified.ok()) {
         ui->labelFw1->setText(QStringLiteral("ver: ") + version.dotted());

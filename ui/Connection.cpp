@@ -6,6 +6,7 @@
 #include "box/BoxClient.h"
 #include "link/DeviceLink.h"
 #include "session/ConnectionWatch.h"
+#include "ui/BoxRoute.h"
 #include "ui_ZelvarinForm.h"
 
 #include <QAction>
@@ -26,6 +27,12 @@ void MainWindow::installConnectionMenu()
     connect(connectAction, &QAction::triggered, this, [this] { searchForBox(true); });
 
     m_box->setObserver([this](const BoxResult &r) { noteResult(r); });
+    // A box the service lost while the window was idle; inside a transaction (a warning box's
+    // own loop) the transaction's result tells instead.
+    connect(m_route.get(), &BoxRoute::boxRemoved, this, [this] {
+        if (!m_services.link->transactionBusy())
+            boxLost();
+    });
 }
 
 void MainWindow::resetConnectionWatch()
@@ -35,9 +42,11 @@ void MainWindow::resetConnectionWatch()
     setWindowTitle(baseTitle);
 }
 
+// Through the service, the service's word that the box is gone (or its own silence) counts as
+// the box's.
 void MainWindow::noteResult(const BoxResult &r)
 {
-    if (m_watch->noteResult(r))
+    if (m_watch->noteResult(r) || m_route->lost())
         boxLost();
 }
 
@@ -88,9 +97,7 @@ void MainWindow::boxLost()
     if (m_watch->inTick())
         m_watch->abandonTick();
     // The handle of a vanished box may not close cleanly; that is no news to the user.
-    m_services.link->setQuiet(true);
-    m_services.link->close();
-    m_services.link->setQuiet(false);
+    m_route->close(true);
     setWindowTitle(baseTitle + tr(" [USB disconnected]"));
     showStatus(tr("ZELVARIN USB disconnected!"), 0);
     startBoxSearch();
@@ -122,21 +129,16 @@ void MainWindow::searchForBox(bool asked)
             showStatus(tr("ZELVARIN USB connected."), 2000);
         return;
     }
-    DeviceLink &link = *m_services.link;
-    link.setQuiet(!asked);
-    quint32 index = 0;
-    const bool opened = link.findDevice(DeviceLink::DEVICE_SERIAL, index) && link.open(index);
-    link.setQuiet(false);
-    if (!opened)
+    const BoxRoute::Opened opened = m_route->open(!asked);
+    if (opened == BoxRoute::Opened::NotFound || opened == BoxRoute::Opened::OpenFailed)
         return;
 
     // A box that is there but silent would freeze the window in a full connect sequence: ask it
-    // once first, and try again later (less often) if it does not answer.
+    // once first, and try again later (less often) if it does not answer. (The service asks it
+    // itself when it finds it.)
     BoxClient::Status status;
-    if (!m_box->readStatus(status).delivered()) {
-        link.setQuiet(true);
-        link.close();
-        link.setQuiet(false);
+    if (opened == BoxRoute::Opened::Silent || !m_box->readStatus(status).delivered()) {
+        m_route->close(true);
         stopBoxSearch();
         m_watch->backOff();
         startBoxSearch();

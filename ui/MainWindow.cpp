@@ -7,6 +7,7 @@
 #include "link/DeviceLink.h"
 #include "session/ConnectionWatch.h"
 #include "ui/AccessibleForm.h"
+#include "ui/BoxRoute.h"
 #include "ui/DecodedView.h"
 #include "ui/Dialogs.h"
 #include "ui/HelpMenu.h"
@@ -39,6 +40,7 @@ MainWindow::MainWindow(AppServices &services, QWidget *parent)
     , m_services(services)
     , m_box(std::make_unique<BoxClient>(*services.link, *services.clock))
     , m_watch(std::make_unique<ConnectionWatch>())
+    , m_route(std::make_unique<BoxRoute>(*services.link, *services.dialogs, services.service))
     , ui(new Ui::ZelvarinForm)
 {
     ui->setupUi(this);
@@ -75,7 +77,7 @@ void MainWindow::teardown()
     if (decodedView)
         decodedView->close();
     releaseForm();
-    m_services.link->close();
+    m_route->close(false);
     stopStatusTimer();
     stopBoxSearch();
     endEventLoop();
@@ -99,7 +101,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 // what makes the delete below sound.
 void MainWindow::FileExit()
 {
-    m_services.link->close();
+    m_route->close(false);
     stopStatusTimer();
     delete this;
     std::exit(0);

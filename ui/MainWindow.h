@@ -15,6 +15,7 @@
 #include <memory>
 
 class BoxClient;
+class BoxRoute;
 class ConnectionWatch;
 class DecodedView;
 class SettingsReflection;
@@ -166,6 +167,8 @@ private:
     std::unique_ptr<BoxClient> m_box;
     // When the box counts as lost and how often to look for it (shared with the service).
     std::unique_ptr<ConnectionWatch> m_watch;
+    // Where the frames go: through the service when it runs, else to the USB bus.
+    std::unique_ptr<BoxRoute> m_route;
     Ui::ZelvarinForm *ui = nullptr;
     // Which control shows which setting; lives as long as the form.
     std::unique_ptr<SettingsReflection> m_reflection;

@@ -115,6 +115,8 @@ bool MainWindow::sendAVI()
         return false;
     }
 
+    // The load, its activation and the replace setting are one command to the box.
+    const DeviceLink::Sequence command(*m_services.link);
     const BoxClient::PacketResult loaded = m_box->loadAvi(text);
     if (!loaded.load.ok()) {
         showStatus(tr("Error Writing AVI command."), 4000);

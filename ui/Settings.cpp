@@ -130,6 +130,7 @@ void MainWindow::CecLpRepurp()
 void MainWindow::hdrForceActivate()
 {
     const bool on = ui->cbHdrForceMode->isChecked();
+    const DeviceLink::Sequence command(*m_services.link);
     // Forcing HDR needs an InfoFrame in the box; the register is written whatever the load did.
     if (on)
         sendHdrInfoFrame();
@@ -189,6 +190,7 @@ void MainWindow::setEdidAlgo()
 void MainWindow::setAviPers()
 {
     const bool on = ui->cbAviPersistent->isChecked();
+    const DeviceLink::Sequence command(*m_services.link);
     // Replacing the AVI InfoFrame needs the custom one loaded first; its outcome does not change
     // the register write.
     if (on)

@@ -34,7 +34,12 @@ bool MainWindow::saveSettingsPreset()
     // Read afresh rather than from the mirror, which may hold a value the box did not take.
     BoxClient::FirmwareVersion version;
     BoxClient::Status status;
-    if (!m_box->identify(version).ok() || !m_box->readStatus(status).ok()) {
+    bool read = false;
+    {
+        const DeviceLink::Sequence snapshot(*m_services.link);
+        read = m_box->identify(version).ok() && m_box->readStatus(status).ok();
+    }
+    if (!read) {
         showStatus(tr("Error Reading values"), 4000);
         return false;
     }
@@ -75,6 +80,8 @@ bool MainWindow::loadSettingsPreset()
     }
     // Only what differs from the box goes out; the next tick shows the result in the controls.
     const RegisterImage current = m_services.link->registerMirror;
+    // A preset reaches the box whole: no other program's setting lands between two of its own.
+    const DeviceLink::Sequence whole(*m_services.link);
     for (const SettingsPreset::Entry &e : preset.entries) {
         if (current[Settings::setting(e.id).position] == e.value)
             continue;

@@ -63,6 +63,8 @@ void MainWindow::timerEvent(QTimerEvent *event)
         searchForBox(false);
         return;
     }
+    // One tick reads the box at one moment: no other program's frame comes between its reads.
+    const DeviceLink::Sequence tick(*m_services.link);
     beginTick();
     followEdidRefresh();
     reflectSettings();

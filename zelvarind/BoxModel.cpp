@@ -300,6 +300,18 @@ void BoxModel::polledReplies(const QString &client, Done done)
         std::move(done));
 }
 
+// A connected box needs no turn in the queue; one that is not is looked for in its turn, so a
+// search never comes between the frames of somebody's hold.
+void BoxModel::search(const QString &client, Done done)
+{
+    if (m_state.connected)
+        return done(CommandResult::success(
+            { BoxWorker::foundName(BoxWorker::Found::Connected), QStringList() }));
+    m_worker->submit(
+        client, BoxWorker::Kind::Query, [](BoxWorker &w) { return w.searchForClient(); },
+        std::move(done));
+}
+
 void BoxModel::clientGone(const QString &client)
 {
     m_worker->clientGone(client);

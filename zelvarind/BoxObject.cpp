@@ -177,3 +177,9 @@ QByteArrayList BoxObject::PolledReplies(QByteArrayList &)
     m_model.polledReplies(message().service(), later());
     return {};
 }
+
+QString BoxObject::Search(QStringList &)
+{
+    m_model.search(message().service(), later());
+    return {};
+}

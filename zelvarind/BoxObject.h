@@ -64,6 +64,7 @@ public Q_SLOTS:
     QString Transact(const QByteArray &request, uint minReplyLength, uint &usbStatus,
         QByteArray &reply, QStringList &warnings);
     QByteArrayList PolledReplies(QByteArrayList &replies);
+    QString Search(QStringList &warnings);
 
 Q_SIGNALS:
     void EdidProgress(const QString &operation, int done, int total);

@@ -19,6 +19,7 @@
 
 BoxWorker::BoxWorker(const Config &config)
     : m_config(config)
+    , m_clock(config.clock ? config.clock : &m_systemClock)
 {
     m_state.serial = QString::fromLatin1(config.serial);
 }
@@ -101,24 +102,33 @@ void BoxWorker::start(QObject *home)
     connect(m_holdTimer, &QTimer::timeout, this, &BoxWorker::holdLapsed);
 
     QString error;
-    m_usb = m_setup.createBackend(m_config.link, m_clock, &error);
+    m_usb = m_config.device;
+    if (!m_usb) {
+        m_ownUsb = m_setup.createBackend(m_config.link, *m_clock, &error);
+        m_usb = m_ownUsb.get();
+    }
     if (!m_usb) {
         std::fprintf(stderr, "zelvarind: %s\n", qPrintable(error));
         emit firstSearchDone();
         return;
     }
-    if (m_config.link.simulate) {
+    if (m_config.link.simulate && m_ownUsb) {
         // The simulated box lives as long as the service, so what one client changes the next
         // one sees.
-        m_sim = static_cast<SimulatedBox *>(m_usb.get());
+        m_sim = static_cast<SimulatedBox *>(m_usb);
         m_sim->setDevices({ m_config.serial });
     }
     DeviceWarnings &warnings = *this;
-    m_link = std::make_unique<DeviceLink>(*m_usb, m_clock, warnings);
+    m_link = std::make_unique<DeviceLink>(*m_usb, *m_clock, warnings);
     if (!m_setup.startTrace(m_config.link, *m_link, &error))
         std::fprintf(stderr, "zelvarind: %s\n", qPrintable(error));
-    m_box = std::make_unique<BoxClient>(*m_link, m_clock);
+    m_box = std::make_unique<BoxClient>(*m_link, *m_clock);
     m_box->setObserver([this](const BoxResult &r) { noteResult(r); });
+    if (!m_config.ownTraffic) {
+        m_searched = true;
+        emit firstSearchDone();
+        return;
+    }
     search();
 }
 
@@ -139,6 +149,8 @@ void BoxWorker::shutDown()
 void BoxWorker::deviceWarning(const QString &text)
 {
     m_warnings << text;
+    if (m_clientSearch)
+        return;
     std::fprintf(stderr, "zelvarind: box %s: %s\n", m_config.serial.constData(), qPrintable(text));
 }
 
@@ -191,7 +203,7 @@ void BoxWorker::runNext()
     Job job = std::move(*it);
     m_jobs.erase(it);
     run(job);
-    if (m_pollWanted && !job.owner.isEmpty())
+    if (m_pollWanted && !job.owner.isEmpty() && m_config.ownTraffic)
         m_soonTimer->start(POLL_AFTER_WRITE_MS);
     schedule();
 }
@@ -290,35 +302,69 @@ void BoxWorker::noteResult(const BoxResult &result)
         boxLost();
 }
 
-// As the window looks for its box: quietly, and a box that is there but does not answer is
-// closed again and asked less and less often.
-void BoxWorker::search()
+QString BoxWorker::foundName(Found found)
+{
+    switch (found) {
+    case Found::Connected:
+        return QStringLiteral("connected");
+    case Found::NotFound:
+        return QStringLiteral("not-found");
+    case Found::OpenFailed:
+        return QStringLiteral("open-failed");
+    case Found::NoReply:
+        return QStringLiteral("no-reply");
+    }
+    return QStringLiteral("not-found");
+}
+
+CommandResult BoxWorker::searchForClient()
+{
+    m_warnings.clear();
+    m_clientSearch = true;
+    const Found found = search(true);
+    m_clientSearch = false;
+    return CommandResult::success({ foundName(found), m_warnings });
+}
+
+// As the window looks for its box: a box that is there but does not answer is closed again and
+// asked less and less often. The service's own searches are quiet; a client's hears what the
+// device layer said, as it would looking itself.
+BoxWorker::Found BoxWorker::search(bool forClient)
 {
     if (m_link->isOpen())
-        return;
-    m_link->setQuiet(true);
+        return Found::Connected;
+    m_link->setQuiet(!forClient);
     quint32 index = 0;
-    bool opened = m_link->findDevice(m_config.serial, index) && m_link->open(index);
+    Found found = Found::NotFound;
+    if (m_link->findDevice(m_config.serial, index))
+        found = m_link->open(index) ? Found::Connected : Found::OpenFailed;
     m_link->setQuiet(false);
-    if (opened) {
+    if (found == Found::Connected && m_config.ownTraffic) {
         BoxClient::Status status;
         if (!m_box->readStatus(status).delivered()) {
             m_link->setQuiet(true);
             m_link->close();
             m_link->setQuiet(false);
             m_watch.backOff();
-            opened = false;
+            found = Found::NoReply;
         }
     }
     const bool first = !m_searched;
     m_searched = true;
-    if (!opened) {
-        m_searchTimer->start(m_watch.searchPeriodMs());
+    if (found != Found::Connected) {
+        if (m_config.ownTraffic)
+            m_searchTimer->start(m_watch.searchPeriodMs());
         if (first)
             emit firstSearchDone();
-        return;
+        return found;
     }
+    m_searchTimer->stop();
     m_watch.reset();
+    m_state.connected = true;
+    if (!m_config.ownTraffic) {
+        publish();
+        return found;
+    }
     // The firmware block as identify() reads it, its reply kept for polledReplies().
     const quint8 firmwareRequest[]
         = { FRAME_READ, Block::FIRMWARE_LEN, CODE_REGISTERS, Block::FIRMWARE };
@@ -336,6 +382,7 @@ void BoxWorker::search()
     tick();
     if (first)
         emit firstSearchDone();
+    return m_link->isOpen() ? Found::Connected : Found::NotFound;
 }
 
 // The window's status tick: the status block, then the signal; a tick whose first exchange got
@@ -433,7 +480,8 @@ void BoxWorker::boxLost()
     m_pollTimer->stop();
     m_state.connected = false;
     publish();
-    m_searchTimer->start(m_watch.searchPeriodMs());
+    if (m_config.ownTraffic)
+        m_searchTimer->start(m_watch.searchPeriodMs());
 }
 
 void BoxWorker::holdLapsed()

@@ -39,7 +39,19 @@ public:
         QByteArray serial = DeviceLink::DEVICE_SERIAL;
         int pollMs = 3000; // as the window
         int holdIdleMs = 10000; // a hold with no request for this long lapses
+        // A device layer and clock of the host's own (not owned; both outlive the worker),
+        // instead of those `link` makes: a test's simulated box on its virtual clock.
+        UsbXpress *device = nullptr;
+        Clock *clock = nullptr;
+        // Off: the worker sends the box nothing of its own (no status poll, no probe of a box
+        // it finds) and looks for it only when a client asks (Search). For a host whose one
+        // client's conversation is checked frame by frame.
+        bool ownTraffic = true;
     };
+
+    // What a search came to (the Search method's outcome).
+    enum class Found { Connected, NotFound, OpenFailed, NoReply };
+    static QString foundName(Found found);
 
     // After a write the box is polled this long after the last request, so the properties
     // show the change soon without splitting a client's run of requests.
@@ -81,6 +93,9 @@ public:
     // reached the box since (and it was not busy); empty otherwise. A relay answers a front end's
     // first reads from them, so a status costs the box no frames of its own.
     CommandResult polledReplies() const;
+    // A client's Search: the box looked for now unless it is connected; success carries the
+    // outcome and what the device layer said on the way.
+    CommandResult searchForClient();
     // Progress of the running command, passed on to the clients.
     void progress(const QString &operation, int done, int total);
 
@@ -112,7 +127,7 @@ private:
     void run(Job &job);
     void reply(const Done &done, const CommandResult &result);
     void noteResult(const BoxResult &result);
-    void search();
+    Found search(bool forClient = false);
     void tick();
     void boxLost();
     void holdLapsed();
@@ -121,9 +136,11 @@ private:
     void remember(const QByteArray &request, const quint8 *reply);
 
     Config m_config;
-    SystemClock m_clock;
+    SystemClock m_systemClock;
+    Clock *m_clock; // m_systemClock, or the host's
     LinkSetup m_setup;
-    std::unique_ptr<UsbXpress> m_usb;
+    std::unique_ptr<UsbXpress> m_ownUsb; // the device layer the link options made
+    UsbXpress *m_usb = nullptr; // m_ownUsb, or the host's
     SimulatedBox *m_sim = nullptr; // m_usb, when simulating
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<BoxClient> m_box;
@@ -141,6 +158,7 @@ private:
     QString m_holder;
     QSet<QString> m_lapsed;
     QStringList m_warnings; // said by the device layer during the running job
+    bool m_clientSearch = false; // its warnings are the client's news, not the log's
     BoxState m_state;
     BoxState m_published; // what the model was last told
     bool m_searched = false;

@@ -172,6 +172,36 @@ private Q_SLOTS:
             QByteArray("custom\n"));
     }
 
+    // A box asked for by serial, as a search of one's own finds it; without one, the box's own
+    // serial first, then whichever box the service has.
+    void serials()
+    {
+        const QStringList unknown { QStringLiteral("--serial"), QStringLiteral("9999"),
+            QStringLiteral("status") };
+        const CliRun served = run(unknown);
+        const CliRun direct = run(QStringList { QStringLiteral("--direct") } + unknown);
+        QCOMPARE(served.exitCode, 1);
+        QCOMPARE(served.err, direct.err);
+        QVERIFY(served.err.contains("no box with serial number 9999 found"));
+        QCOMPARE(
+            run({ QStringLiteral("--serial"), QStringLiteral("2023"), QStringLiteral("status") })
+                .out,
+            run({ QStringLiteral("status") }).out);
+
+        m_service = std::make_unique<ServiceRun>(m_dir.path());
+        QVERIFY(m_service->start({ QStringLiteral("--serial"), QStringLiteral("4711") }));
+        const qsizetype polled = m_service->requests().size();
+        const CliRun other = run({ QStringLiteral("status") });
+        QCOMPARE(other.exitCode, 0);
+        QVERIFY(other.out.startsWith("firmware: 2.1.0.17\n"));
+        // Answered from the service's last poll: not a frame more to the box.
+        QCOMPARE(m_service->requests().size(), polled);
+        const CliRun usual
+            = run({ QStringLiteral("--serial"), QStringLiteral("2023"), QStringLiteral("status") });
+        QCOMPARE(usual.exitCode, 1);
+        QVERIFY(usual.err.contains("no box with serial number 2023 found"));
+    }
+
     // Two clients at once: a watcher sees what another client sets.
     void watchSeesAnotherClientsSet()
     {

@@ -376,6 +376,11 @@ private Q_SLOTS:
         QCOMPARE(errorOf(ServiceRun::callBox(
                      QStringLiteral("Transact"), { QByteArray("\x11\x2a\xe1", 3), 42u })),
             notFound);
+        // A client's search says what a search of its own would have said, and sends nothing.
+        const QDBusMessage searched = ServiceRun::callBox(QStringLiteral("Search"));
+        QCOMPARE(searched.arguments(),
+            (QVariantList { QStringLiteral("not-found"),
+                QStringList { QStringLiteral("ZELVARIN USB not connected!") } }));
         QCOMPARE(m_service->requests(), before);
         const QDBusMessage boxes = ServiceRun::call(ServiceNames::managerPath(),
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
@@ -385,9 +390,12 @@ private Q_SLOTS:
                      .size(),
             0);
 
+        // Back: a search finds it at once (without waiting for the service's own), probed first.
         ServiceRun::setPresent(true);
-        QTRY_COMPARE_WITH_TIMEOUT(
-            ServiceRun::boxProperty(QStringLiteral("Connected")).toBool(), true, 30000);
+        QCOMPARE(ServiceRun::callBox(QStringLiteral("Search")).arguments(),
+            (QVariantList { QStringLiteral("connected"), QStringList() }));
+        QCOMPARE(ServiceRun::boxProperty(QStringLiteral("Connected")).toBool(), true);
+        QCOMPARE(m_service->requests().value(before.size()), QStringLiteral("11 2A E1"));
         QCOMPARE(ServiceRun::boxProperty(QStringLiteral("Firmware")).toString(),
             QStringLiteral("2.1.0.17"));
     }

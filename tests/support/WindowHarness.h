@@ -5,6 +5,7 @@
 
 #include "link/Clock.h"
 #include "link/DeviceLink.h"
+#include "session/LinkSetup.h"
 #include "sim/SimulatedBox.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "ui/AppServices.h"
@@ -13,6 +14,7 @@
 #include <QList>
 #include <memory>
 
+class HostedService;
 class MainWindow;
 class QStatusBar;
 
@@ -21,7 +23,22 @@ class QStatusBar;
 class WindowHarness
 {
 public:
-    WindowHarness();
+    // How the window reaches the box.
+    enum class Route {
+        Direct, // the window's own link opens the box
+        // The window goes through the service, hosted in this process on the test's private
+        // bus (HostedService), which serves the box and the clock below.
+        HostedService,
+        // The window goes through whatever service runs on the bus (the test started one).
+        RunningService,
+    };
+    // Direct, or HostedService in the window tests' second run (ZELVARIN_WINDOW_THROUGH_SERVICE
+    // set, under dbus-run-session): the same tests, the window talking to the box through the
+    // service.
+    static Route defaultRoute();
+    static bool throughService() { return defaultRoute() == Route::HostedService; }
+
+    explicit WindowHarness(Route route = defaultRoute());
     ~WindowHarness();
 
     MainWindow &create();
@@ -42,5 +59,8 @@ public:
     void clearFrames();
 
 private:
+    Route m_route;
+    LinkSetup::Options m_serviceOptions; // the window's --simulate
+    std::unique_ptr<HostedService> m_service;
     std::unique_ptr<MainWindow> m_window;
 };

@@ -3,8 +3,10 @@
 
 #include "zelvarind/client/ServiceRelay.h"
 
-#include "box1_proxy.h"
 #include "zelvarind/client/DbusTypes.h"
+#include "zelvarind/client/ServiceNames.h"
+
+#include <QDBusArgument>
 
 #include <algorithm>
 #include <array>
@@ -48,26 +50,42 @@ QString ServiceRelay::outcomeName(DeviceLink::Outcome::Kind kind)
     return QStringLiteral("not-open");
 }
 
+// Plain messages rather than the generated proxy: a proxy follows its service's owner on the
+// bus, which costs every short-lived client (a zelvarinctl command) two messages more to the bus
+// for nothing; the relay names the service by the unique name that answered, and a call to a
+// service that went away fails by itself.
 ServiceRelay::ServiceRelay(
     const QDBusConnection &bus, const QString &service, const QString &boxPath)
-    : m_box(std::make_unique<Box1Proxy>(service, boxPath, bus))
+    : m_bus(bus)
+    , m_service(service)
+    , m_path(boxPath)
 {
     DbusTypes::registerTypes();
-    m_box->setTimeout(CALL_TIMEOUT_MS);
 }
 
 ServiceRelay::~ServiceRelay()
 {
     if (m_held && !m_failed)
-        m_box->Release().waitForFinished();
+        call(QStringLiteral("Release"));
 }
 
-void ServiceRelay::fail(const QString &what, const QString &message, QStringList &warnings)
+QDBusMessage ServiceRelay::call(const QString &method, const QVariantList &args) const
+{
+    QDBusMessage message
+        = QDBusMessage::createMethodCall(m_service, m_path, ServiceNames::boxInterface(), method);
+    message.setArguments(args);
+    return QDBusConnection(m_bus).call(message, QDBus::Block, CALL_TIMEOUT_MS);
+}
+
+void ServiceRelay::fail(const QString &what, const QDBusError &error, QStringList &warnings)
 {
     if (m_failed)
         return;
     m_failed = true;
-    warnings << QStringLiteral("the service zelvarind failed %1: %2").arg(what, message);
+    m_boxGone = error.name() == ServiceNames::Error::notFound();
+    if (m_boxGone && m_quietLoss)
+        return;
+    warnings << QStringLiteral("the service zelvarind failed %1: %2").arg(what, error.message());
 }
 
 QByteArray ServiceRelay::polledReply(const QByteArray &request, quint32 minReplyLength)
@@ -83,13 +101,12 @@ QByteArray ServiceRelay::polledReply(const QByteArray &request, quint32 minReply
     }
     if (!m_polledFetched) {
         m_polledFetched = true;
-        QDBusPendingReply<QByteArrayList, QByteArrayList> call = m_box->PolledReplies();
-        call.waitForFinished();
+        const QDBusMessage polled = call(QStringLiteral("PolledReplies"));
         // A service that cannot tell is asked frame by frame.
-        if (!call.isError() && call.argumentAt<0>().size() == call.argumentAt<1>().size()) {
-            m_polledRequests = call.argumentAt<0>();
-            m_polledReplies = call.argumentAt<1>();
-        }
+        if (polled.type() == QDBusMessage::ReplyMessage && polled.arguments().size() == 2)
+            takePolledReplies(
+                qdbus_cast<QByteArrayList>(polled.arguments().at(0).value<QDBusArgument>()),
+                qdbus_cast<QByteArrayList>(polled.arguments().at(1).value<QDBusArgument>()));
     }
     const qsizetype at = m_polledRequests.indexOf(request);
     if (at < 0 || m_polledReplies.at(at).size() < qsizetype(minReplyLength)
@@ -100,14 +117,22 @@ QByteArray ServiceRelay::polledReply(const QByteArray &request, quint32 minReply
     return m_polledReplies.takeAt(at);
 }
 
+void ServiceRelay::takePolledReplies(const QByteArrayList &requests, const QByteArrayList &replies)
+{
+    m_polledFetched = true;
+    if (requests.size() != replies.size())
+        return;
+    m_polledRequests = requests;
+    m_polledReplies = replies;
+}
+
 bool ServiceRelay::hold(QStringList &warnings)
 {
     if (!m_inSequence || m_held)
         return true;
-    QDBusPendingReply<> call = m_box->Hold();
-    call.waitForFinished();
-    if (call.isError()) {
-        fail(QStringLiteral("to hold the box"), call.error().message(), warnings);
+    const QDBusMessage held = call(QStringLiteral("Hold"));
+    if (held.type() != QDBusMessage::ReplyMessage) {
+        fail(QStringLiteral("to hold the box"), QDBusError(held), warnings);
         return false;
     }
     m_held = true;
@@ -134,21 +159,24 @@ void ServiceRelay::transact(const quint8 *request, quint8 length, quint32 minRep
         outcome.kind = DeviceLink::Outcome::NotOpen;
         return;
     }
-    QDBusPendingReply<QString, uint, QByteArray, QStringList> call
-        = m_box->Transact(frame, minReplyLength);
-    call.waitForFinished();
-    if (call.isError()) {
-        fail(QStringLiteral("a transaction"), call.error().message(), warnings);
+    const QDBusMessage done = call(QStringLiteral("Transact"), { frame, minReplyLength });
+    const QVariantList out = done.arguments();
+    if (done.type() != QDBusMessage::ReplyMessage || out.size() != 4) {
+        fail(QStringLiteral("a transaction"),
+            done.type() == QDBusMessage::ErrorMessage
+                ? QDBusError(done)
+                : QDBusError(QDBusError::InvalidSignature, QStringLiteral("an unexpected reply")),
+            warnings);
         outcome.kind = DeviceLink::Outcome::NotOpen;
         return;
     }
-    const QByteArray bytes = call.argumentAt<2>();
+    const QByteArray bytes = out.at(2).toByteArray();
     const quint32 got = quint32(std::min<qsizetype>(bytes.size(), MAX_REPLY));
     std::memcpy(reply.data(), bytes.constData(), got);
-    outcome.kind = outcomeKind(call.argumentAt<0>());
-    outcome.usbStatus = call.argumentAt<1>();
+    outcome.kind = outcomeKind(out.at(0).toString());
+    outcome.usbStatus = out.at(1).toUInt();
     outcome.replyLength = got;
-    warnings << call.argumentAt<3>();
+    warnings << out.at(3).toStringList();
 }
 
 // The hold is taken with the sequence's first frame that goes to the box: a sequence answered
@@ -166,8 +194,7 @@ void ServiceRelay::endSequence()
     m_held = false;
     if (m_failed)
         return;
-    QDBusPendingReply<> call = m_box->Release();
-    call.waitForFinished();
-    if (call.isError())
-        fail(QStringLiteral("to release the box"), call.error().message(), m_pendingWarnings);
+    const QDBusMessage released = call(QStringLiteral("Release"));
+    if (released.type() != QDBusMessage::ReplyMessage)
+        fail(QStringLiteral("to release the box"), QDBusError(released), m_pendingWarnings);
 }
