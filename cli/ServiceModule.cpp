@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #if defined(Q_OS_UNIX)
 #include <dlfcn.h>
@@ -36,15 +37,15 @@ ServiceRoute::AttachFunction load(const QString &path, QString &error)
     return reinterpret_cast<ServiceRoute::AttachFunction>(entry);
 }
 
-} // namespace
-
-QStringList ServiceModule::candidates()
+QStringList candidates()
 {
     const QDir here(QCoreApplication::applicationDirPath());
     const QString name = QStringLiteral(ZELVARINCTL_SERVICE_MODULE);
     return { here.filePath(name),
         QDir::cleanPath(here.filePath(QStringLiteral(ZELVARINCTL_SERVICE_MODULE_DIR "/") + name)) };
 }
+
+} // namespace
 
 bool ServiceModule::attach(
     const ServiceRoute::Request &request, ServiceRoute::Answer &answer, QString &why)

@@ -6,19 +6,16 @@
 #include "cli/ServiceRoute.h"
 
 #include <QString>
-#include <QStringList>
 
 // Finds and loads the module that holds zelvarinctl's way to the service (ServiceRoute.h), when a
 // command is about to reach a box and a bus may be there: the program itself does not link
 // QtDBus, so the commands that never reach a box do not pay for loading it.
 namespace ServiceModule {
 
-// Where the module is looked for, in this order: next to the program (the build folder), then
-// the private library folder of an installation, found from the program's folder as the
-// installation laid them out (bin/ and lib/zelvarin/ under one prefix, wherever that is).
-QStringList candidates();
-
-// Loads the module and asks it for the service and the box. False when it cannot be loaded or
+// Loads the module and asks it for the service and the box. It is looked for next to the program
+// (the build folder), then in the private library folder of an installation, found from the
+// program's folder as the installation laid them out (bin/ and LIBDIR/zelvarin/ under one prefix,
+// wherever that prefix is). False when it cannot be loaded or
 // does not answer (another version's): `why` then says so, for the trace, and the caller opens
 // the box itself, as when no service runs. The module stays loaded for the life of the process,
 // as a relay it handed out runs its code.
