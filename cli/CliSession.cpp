@@ -5,10 +5,10 @@
 
 #include "cli/CliOutput.h"
 #include "cli/Commands.h"
-#include "cli/ServiceRoute.h"
+#include "cli/ServiceModule.h"
 #include "link/NoUsb.h"
 #include "session/ExitCodes.h"
-#include "zelvarind/client/ServiceClient.h"
+#include "zelvarind/client/ServiceChoice.h"
 
 CliSession::CliSession(const Globals &globals)
     : m_globals(globals)
@@ -67,17 +67,22 @@ int CliSession::connectAndReadSettings(RegisterImage &image)
 
 int CliSession::connect()
 {
-    // The service first: where it serves the box, the command needs nothing of the USB bus.
-    if (!m_link && ServiceClient::wanted(m_globals.link, m_globals.direct)) {
-        if (const std::optional<ServiceClient> service
-            = ServiceClient::find(QString::fromLatin1(m_globals.serial), m_globals.link.simulate)) {
-            if (const int started = start(true); started != ExitCode::Ok)
-                return started;
-            return ServiceRoute::attach(*service, m_globals.serial, *m_link, m_relay);
-        }
+    // The service first: where it serves the box, the command needs nothing of the USB bus. Its
+    // client (and QtDBus) is loaded only when a bus may be there at all.
+    QString unusedService; // why the service could not be asked, for the trace
+    if (!m_link && ServiceChoice::wanted(m_globals.link, m_globals.direct)
+        && (ServiceChoice::sessionBusLikely() || ServiceChoice::systemBusLikely())) {
+        ServiceRoute::Answer answer;
+        const ServiceRoute::Request request { QString::fromLatin1(m_globals.serial),
+            m_globals.link.simulate };
+        if (ServiceModule::attach(request, answer, unusedService)
+            && answer.result != ServiceRoute::Answer::Result::NoService)
+            return connectThroughService(answer);
     }
     if (const int started = start(); started != ExitCode::Ok)
         return started;
+    if (!unusedService.isEmpty())
+        m_link->traceNote(unusedService);
     const QByteArray serial
         = m_globals.serial.isEmpty() ? QByteArray(DeviceLink::DEVICE_SERIAL) : m_globals.serial;
     quint32 index = 0;
@@ -85,12 +90,8 @@ int CliSession::connect()
     m_quietWarnings = true;
     const bool found = m_link->findDevice(serial, index);
     m_quietWarnings = false;
-    if (!found) {
-        return CliOutput::fail(ExitCode::BoxFailed,
-            m_globals.serial.isEmpty() ? QStringLiteral("no box found on the USB bus")
-                                       : QStringLiteral("no box with serial number %1 found")
-                                             .arg(QString::fromLatin1(m_globals.serial)));
-    }
+    if (!found)
+        return notFound();
     m_quietWarnings = true;
     const bool opened = m_link->open(index);
     m_quietWarnings = false;
@@ -99,6 +100,38 @@ int CliSession::connect()
             QStringLiteral("cannot open the box (device %1): %2").arg(index).arg(m_lastWarning));
     }
     return ExitCode::Ok;
+}
+
+int CliSession::connectThroughService(const ServiceRoute::Answer &answer)
+{
+    using Result = ServiceRoute::Answer::Result;
+    // Ours before anything can fail.
+    std::unique_ptr<DeviceLink::Relay> relay(answer.relay);
+    if (const int started = start(true); started != ExitCode::Ok)
+        return started;
+    switch (answer.result) {
+    case Result::Attached:
+        m_relay = std::move(relay);
+        m_link->setRelay(m_relay.get());
+        m_link->traceNote(answer.traceNote);
+        return ExitCode::Ok;
+    case Result::NotFound:
+        return notFound();
+    case Result::NoService: // never here: connect() opens the box itself then
+    case Result::Failed:
+        break;
+    }
+    return CliOutput::fail(
+        answer.exitCode, QStringLiteral("the service zelvarind failed: %1").arg(answer.errorText));
+}
+
+int CliSession::notFound() const
+{
+    // The same words whether the box was looked for directly or by the service.
+    return CliOutput::fail(ExitCode::BoxFailed,
+        m_globals.serial.isEmpty() ? QStringLiteral("no box found on the USB bus")
+                                   : QStringLiteral("no box with serial number %1 found")
+                                         .arg(QString::fromLatin1(m_globals.serial)));
 }
 
 int CliSession::boxFailure(const QString &what, const BoxResult &result)

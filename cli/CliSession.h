@@ -4,6 +4,7 @@
 #pragma once
 
 #include "box/BoxClient.h"
+#include "cli/ServiceRoute.h"
 #include "link/Clock.h"
 #include "link/DeviceLink.h"
 #include "link/DeviceWarnings.h"
@@ -39,8 +40,8 @@ public:
     // for a bad USB value or an unwritable trace, BadData for a preset of --simulate=PRESET that
     // cannot be used (already reported).
     int start();
-    // start(), then find and open the box (through the service when it runs, ServiceRoute.h);
-    // BoxFailed (reported) when there is none.
+    // start(), then find and open the box (through the service when it runs, ServiceRoute.h,
+    // loaded by ServiceModule); BoxFailed (reported) when there is none.
     int connect();
 
     UsbXpress &usb() { return *m_usb; }
@@ -59,6 +60,11 @@ private:
     void deviceWarning(const QString &text) override;
     // start(), with the link on no device layer of its own when `relayed` (the service's box).
     int start(bool relayed);
+    // start(true), then the link on the relay the service's answer brought, or its failure
+    // reported.
+    int connectThroughService(const ServiceRoute::Answer &answer);
+    // Reports that there is no such box; BoxFailed.
+    int notFound() const;
 
     Globals m_globals;
     SystemClock m_clock;

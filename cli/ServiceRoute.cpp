@@ -1,30 +1,43 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+// The module zelvarinctl loads to reach a box through the service: finding the service and the
+// box, and the relay. Nothing here writes to the terminal or the trace; the program says what the
+// answer means, in the same words as when it looks for the box itself.
 #include "cli/ServiceRoute.h"
 
-#include "cli/CliOutput.h"
-#include "session/ExitCodes.h"
 #include "zelvarind/client/ServiceClient.h"
 #include "zelvarind/client/ServiceNames.h"
 #include "zelvarind/client/ServiceRelay.h"
 
-int ServiceRoute::attach(const ServiceClient &service, const QByteArray &serial, DeviceLink &link,
-    std::unique_ptr<DeviceLink::Relay> &relay)
+#include <cstring>
+#include <type_traits>
+
+extern "C" Q_DECL_EXPORT bool zelvarinctl_service_attach(
+    const char *version, const ServiceRoute::Request *request, ServiceRoute::Answer *answer)
 {
-    const ServiceClient::Box &box = service.box();
-    if (box.path.isEmpty()) {
-        // The same words as when the box is looked for directly.
-        if (box.errorName == ServiceNames::Error::notFound())
-            return CliOutput::fail(ExitCode::BoxFailed,
-                serial.isEmpty() ? QStringLiteral("no box found on the USB bus")
-                                 : QStringLiteral("no box with serial number %1 found")
-                                       .arg(QString::fromLatin1(serial)));
-        return CliOutput::fail(ServiceNames::Error::exitCode(box.errorName),
-            QStringLiteral("the service zelvarind failed: %1").arg(box.errorText));
+    using Result = ServiceRoute::Answer::Result;
+    if (!version || std::strcmp(version, ZELVARIN_VERSION) != 0)
+        return false;
+    const std::optional<ServiceClient> service
+        = ServiceClient::find(request->serial, request->simulated);
+    if (!service) {
+        answer->result = Result::NoService;
+        return true;
     }
-    relay = service.relay();
-    link.setRelay(relay.get());
-    link.traceNote(service.describe());
-    return ExitCode::Ok;
+    const ServiceClient::Box &box = service->box();
+    if (box.path.isEmpty()) {
+        answer->result
+            = box.errorName == ServiceNames::Error::notFound() ? Result::NotFound : Result::Failed;
+        answer->exitCode = ServiceNames::Error::exitCode(box.errorName);
+        answer->errorText = box.errorText;
+        return true;
+    }
+    answer->result = Result::Attached;
+    answer->relay = service->relay().release();
+    answer->traceNote = service->describe();
+    return true;
 }
+
+static_assert(std::is_same_v<decltype(&zelvarinctl_service_attach), ServiceRoute::AttachFunction>,
+    "the entry point is called through ServiceRoute::AttachFunction");

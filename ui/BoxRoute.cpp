@@ -5,6 +5,7 @@
 
 #include "link/DeviceLink.h"
 #include "link/DeviceWarnings.h"
+#include "zelvarind/client/ServiceChoice.h"
 #include "zelvarind/client/ServiceClient.h"
 #include "zelvarind/client/ServiceNames.h"
 #include "zelvarind/client/ServiceRelay.h"
@@ -35,7 +36,7 @@ BoxRoute::Opened BoxRoute::open(bool quiet)
         close(true);
     const QString serial = QString::fromLatin1(DeviceLink::DEVICE_SERIAL);
     std::optional<ServiceClient> service;
-    if (m_service && ServiceClient::wanted(*m_service, false))
+    if (m_service && ServiceChoice::wanted(*m_service, false))
         service = ServiceClient::lookFor(serial, m_service->simulate);
     if (service) {
         // What the service's device layer said looking is what the window's would have said.

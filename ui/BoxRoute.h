@@ -34,7 +34,7 @@ public:
     };
 
     // `service`: the device options the window was started with, by which the service may be
-    // used (ServiceClient::wanted); nullptr: always the USB bus. Not owned.
+    // used (ServiceChoice::wanted); nullptr: always the USB bus. Not owned.
     BoxRoute(DeviceLink &link, DeviceWarnings &warnings, const LinkSetup::Options *service,
         QObject *parent = nullptr);
     ~BoxRoute() override;

@@ -8,6 +8,7 @@
 
 #include <QDBusConnection>
 #include <QDBusObjectPath>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -15,10 +16,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdlib>
+
 namespace {
 
 const QString kTable = QStringLiteral(ZELVARIN_TEST_DATA "/edid/tv-hdr-600mhz.bin");
 const QString kOtherTable = QStringLiteral(ZELVARIN_TEST_DATA "/edid/projector-4k-hdr.bin");
+const QString kModule = QStringLiteral(ZELVARINCTL_SERVICE_MODULE_FILE);
 
 bool isEdidChunk(const QString &frame)
 {
@@ -27,6 +31,47 @@ bool isEdidChunk(const QString &frame)
 bool isCommit(const QString &frame)
 {
     return frame.startsWith(QLatin1String("10 08 B1"));
+}
+
+// The shared objects a run of zelvarinctl loaded, as the dynamic loader of glibc logs them
+// (LD_DEBUG=files) into files of its own, one per process.
+struct LoadLog
+{
+    QString prefix;
+    explicit LoadLog(const QString &dir)
+        : prefix(QDir(dir).filePath(QStringLiteral("loaded")))
+    {
+        qputenv("LD_DEBUG", "files");
+        qputenv("LD_DEBUG_OUTPUT", QFile::encodeName(prefix));
+    }
+    ~LoadLog()
+    {
+        qunsetenv("LD_DEBUG");
+        qunsetenv("LD_DEBUG_OUTPUT");
+    }
+    // What was logged since the last call; the files are removed.
+    QByteArray take() const
+    {
+        QByteArray all;
+        const QFileInfo info(prefix);
+        for (const QFileInfo &file :
+            info.dir().entryInfoList({ info.fileName() + QStringLiteral(".*") }, QDir::Files)) {
+            QFile log(file.filePath());
+            if (log.open(QIODevice::ReadOnly))
+                all += log.readAll();
+            log.remove();
+        }
+        return all;
+    }
+};
+
+// zelvarinctl copied into a folder of the test's, with or without the module beside it.
+QString placeProgram(const QString &folder)
+{
+    const QString program = QDir(folder).filePath(QStringLiteral("zelvarinctl"));
+    if (!QDir().mkpath(folder) || !QFile::copy(QStringLiteral(ZELVARINCTL), program))
+        return {};
+    return program;
 }
 
 // A zelvarinctl of its own, left running while the test does other things.
@@ -131,6 +176,105 @@ private Q_SLOTS:
         const QStringList box = m_service->requests().mid(m_seen);
         const QRegularExpression write(QStringLiteral("^10 "));
         QCOMPARE(box.filter(write), direct.requests.filter(write));
+    }
+
+    // The way to the service (and QtDBus with it) is loaded only by a command about to reach a
+    // box, even with the service running; never by those that do not, nor with --direct.
+    void loadsTheServiceOnlyToReachABox_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("loaded");
+        const auto row = [](const char *name, const QStringList &args, bool loaded) {
+            QTest::newRow(name) << args << loaded;
+        };
+        row("edid decode", { QStringLiteral("edid"), QStringLiteral("decode"), kTable }, false);
+        row("edid check", { QStringLiteral("edid"), QStringLiteral("check"), kTable }, false);
+        row("edid edit",
+            { QStringLiteral("edid"), QStringLiteral("edit"), kTable, QStringLiteral("--name=Den"),
+                QStringLiteral("-o"), QStringLiteral("edited.bin") },
+            false);
+        row("cec decode",
+            { QStringLiteral("cec"), QStringLiteral("decode"), QStringLiteral("50:04") }, false);
+        row("help", { QStringLiteral("help") }, false);
+        row("--version", { QStringLiteral("--version") }, false);
+        row("completion", { QStringLiteral("__complete"), QStringLiteral("ed") }, false);
+        const QString simulate = QStringLiteral("--simulate");
+        row("status --direct", { simulate, QStringLiteral("--direct"), QStringLiteral("status") },
+            false);
+        row("status", { simulate, QStringLiteral("status") }, true);
+        row("get", { simulate, QStringLiteral("get"), QStringLiteral("input") }, true);
+    }
+    void loadsTheServiceOnlyToReachABox()
+    {
+#ifndef __GLIBC__
+        QSKIP("the dynamic loader's log is glibc's");
+#endif
+        QFETCH(QStringList, args);
+        QFETCH(bool, loaded);
+        const LoadLog log(m_dir.path());
+        log.take();
+        const CliRun r = runZelvarinctlIn(m_dir.path(), args);
+        const QByteArray files = log.take();
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        QVERIFY2(files.contains("libQt6Core.so"), "the loader's log was not written");
+        QCOMPARE(files.contains("libQt6DBus.so"), loaded);
+        QCOMPARE(files.contains(QFile::encodeName(QFileInfo(kModule).fileName())), loaded);
+    }
+
+    // Where the program looks for its way to the service: next to it (the build folder), in the
+    // private library folder of an installation; without a module that loads, it opens the box
+    // itself, says so in the trace, and prints what the service would have printed.
+    void findsItsWayToTheService_data()
+    {
+        QTest::addColumn<QString>("moduleFolder"); // beside bin/; empty: none
+        QTest::addColumn<QByteArray>("moduleBytes"); // empty: the real module
+        QTest::addColumn<bool>("throughService");
+        QTest::newRow("next to the program") << QStringLiteral(".") << QByteArray() << true;
+        QTest::newRow("installed")
+            << QStringLiteral(ZELVARINCTL_SERVICE_MODULE_DIR) << QByteArray() << true;
+        QTest::newRow("none") << QString() << QByteArray() << false;
+        QTest::newRow("not a library") << QStringLiteral(".")
+                                       << QByteArray("\x7f"
+                                                     "ELF but not really")
+                                       << false;
+    }
+    void findsItsWayToTheService()
+    {
+        QFETCH(QString, moduleFolder);
+        QFETCH(QByteArray, moduleBytes);
+        QFETCH(bool, throughService);
+        const QString bin = path(QStringLiteral("layout/%1/bin").arg(QTest::currentDataTag()));
+        const QString program = placeProgram(bin);
+        QVERIFY(!program.isEmpty());
+        if (!moduleFolder.isEmpty()) {
+            const QString folder = QDir::cleanPath(QDir(bin).filePath(moduleFolder));
+            const QString module = QDir(folder).filePath(QFileInfo(kModule).fileName());
+            QVERIFY(QDir().mkpath(folder));
+            if (moduleBytes.isEmpty()) {
+                QVERIFY(QFile::copy(kModule, module));
+            } else {
+                QFile file(module);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(moduleBytes);
+            }
+        }
+        const QString trace = path(QStringLiteral("layout-trace.txt"));
+        QFile::remove(trace);
+        QProcess p;
+        p.start(program,
+            { QStringLiteral("--simulate"), QStringLiteral("--trace=") + trace,
+                QStringLiteral("status") });
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.readAllStandardOutput(), run({ QStringLiteral("status") }).out);
+        QCOMPARE(p.readAllStandardError(), QByteArray());
+        QFile log(trace);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray notes = log.readAll();
+        QCOMPARE(
+            notes.contains("# through the service zelvarind on the session bus"), throughService);
+        QCOMPARE(notes.contains("# the service cannot be used, the box is opened directly: "),
+            !throughService);
     }
 
     // A status costs the box nothing: its reads come from the service's last poll. Once a client

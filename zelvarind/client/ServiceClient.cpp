@@ -5,6 +5,7 @@
 
 #include "link/DeviceLink.h"
 #include "zelvarind/client/DbusTypes.h"
+#include "zelvarind/client/ServiceChoice.h"
 #include "zelvarind/client/ServiceNames.h"
 #include "zelvarind/client/ServiceRelay.h"
 
@@ -12,26 +13,8 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QFileInfo>
 
 namespace {
-
-// Whether a bus may be there at all, judged without loading the D-Bus library: most runs of a
-// front end on a machine without the service should not pay for asking.
-bool sessionBusLikely()
-{
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return true;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
-}
-
-bool systemBusLikely()
-{
-    return !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS")
-        || QFileInfo::exists(QStringLiteral("/run/dbus/system_bus_socket"))
-        || QFileInfo::exists(QStringLiteral("/var/run/dbus/system_bus_socket"));
-}
 
 // A call that never starts the service: a bus without it answers that the name has no owner.
 QDBusMessage callService(const QDBusConnection &bus, const QString &path, const QString &interface,
@@ -54,16 +37,10 @@ bool serviceAbsent(const QDBusMessage &reply)
 
 } // namespace
 
-bool ServiceClient::wanted(const LinkSetup::Options &link, bool direct)
-{
-    return !direct && link.usbIds.isEmpty() && link.usbOptions.isEmpty()
-        && link.simulatedSettings.isEmpty();
-}
-
 std::optional<ServiceClient> ServiceClient::ask(bool simulated, const Ask &call)
 {
     for (const bool system : { false, true }) {
-        if (!(system ? systemBusLikely() : sessionBusLikely()))
+        if (!(system ? ServiceChoice::systemBusLikely() : ServiceChoice::sessionBusLikely()))
             continue;
         const QDBusConnection bus
             = system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();

@@ -3,8 +3,6 @@
 
 #pragma once
 
-#include "session/LinkSetup.h"
-
 #include <QDBusConnection>
 #include <QString>
 #include <QStringList>
@@ -40,11 +38,6 @@ public:
         QByteArrayList polledRequests;
         QByteArrayList polledReplies;
     };
-
-    // Whether a front end with these device options goes through the service when it runs: not
-    // when told not to (`direct`), nor with USB values (they describe a device layer of the
-    // front end's own), nor for a simulated box that starts from a preset.
-    static bool wanted(const LinkSetup::Options &link, bool direct);
 
     // Asks the service on the session bus, then on the system bus, for the connected box with
     // this serial ("" for the first one: the box's own serial first, then any), which never
