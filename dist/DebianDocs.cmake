@@ -24,6 +24,10 @@ string(REGEX REPLACE "\n$" "" ZELVARIN_CC_BY_TEXT "${ZELVARIN_CC_BY_TEXT}")
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/copyright.in ${CMAKE_CURRENT_BINARY_DIR}/copyright @ONLY)
 
 # CHANGELOG.md: "## 1.8 (2026-12-07)" headings, "- " items whose continuation lines are indented.
+# A heading may carry a UTC time, "## 1.9 (2026-12-07 20:30)", for two releases on one day; without
+# one the entry is stamped at noon. Each entry must be later than the one below it: Debian's tools
+# take the newest entry's stamp as the build's SOURCE_DATE_EPOCH, and lintian refuses a package
+# whose newest entry is not newer than the last.
 # The items of this version's heading are also the release notes of the AppStream metadata
 # (ZELVARIN_RELEASE_NOTES, one <li> each, `code` as <code>).
 # A CMake list cannot hold a ';', so the text's own stand in as @SEMICOLON@ until it is written.
@@ -32,6 +36,8 @@ string(REPLACE ";" "@SEMICOLON@" changelog_text "${changelog_text}")
 string(REPLACE "\n" ";" changelog_lines "${changelog_text}")
 set(debian_changelog "")
 set(entry_version "")
+set(newer_version "")
+set(newer_epoch "")
 set(release_notes "")
 set(release_item "")
 macro(zelvarin_close_release_item)
@@ -49,8 +55,16 @@ macro(zelvarin_close_release_item)
 endmacro()
 macro(zelvarin_close_entry)
     if(entry_version)
-        execute_process(COMMAND date -u -R -d "${entry_date} 12:00:00"
+        execute_process(COMMAND date -u -R -d "${entry_date} ${entry_time} UTC"
             OUTPUT_VARIABLE entry_stamp OUTPUT_STRIP_TRAILING_WHITESPACE)
+        execute_process(COMMAND date -u +%s -d "${entry_date} ${entry_time} UTC"
+            OUTPUT_VARIABLE entry_epoch OUTPUT_STRIP_TRAILING_WHITESPACE)
+        if(newer_epoch AND NOT newer_epoch GREATER entry_epoch)
+            message(FATAL_ERROR "CHANGELOG.md: ${newer_version} is not later than ${entry_version}"
+                                " below it; give its heading a later date or a time (HH:MM, UTC)")
+        endif()
+        set(newer_version ${entry_version})
+        set(newer_epoch ${entry_epoch})
         string(APPEND debian_changelog
             "\n -- ${ZELVARIN_MAINTAINER}  ${entry_stamp}\n\n")
     endif()
@@ -59,10 +73,17 @@ foreach(line IN LISTS changelog_lines)
     if(line MATCHES "^## ")
         zelvarin_close_release_item()
     endif()
-    if(line MATCHES "^## ([^ ]+) \\(([0-9-]+)\\)")
+    if(line MATCHES "^## ([^ ]+) \\(([0-9-]+)( ([0-9][0-9]:[0-9][0-9]))?\\)")
+        set(heading_version ${CMAKE_MATCH_1})
+        set(heading_date ${CMAKE_MATCH_2})
+        set(heading_time "${CMAKE_MATCH_4}")
         zelvarin_close_entry()
-        set(entry_version ${CMAKE_MATCH_1})
-        set(entry_date ${CMAKE_MATCH_2})
+        set(entry_version ${heading_version})
+        set(entry_date ${heading_date})
+        set(entry_time "${heading_time}")
+        if(NOT entry_time)
+            set(entry_time "12:00")
+        endif()
         string(APPEND debian_changelog "zelvarin (${entry_version}) unstable; urgency=medium\n\n")
     elseif(entry_version AND line MATCHES "^- (.*)")
         set(text "${CMAKE_MATCH_1}") # the macro's own matching would overwrite CMAKE_MATCH_1
