@@ -93,19 +93,7 @@ int main(int argc, char **argv)
         QStringLiteral("exit-after-show"), QStringLiteral("Exit once the window is shown."));
     exitAfterShowOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(exitAfterShowOption);
-#ifdef ZELVARIN_HAVE_LIBUSB
-    const QCommandLineOption usbIdOption(QStringLiteral("usb-id"),
-        QStringLiteral("Also look for the box at USB vendor:product VID:PID (hexadecimal; "
-                       "repeatable; 10c4:ea61 is always looked at)."),
-        QStringLiteral("VID:PID"));
-    const QCommandLineOption usbOptionOption(QStringLiteral("usb-option"),
-        QStringLiteral("Change one detail of how the program talks to the box over USB: a "
-                       "request value or a switch, NAME=VALUE (repeatable; the names are in "
-                       "zelvarin(1))."),
-        QStringLiteral("NAME=VALUE"));
-    parser.addOption(usbIdOption);
-    parser.addOption(usbOptionOption);
-#endif
+    LinkSetup::addUsbOptions(parser);
     // parse() rather than process(): process() ends a wrong command line with 1, which here
     // means trouble with the box. The toolkit's own options are the toolkit's to read.
     QStringList arguments;
@@ -126,10 +114,8 @@ int main(int argc, char **argv)
     linkOptions.lively = !parser.isSet(screenshotOption);
     linkOptions.trace = parser.isSet(traceOption);
     linkOptions.traceTarget = parser.value(traceOption);
-#ifdef ZELVARIN_HAVE_LIBUSB
-    linkOptions.usbIds = parser.values(usbIdOption);
-    linkOptions.usbOptions = parser.values(usbOptionOption);
-#endif
+    if (QString error; !LinkSetup::readUsbOptions(parser, linkOptions, &error))
+        return usageError(error);
 
     chooseOffscreenWithoutDisplay(argc, argv);
     StartUpMessages::install(parser.isSet(screenshotOption));

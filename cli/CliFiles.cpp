@@ -72,6 +72,11 @@ bool replaces(const QString &name)
     return info.isFile();
 }
 
+bool isBinaryName(const QString &name)
+{
+    return name.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive);
+}
+
 int write(const QString &context, const QString &name, const QByteArray &data)
 {
     const auto failed = [&](const QString &why) {

@@ -27,6 +27,9 @@ int read(const QString &context, const QString &name, qint64 limit, const QStrin
 // rename would put a plain file where the device node was.
 int write(const QString &context, const QString &name, const QByteArray &data);
 
+// Whether a table file by this name holds raw bytes (".bin") rather than hex text.
+bool isBinaryName(const QString &name);
+
 // Whether write() replaces `name` rather than writing into it.
 bool replaces(const QString &name);
 

@@ -28,11 +28,6 @@ namespace {
 
 const QString kCommand = QStringLiteral("edid");
 
-bool isBinaryName(const QString &fileName)
-{
-    return fileName.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive);
-}
-
 // A table file as the window's Load button reads it: raw bytes, or hex text in either layout.
 // The window looks at a file's first READ_LIMIT bytes only; here a longer file is refused, since
 // what follows them would be dropped without a word.
@@ -148,7 +143,7 @@ int read(CliSession &session, CommandArgs &args)
     if (r.stayedBusy)
         CliOutput::warn(QStringLiteral("the box stayed busy; the table was read all the same"));
     if (output)
-        return writeTable(*output, table, isBinaryName(*output));
+        return writeTable(*output, table, CliFiles::isBinaryName(*output));
     CliOutput::bytes(EdidText::canonical(table).toLatin1());
     return ExitCode::Ok;
 }
@@ -248,7 +243,7 @@ int check(CliSession &session, CommandArgs &args, bool fix)
     table[127] = c.computed[0];
     table[255] = c.computed[1];
     if (output)
-        return writeTable(*output, table, isBinaryName(*output));
+        return writeTable(*output, table, CliFiles::isBinaryName(*output));
     // In place, in the form it came in.
     return writeTable(fileName, table, binary);
 }

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The ZELVARIN Utility developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "cli/CliFiles.h"
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "cli/CommandArgs.h"
@@ -14,7 +15,6 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <optional>
 #include <set>
@@ -129,14 +129,8 @@ int writeOutput(const std::optional<QString> &output, const QByteArray &table)
         CliOutput::bytes(EdidText::canonical(table).toLatin1());
         return ExitCode::Ok;
     }
-    const QByteArray data = name.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive)
-        ? table
-        : EdidText::canonical(table).toLatin1();
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        return CliOutput::fail(ExitCode::BadData,
-            QStringLiteral("%1: cannot write %2: %3").arg(kName, name, file.errorString()));
-    return ExitCode::Ok;
+    return CliFiles::write(
+        kName, name, CliFiles::isBinaryName(name) ? table : EdidText::canonical(table).toLatin1());
 }
 
 } // namespace

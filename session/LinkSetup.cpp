@@ -12,6 +12,7 @@
 #include "link/NoUsb.h"
 #include "sim/SimulatedBox.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 
@@ -24,6 +25,30 @@ bool LinkSetup::hasUsbSettings()
 #else
     return false;
 #endif
+}
+
+void LinkSetup::addUsbOptions(QCommandLineParser &parser)
+{
+    if (!hasUsbSettings())
+        return;
+    parser.addOption(QCommandLineOption(QStringLiteral("usb-id"),
+        QStringLiteral("Also look for the box at USB vendor:product VID:PID (hexadecimal; "
+                       "repeatable; 10c4:ea61 is always looked at)."),
+        QStringLiteral("VID:PID")));
+    parser.addOption(QCommandLineOption(QStringLiteral("usb-option"),
+        QStringLiteral("Change one detail of how the program talks to the box over USB: a "
+                       "request value or a switch, NAME=VALUE (repeatable; the names are in "
+                       "zelvarin(1))."),
+        QStringLiteral("NAME=VALUE")));
+}
+
+bool LinkSetup::readUsbOptions(const QCommandLineParser &parser, Options &options, QString *error)
+{
+    if (hasUsbSettings()) {
+        options.usbIds = parser.values(QStringLiteral("usb-id"));
+        options.usbOptions = parser.values(QStringLiteral("usb-option"));
+    }
+    return checkUsbValues(options, error);
 }
 
 // "--trace FILE" and "--trace=FILE" name a file; a bare --trace (last, or before another option)

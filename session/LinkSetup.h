@@ -14,6 +14,7 @@
 
 class Clock;
 class DeviceLink;
+class QCommandLineParser;
 class LibUsbBackend;
 
 // The part of start-up every front end shares: the device layer the command line asks for (the
@@ -37,6 +38,13 @@ public:
 
     // Whether this build has a backend that takes --usb-id and --usb-option.
     static bool hasUsbSettings();
+
+    // --usb-id and --usb-option for the programs whose command line QCommandLineParser reads (the
+    // window and the service), with one wording; nothing in a build without a USB backend.
+    // readUsbOptions() puts their values into `options` and checks them as checkUsbValues() does;
+    // false, with the reason in `error`.
+    static void addUsbOptions(QCommandLineParser &parser);
+    static bool readUsbOptions(const QCommandLineParser &parser, Options &options, QString *error);
 
     // QCommandLineParser has no optional values: a bare --trace means "to standard error".
     static QStringList normalisedArguments(const QStringList &args);

@@ -100,16 +100,7 @@ int main(int argc, char **argv)
     testControlOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({ simulateOption, livelyOption, systemOption, serialOption, traceOption,
         pollOption, holdOption, configOption, testControlOption });
-#ifdef ZELVARIN_HAVE_LIBUSB
-    const QCommandLineOption usbIdOption(QStringLiteral("usb-id"),
-        QStringLiteral("Also look for the box at USB vendor:product VID:PID (repeatable)."),
-        QStringLiteral("VID:PID"));
-    const QCommandLineOption usbOptionOption(QStringLiteral("usb-option"),
-        QStringLiteral("Change a USB control request value, NAME=VALUE (repeatable)."),
-        QStringLiteral("NAME=VALUE"));
-    parser.addOption(usbIdOption);
-    parser.addOption(usbOptionOption);
-#endif
+    LinkSetup::addUsbOptions(parser);
     if (!parser.parse(LinkSetup::normalisedArguments(QCoreApplication::arguments())))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -129,10 +120,9 @@ int main(int argc, char **argv)
     options.link.lively = parser.isSet(livelyOption);
     options.link.trace = parser.isSet(traceOption);
     options.link.traceTarget = parser.value(traceOption);
-#ifdef ZELVARIN_HAVE_LIBUSB
-    options.link.usbIds = parser.values(usbIdOption);
-    options.link.usbOptions = parser.values(usbOptionOption);
-#endif
+    // Checked with --simulate too: a mistake in them is one whichever box the service serves.
+    if (QString error; !LinkSetup::readUsbOptions(parser, options.link, &error))
+        return usageError(error);
     for (const QString &serial : parser.values(serialOption)) {
         if (serial.isEmpty() || serial.size() > 255)
             return usageError(QStringLiteral("--serial needs a serial string"));

@@ -146,6 +146,8 @@ private Q_SLOTS:
                                      << QByteArray("00 FF FF FF FF FF FF 00");
         QTest::newRow("settings save")
             << QStringList { "settings", "save", fifo } << QByteArray("{");
+        QTest::newRow("edid edit -o") << QStringList { "edid", "edit", kTable, "--name=Study", "-o",
+            fifo } << QByteArray("00 FF FF FF FF FF FF 00");
     }
 
     void outputOntoAFifo()

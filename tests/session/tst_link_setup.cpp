@@ -6,6 +6,7 @@
 #include "link/DeviceWarnings.h"
 #include "session/LinkSetup.h"
 
+#include <QCommandLineParser>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -124,6 +125,23 @@ private Q_SLOTS:
         QCOMPARE(bool(setup.createBackend(options, clock, &error)), valid);
         QCOMPARE(error.isEmpty(), valid);
         QCOMPARE(LinkSetup::checkUsbValues(options, nullptr), valid);
+
+        // As the window and the service read them from their command lines.
+        if (!LinkSetup::hasUsbSettings())
+            return;
+        QCommandLineParser parser;
+        LinkSetup::addUsbOptions(parser);
+        QStringList args { QStringLiteral("program") };
+        for (const QString &id : ids)
+            args << QStringLiteral("--usb-id=") + id;
+        for (const QString &option : usbOptions)
+            args << QStringLiteral("--usb-option=") + option;
+        QVERIFY(parser.parse(args));
+        LinkSetup::Options read;
+        read.simulate = simulate;
+        QCOMPARE(LinkSetup::readUsbOptions(parser, read, &error), valid);
+        QCOMPARE(read.usbIds, ids);
+        QCOMPARE(read.usbOptions, usbOptions);
     }
 };
 
