@@ -300,11 +300,21 @@ CtaBlock CtaDecoder::decode(const quint8 *b, int blockIndex, DecodeWarnings &war
     }
     reader.finish();
 
-    // Detailed timings run from dtdStart to the padding before the checksum.
-    for (offset = dtdStart; offset + 18 <= 127; offset += 18) {
+    for (const int at : detailedTimingOffsets(b))
+        cta.detailedTimings.append(EdidDecoder::detailedTiming(b + at));
+    return cta;
+}
+
+QVector<int> CtaDecoder::detailedTimingOffsets(const quint8 *b)
+{
+    QVector<int> offsets;
+    if (b[2] == 0)
+        return offsets;
+    // Detailed timings run from their start to the padding before the checksum.
+    for (int offset = qBound(4, int(b[2]), 127); offset + 18 <= 127; offset += 18) {
         if (b[offset] == 0 && b[offset + 1] == 0)
             break;
-        cta.detailedTimings.append(EdidDecoder::detailedTiming(b + offset));
+        offsets.append(offset);
     }
-    return cta;
+    return offsets;
 }

@@ -3,7 +3,9 @@
 
 #include "edid/EdidBaseEdits.h"
 
+#include "edid/CtaDecoder.h"
 #include "edid/CtaVideoFormats.h"
+#include "edid/EdidDecoder.h"
 #include "edid/EdidEditContext.h"
 
 namespace {
@@ -167,12 +169,10 @@ QVector<TimingRef> timings(EdidEditContext &c)
                 refs.append({ block, -1, i });
             continue;
         }
-        const int start = quint8(b.bytes.at(2));
-        if (quint8(b.bytes.at(0)) != 0x02 || start < 4)
+        if (quint8(b.bytes.at(0)) != EdidDecoder::CTA_EXTENSION_TAG)
             continue;
-        for (int offset = start; offset + EdidLayout::TIMING_SIZE <= EdidLayout::CTA_SPACE
-             && (b.bytes.at(offset) || b.bytes.at(offset + 1));
-             offset += EdidLayout::TIMING_SIZE)
+        for (const int offset : CtaDecoder::detailedTimingOffsets(
+                 reinterpret_cast<const quint8 *>(b.bytes.constData())))
             refs.append({ block, offset, -1 });
     }
     return refs;
@@ -264,11 +264,6 @@ bool EdidBaseEdits::apply(EdidEditContext &c, const EdidEdit &e)
     default:
         return c.refuse(QStringLiteral("not an edit of the base block"));
     }
-}
-
-int EdidBaseEdits::timingCount(EdidEditContext &c)
-{
-    return int(timings(c).size());
 }
 
 bool EdidBaseEdits::keepsSerialAsText(const QByteArray &table)

@@ -17,7 +17,4 @@ bool apply(EdidEditContext &c, const EdidEdit &edit);
 // Serial then puts it).
 bool keepsSerialAsText(const QByteArray &table);
 
-// The detailed timings of the table, numbered from 1 as ReplaceTiming takes them.
-int timingCount(EdidEditContext &c);
-
 } // namespace EdidBaseEdits

@@ -118,6 +118,12 @@ void TestEdidEdit::everyTableComesBackByteForByte()
     QVERIFY(!r.ok);
     QVERIFY2(r.message.contains(QLatin1String("block 1 cannot be edited")), qPrintable(r.message));
     QCOMPARE(odd, before);
+    // Its detailed timings are numbered as the decoder lists them, from a start held to 4.
+    const EdidDecoded d = EdidDecoder::decode(odd);
+    QCOMPARE(d.cta.first().detailedTimings.size(), 1);
+    const int last = int(d.base.detailedTimings.size()) + 1;
+    QVERIFY(applyAll(odd, { edit(QStringLiteral("--dtd"), QStringLiteral("%1=16").arg(last)) }));
+    QCOMPARE(EdidDecoder::decode(odd).cta.first().detailedTimings.first().hActive, 1920);
 }
 
 void TestEdidEdit::timingsMoveWithTheDataBlocks()
