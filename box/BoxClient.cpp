@@ -299,3 +299,43 @@ BoxClient::PacketResult BoxClient::loadAvi(const QByteArray &prepared)
 {
     return loadAndActivate(CODE_AVI, prepared, false, ACTIVATE_AVI, true);
 }
+
+const BoxClient::Step *BoxClient::firstFailure(const Steps &steps)
+{
+    for (const Step &step : steps) {
+        if (!step.result.ok())
+            return &step;
+    }
+    return nullptr;
+}
+
+BoxClient::Steps BoxClient::packetSteps(const QString &what, const PacketResult &packet)
+{
+    Steps steps { { what + QStringLiteral(" (load)"), packet.load } };
+    if (packet.activateSent)
+        steps.append({ what + QStringLiteral(" (activate)"), packet.activate });
+    return steps;
+}
+
+BoxClient::Steps BoxClient::sendHdrInfoFrame(const QByteArray &prepared, bool forceHdr)
+{
+    Steps steps
+        = packetSteps(QStringLiteral("loading the HDR InfoFrame"), loadHdrInfoFrame(prepared));
+    if (forceHdr)
+        steps.append(
+            { QStringLiteral("setting force-hdr=on"), writeSetting(Settings::Id::ForceHdr, 1) });
+    return steps;
+}
+
+BoxClient::Steps BoxClient::sendAviInfoFrame(const QByteArray &prepared, bool replace)
+{
+    Steps steps = packetSteps(QStringLiteral("loading the AVI InfoFrame"), loadAvi(prepared));
+    const quint8 persistent = replace ? 1 : 0;
+    if (!firstFailure(steps))
+        steps.append({ QStringLiteral("setting replace-avi"),
+            writeSetting(Settings::Id::ReplaceAvi, persistent) });
+    if (replace)
+        steps.append({ QStringLiteral("setting replace-avi=on"),
+            writeSetting(Settings::Id::ReplaceAvi, persistent) });
+    return steps;
+}

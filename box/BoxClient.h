@@ -88,6 +88,19 @@ public:
         bool ok() const { return load.ok() && (!activateSent || activate.ok()); }
     };
 
+    // One frame of a command with its result, named as a message about its failure names it
+    // ("loading the AVI InfoFrame (load)", "setting replace-avi").
+    struct Step
+    {
+        QString what;
+        BoxResult result;
+    };
+    using Steps = QVector<Step>;
+    // The first step that failed, or nullptr: what a front end reports of the command.
+    static const Step *firstFailure(const Steps &steps);
+    // A packet's load and, when it was sent, its activate frame: "WHAT (load)", "WHAT (activate)".
+    static Steps packetSteps(const QString &what, const PacketResult &packet);
+
     BoxClient(DeviceLink &link, Clock &clock);
 
     DeviceLink &link() { return m_link; }
@@ -128,6 +141,14 @@ public:
     PacketResult loadHdrInfoFrame(const QByteArray &prepared);
     // AVI InfoFrame: load, and activate only once the load was acknowledged.
     PacketResult loadAvi(const QByteArray &prepared);
+
+    // The InfoFrame commands of the front ends that send one in a call (zelvarinctl, the service)
+    // with the window's boxes beside its Send buttons. HDR: with `forceHdr` (FORCE HDR ticked)
+    // force-hdr=on is written whatever the load did. AVI: replace-avi takes `replace` (the
+    // "persistent" box) after every load that went through, and ticking that box writes it once
+    // more whatever the load did.
+    Steps sendHdrInfoFrame(const QByteArray &prepared, bool forceHdr);
+    Steps sendAviInfoFrame(const QByteArray &prepared, bool replace);
 
 private:
     BoxResult transact(

@@ -44,12 +44,10 @@ int prepare(const QString &command, const QString &hex, bool (*fits)(int), int m
     return ExitCode::Ok;
 }
 
-int packetOutcome(const QString &what, const BoxClient::PacketResult &r)
+int outcome(const BoxClient::Steps &steps)
 {
-    if (!r.load.ok())
-        return CliSession::boxFailure(what + QStringLiteral(" (load)"), r.load);
-    if (r.activateSent && !r.activate.ok())
-        return CliSession::boxFailure(what + QStringLiteral(" (activate)"), r.activate);
+    if (const BoxClient::Step *failed = BoxClient::firstFailure(steps))
+        return CliSession::boxFailure(failed->what, failed->result);
     return ExitCode::Ok;
 }
 
@@ -73,8 +71,8 @@ int cec(CliSession &session, CommandArgs &args)
             return bad;
         if (const int failed = session.connect())
             return failed;
-        return packetOutcome(
-            QStringLiteral("sending the CEC command"), session.box().sendCec(prepared));
+        return outcome(BoxClient::packetSteps(
+            QStringLiteral("sending the CEC command"), session.box().sendCec(prepared)));
     }
     if (w.size() == 3 && w.at(0) == QLatin1String("store")) {
         const std::optional<int> slot = Words::cecStoreSlot(w.at(1));
@@ -129,33 +127,8 @@ int infoframe(CliSession &session, CommandArgs &args)
         return failed;
     BoxClient &box = session.box();
 
-    if (hdr) {
-        int outcome = packetOutcome(
-            QStringLiteral("loading the HDR InfoFrame"), box.loadHdrInfoFrame(prepared));
-        // As the window's force-HDR box: the register is written whatever the load did.
-        if (activate) {
-            const BoxResult r = box.writeSetting(Settings::Id::ForceHdr, 1);
-            if (!r.ok() && outcome == ExitCode::Ok)
-                outcome = CliSession::boxFailure(QStringLiteral("setting force-hdr=on"), r);
-        }
-        return outcome;
-    }
-
-    // The window writes replace-avi after every AVI load that went through, from its
-    // "persistent" box; ticking that box then writes it once more whatever the load did.
-    int outcome = packetOutcome(QStringLiteral("loading the AVI InfoFrame"), box.loadAvi(prepared));
-    const quint8 persistent = replace ? 1 : 0;
-    if (outcome == ExitCode::Ok) {
-        const BoxResult r = box.writeSetting(Settings::Id::ReplaceAvi, persistent);
-        if (!r.ok())
-            outcome = CliSession::boxFailure(QStringLiteral("setting replace-avi"), r);
-    }
-    if (replace) {
-        const BoxResult r = box.writeSetting(Settings::Id::ReplaceAvi, persistent);
-        if (!r.ok() && outcome == ExitCode::Ok)
-            outcome = CliSession::boxFailure(QStringLiteral("setting replace-avi=on"), r);
-    }
-    return outcome;
+    return outcome(
+        hdr ? box.sendHdrInfoFrame(prepared, activate) : box.sendAviInfoFrame(prepared, replace));
 }
 
 int reset(CliSession &session, CommandArgs &args)

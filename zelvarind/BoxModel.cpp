@@ -22,12 +22,10 @@ CommandResult boxFailed(const QString &what, const BoxResult &r)
     return CommandResult::failure(name, what + QStringLiteral(": ") + r.describe());
 }
 
-CommandResult packetOutcome(const QString &what, const BoxClient::PacketResult &r)
+CommandResult outcome(const BoxClient::Steps &steps)
 {
-    if (!r.load.ok())
-        return boxFailed(what + QStringLiteral(" (load)"), r.load);
-    if (r.activateSent && !r.activate.ok())
-        return boxFailed(what + QStringLiteral(" (activate)"), r.activate);
+    if (const BoxClient::Step *failed = BoxClient::firstFailure(steps))
+        return boxFailed(failed->what, failed->result);
     return CommandResult::success();
 }
 
@@ -177,8 +175,8 @@ void BoxModel::sendCec(const QString &client, const QByteArray &message, Done do
     command(
         client,
         [prepared](BoxWorker &w) {
-            return packetOutcome(
-                QStringLiteral("sending the CEC command"), w.box().sendCec(prepared));
+            return outcome(BoxClient::packetSteps(
+                QStringLiteral("sending the CEC command"), w.box().sendCec(prepared)));
         },
         std::move(done));
 }
@@ -212,17 +210,8 @@ void BoxModel::loadHdrInfoFrame(
         return done(bad);
     command(
         client,
-        [prepared, activate](BoxWorker &w) {
-            CommandResult out = packetOutcome(
-                QStringLiteral("loading the HDR InfoFrame"), w.box().loadHdrInfoFrame(prepared));
-            // As the window's force-HDR box: the register is written whatever the load did.
-            if (activate) {
-                const BoxResult r = w.box().writeSetting(Settings::Id::ForceHdr, 1);
-                if (!r.ok() && out.ok())
-                    out = boxFailed(QStringLiteral("setting force-hdr=on"), r);
-            }
-            return out;
-        },
+        [prepared, activate](
+            BoxWorker &w) { return outcome(w.box().sendHdrInfoFrame(prepared, activate)); },
         std::move(done));
 }
 
@@ -235,17 +224,8 @@ void BoxModel::loadAviInfoFrame(
         return done(bad);
     command(
         client,
-        [prepared, replace](BoxWorker &w) {
-            // replace-avi follows every load that went through, as the window's "persistent" box.
-            CommandResult out = packetOutcome(
-                QStringLiteral("loading the AVI InfoFrame"), w.box().loadAvi(prepared));
-            if (out.ok()) {
-                const BoxResult r = w.box().writeSetting(Settings::Id::ReplaceAvi, replace ? 1 : 0);
-                if (!r.ok())
-                    out = boxFailed(QStringLiteral("setting replace-avi"), r);
-            }
-            return out;
-        },
+        [prepared, replace](
+            BoxWorker &w) { return outcome(w.box().sendAviInfoFrame(prepared, replace)); },
         std::move(done));
 }
 

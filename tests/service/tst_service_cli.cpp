@@ -178,6 +178,36 @@ private Q_SLOTS:
         QCOMPARE(box.filter(write), direct.requests.filter(write));
     }
 
+    // A script calling the service's methods gets the frames zelvarinctl sends for the same
+    // command.
+    void methodsSendWhatZelvarinctlSends_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QVariantList>("callArgs");
+        QTest::addColumn<QStringList>("args");
+        const auto row = [](const char *method, const QVariantList &callArgs, const char *args) {
+            QTest::newRow(method) << QString::fromLatin1(method) << callArgs
+                                  << QString::fromLatin1(args).split(QLatin1Char(' '));
+        };
+        row("LoadAviInfoFrame", { QByteArray("\x82\x02\x0d\x00", 4), true },
+            "infoframe avi 82:02:0d:00 --replace");
+        row("LoadHdrInfoFrame", { QByteArray("\x87\x01\x1a\x02", 4), true },
+            "infoframe hdr 87:01:1a:02 --activate");
+        row("SendCec", { QByteArray("\x50\x04", 2) }, "cec send 50:04");
+    }
+    void methodsSendWhatZelvarinctlSends()
+    {
+        QFETCH(QString, method);
+        QFETCH(QVariantList, callArgs);
+        QFETCH(QStringList, args);
+        const CliRun direct = run(QStringList { QStringLiteral("--direct") } + args);
+        QCOMPARE(direct.exitCode, 0);
+        const QDBusMessage reply = ServiceRun::callBox(method, callArgs);
+        QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+        const QRegularExpression write(QStringLiteral("^10 "));
+        QCOMPARE(m_service->requests().mid(m_seen).filter(write), direct.requests.filter(write));
+    }
+
     // The way to the service (and QtDBus with it) is loaded only by a command about to reach a
     // box, even with the service running; never by those that do not, nor with --direct.
     void loadsTheServiceOnlyToReachABox_data()
