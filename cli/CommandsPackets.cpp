@@ -11,25 +11,15 @@
 #include "protocol/Words.h"
 #include "session/ExitCodes.h"
 
-#include <QRegularExpression>
-
 // cec, infoframe and reset: the frames the window's CEC, HDR / IF and reset controls send.
 
 namespace {
-
-// The box's own conversion takes anything (HexBytes.h); a script deserves to hear about a typo
-// instead of sending whatever bytes it happens to make.
-bool strictHex(const QString &text)
-{
-    static const QRegularExpression pattern(QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2})*$"));
-    return pattern.match(text).hasMatch();
-}
 
 // The prepared text of `hex`, or an exit code when it does not parse or does not fit.
 int prepare(const QString &command, const QString &hex, bool (*fits)(int), int maxBytes,
     QByteArray &prepared)
 {
-    if (!strictHex(hex))
+    if (!PacketRules::isColonHex(hex))
         return CliOutput::fail(ExitCode::BadData,
             QStringLiteral("%1: \"%2\" is not hex bytes joined by colons "
                            "(such as 50:04)")

@@ -3,9 +3,9 @@
 
 #include "zelvarind/CommandChecks.h"
 
-#include "box/SignalDescription.h"
 #include "edid/EdidChecksum.h"
 #include "edid/EdidFile.h"
+#include "edid/HexText.h"
 #include "link/HexBytes.h"
 #include "protocol/Frames.h"
 #include "protocol/PacketRules.h"
@@ -83,33 +83,19 @@ CommandResult edidTable(const QByteArray &bytes, EdidImage &out)
 
 CommandResult packet(Packet kind, const QByteArray &bytes, QByteArray &prepared)
 {
-    bool (*fits)(int) = PacketRules::fitsCecSend;
-    int maxPrepared = PacketRules::MAX_PREPARED_31_BYTES;
-    switch (kind) {
-    case Packet::CecSend:
-        break;
-    case Packet::CecStore:
-        fits = PacketRules::fitsCecStore;
+    int maxPrepared = PacketRules::MAX_PREPARED_31_BYTES; // CEC send, HDR InfoFrame
+    if (kind == Packet::CecStore)
         maxPrepared = PacketRules::MAX_PREPARED_STORE;
-        break;
-    case Packet::HdrInfoFrame:
-        fits = PacketRules::fitsHdrInfoFrame;
-        break;
-    case Packet::Avi:
-        fits = PacketRules::fitsAvi;
+    else if (kind == Packet::Avi)
         maxPrepared = PacketRules::MAX_PREPARED_13_BYTES;
-        break;
-    }
-    // Checked on the count first, so a huge array is never turned into text.
+    // Checked on the count, so a huge array is never turned into text. n bytes make a prepared
+    // text of 3n characters (PacketRules.h), so a count within these limits always fits.
     const int maxBytes = maxPrepared / 3;
     if (bytes.size() < 2 || bytes.size() > maxBytes)
         return bad(QStringLiteral("%1 bytes; it takes at least 2 and at most %2")
                        .arg(bytes.size())
                        .arg(maxBytes));
-    prepared = prepareHexText(SignalDescription::hexList(
-        reinterpret_cast<const quint8 *>(bytes.constData()), int(bytes.size())));
-    if (!fits(int(prepared.size())))
-        return bad(QStringLiteral("%1 bytes do not fit the frame").arg(bytes.size()));
+    prepared = prepareHexText(HexText::bytes(bytes));
     return CommandResult::success();
 }
 

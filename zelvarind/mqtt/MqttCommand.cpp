@@ -3,7 +3,6 @@
 
 #include "zelvarind/mqtt/MqttCommand.h"
 
-#include "packets/HexInput.h"
 #include "protocol/PacketRules.h"
 #include "protocol/SettingsTable.h"
 
@@ -22,11 +21,9 @@ MqttCommand reject(const char *fault, const QString &reason)
 
 MqttCommand cec(const QString &text)
 {
-    // The same text `zelvarinctl cec send` takes: bytes of two hex digits joined by single colons.
-    // The lenient parse reads it; only text that is already in that form passes.
-    const HexInput::Result parsed = HexInput::parse(text);
-    const QString canonical = QString::fromLatin1(parsed.bytes.toHex(':'));
-    if (!parsed.ok || parsed.bytes.isEmpty() || canonical != text.toLower())
+    // The same text `zelvarinctl cec send` takes.
+    const QString canonical = text.toLower();
+    if (!PacketRules::isColonHex(text))
         return reject("hex",
             QStringLiteral("%1 is not hex bytes joined by colons (such as 50:04)")
                 .arg(MqttCommand::quoted(text)));
@@ -34,7 +31,7 @@ MqttCommand cec(const QString &text)
     if (!PacketRules::fitsCecSend(int(canonical.size()) + 1))
         return reject("hex",
             QStringLiteral("a CEC message of %1 bytes; it takes at least 2 and at most %2")
-                .arg(parsed.bytes.size())
+                .arg((canonical.size() + 1) / 3)
                 .arg(PacketRules::MAX_PREPARED_31_BYTES / 3));
     MqttCommand c;
     c.kind = MqttCommand::Kind::SendCec;
