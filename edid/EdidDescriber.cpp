@@ -192,11 +192,12 @@ void EdidDescriber::detailedTimingFields(
     out.field("interlaced", t.interlaced);
 }
 
+// One hex digit per level, as CEC writes addresses and --physical-address takes them back.
 QString EdidDescriber::physicalAddressText(quint16 a)
 {
-    return Decimal(a >> 12).text() % QLatin1Char('.') % Decimal(a >> 8 & 0xF).text()
-        % QLatin1Char('.') % Decimal(a >> 4 & 0xF).text() % QLatin1Char('.')
-        % Decimal(a & 0xF).text();
+    const auto digit = [a](int shift) { return QLatin1Char("0123456789abcdef"[a >> shift & 0xF]); };
+    return digit(12) % QLatin1Char('.') % digit(8) % QLatin1Char('.') % digit(4) % QLatin1Char('.')
+        % digit(0);
 }
 
 void EdidDescriber::describe(const EdidDecoded &edid, Description &out)

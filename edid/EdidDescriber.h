@@ -32,7 +32,7 @@ QString timingText(const EdidDetailedTiming &t);
 // the block has one; and the same as members of the JSON object `out` has open.
 QString detailedTimingText(const EdidDetailedTiming &t, bool withImageSize);
 void detailedTimingFields(const EdidDetailedTiming &t, bool withImageSize, Description &out);
-// "1.0.0.0"
+// "1.0.0.0"; each level a hex digit ("1.a.0.0")
 QString physicalAddressText(quint16 address);
 
 } // namespace EdidDescriber

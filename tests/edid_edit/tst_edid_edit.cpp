@@ -5,6 +5,7 @@
 // refused edits leave no trace, and the blocks that refer to VICs by position follow them.
 #include "edid/CtaVideoFormats.h"
 #include "edid/EdidDecoder.h"
+#include "edid/EdidDescriber.h"
 #include "edid/EdidEditParser.h"
 #include "edid/EdidEditor.h"
 #include "edid/EdidLayout.h"
@@ -460,6 +461,10 @@ void TestEdidEdit::optionsReadBackAsWritten()
         QCOMPARE(EdidEditParser::optionText(parsed.first()), QString::fromLatin1(text));
     }
     QCOMPARE(edits(QStringLiteral("--remove-vic"), "117, 118,119").size(), 3);
+    // The address as the decoded table shows it (and the edit window offers it) parses back.
+    const QString address = EdidDescriber::physicalAddressText(0x1a0f);
+    QCOMPARE(address, QStringLiteral("1.a.0.f"));
+    QCOMPARE(edits(QStringLiteral("--physical-address"), address).value(0).number, 0x1a0fu);
 }
 
 void TestEdidEdit::optionsThatDoNotParse()
