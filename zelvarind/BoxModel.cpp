@@ -96,7 +96,6 @@ void BoxModel::setSettings(const QString &client, const StringMap &settings, Don
                         QStringLiteral("setting %1=%2")
                             .arg(QLatin1String(s.name), Settings::valueName(s, v.second)),
                         r);
-                w.settingsImage()[s.position] = v.second;
             }
             return CommandResult::success();
         },

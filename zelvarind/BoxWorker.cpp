@@ -402,16 +402,13 @@ void BoxWorker::tick()
         const quint8 request[] = { FRAME_READ, STATUS_LEN, CODE_STATUS };
         remember(QByteArray(reinterpret_cast<const char *>(request), sizeof request),
             status.reply.data());
-    }
-    if (statusOk) {
         m_state.busy = status.busy();
         // A busy box reports a settings image it is still changing.
         if (!status.busy()) {
-            settingsImage() = status.settings();
+            const RegisterImage image = status.settings();
             StringMap settings;
             for (const Settings::Setting &s : Settings::all())
-                settings.insert(
-                    QLatin1String(s.name), Settings::valueName(s, settingsImage()[s.position]));
+                settings.insert(QLatin1String(s.name), Settings::valueName(s, image[s.position]));
             m_state.settings = settings;
         }
     }

@@ -85,8 +85,6 @@ public:
     // --- on the worker thread, for Work ------------------------------------------------------
     BoxClient &box() { return *m_box; }
     DeviceLink &link() { return *m_link; }
-    // The settings image of the last status read (kept up to date by writes).
-    RegisterImage &settingsImage() { return m_link->registerMirror; }
     // One raw transaction (the Transact method): outcome, USB status, reply, warnings.
     CommandResult transactRaw(const QByteArray &request, quint32 minReplyLength);
     // The request frames of the last status poll and their replies, while nothing else has

@@ -27,14 +27,6 @@ CommandResult bad(const QString &text)
     return CommandResult::failure(ServiceNames::Error::badData(), text);
 }
 
-QString settingNames()
-{
-    QStringList names;
-    for (const Settings::Setting &s : Settings::all())
-        names << QLatin1String(s.name);
-    return names.join(QLatin1Char(' '));
-}
-
 } // namespace
 
 CommandResult settings(const StringMap &named, QList<QPair<Settings::Id, quint8>> &out)
@@ -53,7 +45,7 @@ CommandResult settings(const StringMap &named, QList<QPair<Settings::Id, quint8>
         const Settings::Setting *s = Settings::find(it.key());
         if (!s)
             return invalid(QStringLiteral("unknown setting \"%1\"; the settings are: %2")
-                               .arg(it.key(), settingNames()));
+                               .arg(it.key(), Settings::names().join(QLatin1Char(' '))));
         if (!Settings::valueOf(*s, it.value()))
             return invalid(QStringLiteral("%1 does not take \"%2\"; its values are: %3")
                                .arg(it.key(), it.value(), Settings::valueNames(*s)));
