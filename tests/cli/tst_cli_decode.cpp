@@ -6,6 +6,7 @@
 #include "sim/BoxFactory.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/JsonSchemaCheck.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -16,15 +17,11 @@
 
 namespace {
 
+using TestFiles::readFile;
+
 const QString kData = QStringLiteral(ZELVARIN_TEST_DATA);
 
 using Run = CliRun;
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString hexText(const QByteArray &bytes)
 {

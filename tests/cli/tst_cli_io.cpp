@@ -5,6 +5,7 @@
 // output files, inputs without end, Ctrl+C during an upload, a terminal on standard error.
 #include "box/SettingsPreset.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -22,20 +23,11 @@
 
 namespace {
 
+using TestFiles::readFile;
+using TestFiles::writeFile;
+
 const QString kData = QStringLiteral(ZELVARIN_TEST_DATA);
 const QString kTable = kData + QStringLiteral("/edid/tv-hdr-600mhz.bin");
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
-}
 
 mode_t fileType(const QString &path)
 {

@@ -9,6 +9,7 @@
 #include "edid/EdidChecksum.h"
 #include "edid/EdidDecoder.h"
 #include "edid/EdidDescriber.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,15 +20,11 @@
 
 namespace {
 
+using TestFiles::readFile;
+
 const QString kData = QStringLiteral(ZELVARIN_TEST_DATA);
 // Set (to anything) to write the golden files of our own output instead of comparing them.
 const char kWriteDescribed[] = "ZELVARIN_WRITE_DESCRIBED";
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QStringList tables()
 {

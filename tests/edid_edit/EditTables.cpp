@@ -3,6 +3,8 @@
 
 #include "tests/edid_edit/EditTables.h"
 
+#include "tests/support/TestFiles.h"
+
 #include "edid/EdidChecksum.h"
 #include "edid/EdidEditParser.h"
 
@@ -22,15 +24,10 @@ QStringList allFiles()
     return files;
 }
 
-QByteArray read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QByteArray named(const QString &name)
 {
-    return read(QStringLiteral(ZELVARIN_TEST_DATA "/edid/") + name + QStringLiteral(".bin"));
+    return TestFiles::readFile(
+        QStringLiteral(ZELVARIN_TEST_DATA "/edid/") + name + QStringLiteral(".bin"));
 }
 
 QByteArray ctaTable(const QStringList &dataBlocks, const QVector<QByteArray> &timings)

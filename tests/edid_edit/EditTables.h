@@ -15,7 +15,6 @@ namespace EditTables {
 
 // Every table of the corpus (240) and the named tables (128 to 512 bytes), as file paths.
 QStringList allFiles();
-QByteArray read(const QString &path);
 // The named table "avr-receiver" etc.
 QByteArray named(const QString &name);
 

@@ -10,6 +10,7 @@
 #include "edid/EdidEditor.h"
 #include "edid/EdidLayout.h"
 #include "tests/edid_edit/EditTables.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -85,7 +86,7 @@ void TestEdidEdit::everyTableComesBackByteForByte()
     int ctaBlocks = 0;
     QStringList notLaidOut;
     for (const QString &file : files) {
-        const QByteArray table = read(file);
+        const QByteArray table = TestFiles::readFile(file);
         QByteArray out;
         QString why;
         QVERIFY2(EdidEditor::roundTrip(table, out, &why), qPrintable(file + ": " + why));

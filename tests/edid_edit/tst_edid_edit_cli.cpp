@@ -8,6 +8,7 @@
 #include "tests/edid_edit/EditTables.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/JsonSchemaCheck.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -31,12 +32,6 @@ Run run(const QString &dir, const QStringList &args, const QByteArray &input = {
     const Run r = runZelvarinctlIn(dir, args, input);
     jsonAnswers.add(args, r);
     return r;
-}
-
-bool write(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
 // The hex text the command writes, back into bytes.
@@ -75,21 +70,25 @@ void TestEdidEditCli::workedExamplesRunAsDocumented()
 {
     // The tables the examples' file names stand for: a monitor without HDR, the receiver, an
     // HDMI 2.1 TV with 4K120 and FRL.
-    QVERIFY(write(path(QStringLiteral("monitor.bin")),
-        read(QStringLiteral(ZELVARIN_TEST_DATA "/edid-corpus/GSM5B08-3C345A37.bin"))));
-    QVERIFY(write(path(QStringLiteral("receiver.bin")), named(QStringLiteral("avr-receiver"))));
-    QVERIFY(write(path(QStringLiteral("tv.bin")),
-        read(QStringLiteral(ZELVARIN_TEST_DATA "/edid-corpus/XXX9615-74A8D79F.bin"))));
+    QVERIFY(TestFiles::writeFile(path(QStringLiteral("monitor.bin")),
+        TestFiles::readFile(
+            QStringLiteral(ZELVARIN_TEST_DATA "/edid-corpus/GSM5B08-3C345A37.bin"))));
+    QVERIFY(TestFiles::writeFile(
+        path(QStringLiteral("receiver.bin")), named(QStringLiteral("avr-receiver"))));
+    QVERIFY(TestFiles::writeFile(path(QStringLiteral("tv.bin")),
+        TestFiles::readFile(
+            QStringLiteral(ZELVARIN_TEST_DATA "/edid-corpus/XXX9615-74A8D79F.bin"))));
 
     QStringList examples;
-    const QString readme = QString::fromUtf8(read(QStringLiteral(ZELVARIN_SOURCE "/README.md")));
+    const QString readme
+        = QString::fromUtf8(TestFiles::readFile(QStringLiteral(ZELVARIN_SOURCE "/README.md")));
     for (const QString &line : readme.split(QLatin1Char('\n')))
         if (line.startsWith(QLatin1String("    zelvarinctl edid edit ")))
             examples << line.trimmed();
     QCOMPARE(examples.size(), 3);
     // The man page shows the same three.
-    const QString man
-        = QString::fromUtf8(read(QStringLiteral(ZELVARIN_SOURCE "/dist/man/zelvarinctl.1.scd")));
+    const QString man = QString::fromUtf8(
+        TestFiles::readFile(QStringLiteral(ZELVARIN_SOURCE "/dist/man/zelvarinctl.1.scd")));
     for (const QString &e : examples)
         QVERIFY2(man.contains(e + QStringLiteral("++")), qPrintable(e));
 
@@ -101,21 +100,25 @@ void TestEdidEditCli::workedExamplesRunAsDocumented()
     }
 
     const CtaBlock hdr
-        = EdidDecoder::decode(read(path(QStringLiteral("monitor-hdr.bin")))).cta.first();
-    QVERIFY(
-        !EdidDecoder::decode(read(path(QStringLiteral("monitor.bin")))).cta.first().hasHdrStatic);
+        = EdidDecoder::decode(TestFiles::readFile(path(QStringLiteral("monitor-hdr.bin"))))
+              .cta.first();
+    QVERIFY(!EdidDecoder::decode(TestFiles::readFile(path(QStringLiteral("monitor.bin"))))
+                 .cta.first()
+                 .hasHdrStatic);
     QCOMPARE(CtaBits::bits(hdr.hdrStatic.eotfs, CtaBits::eotfs), 0x0Du);
     QCOMPARE(hdr.hdrStatic.maxCode, quint8(138));
 
     const CtaBlock stereo
-        = EdidDecoder::decode(read(path(QStringLiteral("receiver-stereo.bin")))).cta.first();
+        = EdidDecoder::decode(TestFiles::readFile(path(QStringLiteral("receiver-stereo.bin"))))
+              .cta.first();
     QCOMPARE(stereo.audios.size(), 1);
     QCOMPARE(stereo.audios.first().format, 1);
     QCOMPARE(stereo.audios.first().channels, 2);
     QCOMPARE(CtaBits::bits(stereo.speakers, CtaBits::speakers), 1u);
 
     const CtaBlock tv
-        = EdidDecoder::decode(read(path(QStringLiteral("tv-hdmi20.bin")))).cta.first();
+        = EdidDecoder::decode(TestFiles::readFile(path(QStringLiteral("tv-hdmi20.bin"))))
+              .cta.first();
     for (const CtaShortVideo &v : tv.videos)
         QVERIFY(v.vic < 117 || v.vic > 120);
     QVERIFY(tv.ycbcr420Capable.contains(97));
@@ -145,16 +148,17 @@ void TestEdidEditCli::standardInputToStandardOutput()
     QCOMPARE(edited.mid(384), table.mid(384));
 
     // -o: raw for .bin, hex text for other names.
-    QVERIFY(write(path(QStringLiteral("in.bin")), table));
+    QVERIFY(TestFiles::writeFile(path(QStringLiteral("in.bin")), table));
     QCOMPARE(run(m_dir.path(), { "edid", "edit", "in.bin", "-o", "same.bin" }).exitCode, 0);
-    QCOMPARE(read(path(QStringLiteral("same.bin"))), table);
+    QCOMPARE(TestFiles::readFile(path(QStringLiteral("same.bin"))), table);
     QCOMPARE(run(m_dir.path(), { "edid", "edit", "in.bin", "-o", "same.txt" }).exitCode, 0);
-    QCOMPARE(fromHexText(read(path(QStringLiteral("same.txt")))), table);
+    QCOMPARE(fromHexText(TestFiles::readFile(path(QStringLiteral("same.txt")))), table);
 }
 
 void TestEdidEditCli::refusedEditWritesNothing()
 {
-    QVERIFY(write(path(QStringLiteral("tv.bin")), named(QStringLiteral("tv-hdr-600mhz"))));
+    QVERIFY(TestFiles::writeFile(
+        path(QStringLiteral("tv.bin")), named(QStringLiteral("tv-hdr-600mhz"))));
     QFile::remove(path(QStringLiteral("out.bin")));
     // The first edit fits, the second does not: nothing is written at all.
     const Run r = run(m_dir.path(),
@@ -187,7 +191,8 @@ void TestEdidEditCli::commandLineMistakes()
     QFETCH(QStringList, args);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    QVERIFY(write(path(QStringLiteral("tv.bin")), named(QStringLiteral("tv-hdr-600mhz"))));
+    QVERIFY(TestFiles::writeFile(
+        path(QStringLiteral("tv.bin")), named(QStringLiteral("tv-hdr-600mhz"))));
     const Run r = run(m_dir.path(), QStringList { "edid", "edit", "tv.bin" } + args);
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(QString::fromLocal8Bit(r.err).contains(message), r.err.constData());
@@ -199,7 +204,8 @@ void TestEdidEditCli::commandLineMistakes()
 
 void TestEdidEditCli::dryRunShowsTheChangedBlocks()
 {
-    QVERIFY(write(path(QStringLiteral("receiver.bin")), named(QStringLiteral("avr-receiver"))));
+    QVERIFY(TestFiles::writeFile(
+        path(QStringLiteral("receiver.bin")), named(QStringLiteral("avr-receiver"))));
     QFile::remove(path(QStringLiteral("dry.bin")));
     Run r = run(m_dir.path(),
         { "edid", "edit", "receiver.bin", "--dry-run", "--remove-audio", "dts,dtshd", "--name",
@@ -236,7 +242,8 @@ void TestEdidEditCli::dryRunShowsTheChangedBlocks()
 // The box takes 256 bytes: an edited table of more blocks is refused whole, not cut.
 void TestEdidEditCli::longTableIsNotUploadedCutShort()
 {
-    QVERIFY(write(path(QStringLiteral("big.bin")), named(QStringLiteral("monitor-384-displayid"))));
+    QVERIFY(TestFiles::writeFile(
+        path(QStringLiteral("big.bin")), named(QStringLiteral("monitor-384-displayid"))));
     QCOMPARE(
         run(m_dir.path(), { "edid", "edit", "big.bin", "--name", "Big", "-o", "big.txt" }).exitCode,
         0);
@@ -248,7 +255,7 @@ void TestEdidEditCli::longTableIsNotUploadedCutShort()
             { "--simulate", QStringLiteral("--trace=") + trace, "edid", "write", file });
         QCOMPARE(r.exitCode, 3);
         QVERIFY2(r.err.contains(message), r.err);
-        QVERIFY(!read(trace).contains("> "));
+        QVERIFY(!TestFiles::readFile(trace).contains("> "));
     }
 }
 

@@ -9,6 +9,7 @@
 #include "edid/EdidEditor.h"
 #include "tests/edid_edit/EditTables.h"
 #include "tests/edid_edit/OracleCases.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -79,7 +80,7 @@ void TestEdidEditOracle::everyEditReadsBackInEdidDecode()
     for (const QString &file : allFiles()) {
         Table t;
         t.name = QFileInfo(file).completeBaseName();
-        t.bytes = read(file);
+        t.bytes = TestFiles::readFile(file);
         t.decoded = EdidDecoder::decode(t.bytes);
         tables << t;
         QFile out(dir.filePath(t.name + QStringLiteral(".bin")));

@@ -5,6 +5,7 @@
 // and dbus-send / busctl as other processes): what a call does to the box, what it answers, and
 // that nothing a hostile or careless client sends reaches the box or stops the service.
 #include "tests/support/ServiceRun.h"
+#include "tests/support/TestFiles.h"
 #include "zelvarind/client/DbusTypes.h"
 #include "zelvarind/client/ServiceNames.h"
 
@@ -22,13 +23,9 @@
 
 namespace {
 
-const QString kBox1 = QStringLiteral("io.github.zelvarin.Box1");
+using TestFiles::readFile;
 
-QByteArray readFile(const QString &name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+const QString kBox1 = QStringLiteral("io.github.zelvarin.Box1");
 
 const QByteArray &table()
 {

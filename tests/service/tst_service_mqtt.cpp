@@ -9,6 +9,7 @@
 #include "tests/mqtt/MqttProbe.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/ServiceRun.h"
+#include "tests/support/TestFiles.h"
 #include "zelvarind/client/DbusTypes.h"
 #include "zelvarind/client/ServiceNames.h"
 #include "zelvarind/mqtt/Discovery.h"
@@ -28,27 +29,14 @@
 
 namespace {
 
+using TestFiles::readFile;
+using TestFiles::writeFile;
+
 const QString SERVICE_USER = QStringLiteral("zelvarind");
 const QString SERVICE_PASSWORD = QStringLiteral("s3rvice-only-Pa55word");
 const QString WATCHER = QStringLiteral("watcher");
 const QString WATCHER_PASSWORD = QStringLiteral("watch-0nly");
 const QString BOX = QStringLiteral("zelvarin/2023/");
-
-void writeFile(const QString &name, const QByteArray &content,
-    QFileDevice::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner)
-{
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-    f.close();
-    QVERIFY(f.setPermissions(permissions));
-}
-
-QByteArray readFile(const QString &name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString errorOf(const QDBusMessage &reply)
 {
@@ -137,9 +125,9 @@ private Q_SLOTS:
         QVERIFY2(m_broker->addUser(SERVICE_USER, SERVICE_PASSWORD, &error), qPrintable(error));
         QVERIFY2(m_broker->addUser(WATCHER, WATCHER_PASSWORD, &error), qPrintable(error));
         QVERIFY2(m_broker->start(&error), qPrintable(error));
-        writeFile(path(QStringLiteral("secret")), SERVICE_PASSWORD.toUtf8() + '\n');
-        writeFile(path(QStringLiteral("zelvarind.conf")), mqttSection(),
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        QVERIFY(writeFile(path(QStringLiteral("secret")), SERVICE_PASSWORD.toUtf8() + '\n'));
+        QVERIFY(writeFile(path(QStringLiteral("zelvarind.conf")), mqttSection(),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
         m_watcher = probe(QStringLiteral("#"));
 
         // Polled often enough that a lost box is noticed soon.
@@ -331,16 +319,17 @@ private Q_SLOTS:
         QString xdg;
         if (xdgConfig == QLatin1String("readable secret")) {
             // The same password, in a file its group and others may read.
-            writeFile(path(QStringLiteral("open-secret")), SERVICE_PASSWORD.toUtf8() + '\n',
-                QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+            QVERIFY(writeFile(path(QStringLiteral("open-secret")), SERVICE_PASSWORD.toUtf8() + '\n',
+                QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
             config.replace("password_file = secret", "password_file = open-secret");
         } else if (!xdgConfig.isEmpty()) {
             xdg = path(QStringLiteral("xdg"));
             QVERIFY(QDir().mkpath(xdg + QStringLiteral("/zelvarin")));
-            writeFile(xdg + QStringLiteral("/zelvarin/zelvarind.conf"), xdgConfig.toUtf8());
+            QVERIFY(
+                writeFile(xdg + QStringLiteral("/zelvarin/zelvarind.conf"), xdgConfig.toUtf8()));
         }
         if (!config.isEmpty()) {
-            writeFile(path(QStringLiteral("refused.conf")), config);
+            QVERIFY(writeFile(path(QStringLiteral("refused.conf")), config));
             args << QStringLiteral("--config") << path(QStringLiteral("refused.conf"));
         }
         const auto [code, said] = runRefused(args, xdg);
