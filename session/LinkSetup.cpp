@@ -96,16 +96,27 @@ QByteArray LinkSetup::traceHeader(const Options &options)
         .toUtf8();
 }
 
+#if defined(ZELVARIN_HAVE_LIBUSB)
+namespace {
+
+bool parseUsbSettings(const LinkSetup::Options &options, UsbSettings &settings, QString *error)
+{
+    QString why;
+    const bool ok
+        = settings.addIds(options.usbIds, &why) && settings.applyOptions(options.usbOptions, &why);
+    if (!ok && error)
+        *error = why;
+    return ok;
+}
+
+} // namespace
+#endif
+
 bool LinkSetup::checkUsbValues(const Options &options, QString *error)
 {
 #if defined(ZELVARIN_HAVE_LIBUSB)
     UsbSettings usbSettings;
-    QString why;
-    const bool ok = usbSettings.addIds(options.usbIds, &why)
-        && usbSettings.applyOptions(options.usbOptions, &why);
-    if (!ok && error)
-        *error = why;
-    return ok;
+    return parseUsbSettings(options, usbSettings, error);
 #else
     if (options.usbIds.isEmpty() && options.usbOptions.isEmpty())
         return true;
@@ -119,8 +130,14 @@ bool LinkSetup::checkUsbValues(const Options &options, QString *error)
 std::unique_ptr<UsbXpress> LinkSetup::createBackend(
     const Options &options, Clock &clock, QString *error)
 {
+#if defined(ZELVARIN_HAVE_LIBUSB)
+    UsbSettings usbSettings;
+    if (!parseUsbSettings(options, usbSettings, error))
+        return nullptr;
+#else
     if (!checkUsbValues(options, error))
         return nullptr;
+#endif
     if (options.simulate) {
         auto box = std::make_unique<SimulatedBox>(clock);
         box->setLively(options.lively);
@@ -129,10 +146,6 @@ std::unique_ptr<UsbXpress> LinkSetup::createBackend(
         return box;
     }
 #if defined(ZELVARIN_HAVE_LIBUSB)
-    UsbSettings usbSettings; // the values parse: checked above
-    QString unused;
-    usbSettings.addIds(options.usbIds, &unused);
-    usbSettings.applyOptions(options.usbOptions, &unused);
     auto usb = std::make_unique<LibUsbBackend>(usbSettings);
     m_libusb = usb.get();
     return usb;
