@@ -5,6 +5,11 @@
 
 namespace CtaBits {
 
+const char *const audioFormats[16]
+    = { "Reserved", "Linear PCM", "AC-3", "MPEG-1", "MP3", "MPEG-2", "AAC LC", "DTS", "ATRAC",
+          "One Bit Audio", "Enhanced AC-3", "DTS-HD", "MAT (MLP)", "DST", "WMA Pro", "Extended" };
+const char *const sampleRatesKHz[7] = { "32", "44.1", "48", "88.2", "96", "176.4", "192" };
+
 const CtaFlagBit<CtaSpeakers> speakers[21] = {
     { 0, &CtaSpeakers::flFr, "FL/FR" },
     { 1, &CtaSpeakers::lfe1, "LFE1" },

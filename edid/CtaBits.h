@@ -20,6 +20,11 @@ template <typename Flags> struct CtaFlagBit
 
 namespace CtaBits {
 
+// Short audio descriptors: the name of each format code (0 and 15 are "Reserved" and
+// "Extended"), and the sample rate of each bit of byte 2, in kHz.
+extern const char *const audioFormats[16];
+extern const char *const sampleRatesKHz[7];
+
 // Speaker allocation: bytes 1 to 3 (bits 0..20).
 extern const CtaFlagBit<CtaSpeakers> speakers[21];
 // HDR static metadata byte 3 (bits 0..3).

@@ -11,10 +11,6 @@
 
 namespace {
 
-const char *const kAudioFormats[16]
-    = { "Reserved", "Linear PCM", "AC-3", "MPEG-1", "MP3", "MPEG-2", "AAC LC", "DTS", "ATRAC",
-          "One Bit Audio", "Enhanced AC-3", "DTS-HD", "MAT (MLP)", "DST", "WMA Pro", "Extended" };
-const char *const kRates[7] = { "32", "44.1", "48", "88.2", "96", "176.4", "192" };
 const char *const kScan[4]
     = { "no data", "always overscanned", "always underscanned", "over- and underscan" };
 
@@ -54,8 +50,8 @@ QString audioText(const CtaShortAudio &a)
     QStringList rates;
     for (int i = 0; i < 7; ++i)
         if (a.rates >> i & 1)
-            rates << QLatin1String(kRates[i]);
-    QString text = QLatin1String(kAudioFormats[a.format & 0x0F]) % QLatin1String(", ")
+            rates << QLatin1String(CtaBits::sampleRatesKHz[i]);
+    QString text = QLatin1String(CtaBits::audioFormats[a.format & 0x0F]) % QLatin1String(", ")
         % Decimal(a.channels).text() % QLatin1String(" channels, ") % rates.join(QLatin1Char(' '))
         % QLatin1String(" kHz");
     if (a.format == 1) {

@@ -12,10 +12,6 @@ namespace {
 // Index: the audio format code.
 const char *const kAudioWords[15] = { nullptr, "lpcm", "ac3", "mpeg1", "mp3", "mpeg2", "aac", "dts",
     "atrac", "dsd", "eac3", "dtshd", "mat", "dst", "wma" };
-const char *const kAudioNames[15]
-    = { nullptr, "Linear PCM", "AC-3", "MPEG-1", "MP3", "MPEG-2", "AAC LC", "DTS", "ATRAC",
-          "One Bit Audio", "Enhanced AC-3", "DTS-HD", "MAT (MLP)", "DST", "WMA Pro" };
-const char *const kRates[7] = { "32", "44.1", "48", "88.2", "96", "176.4", "192" };
 // The speakers' words are the names the decoder prints, so that a table's decode can be typed
 // back; bit i of the allocation is entry i.
 const char *const *speakerNames()
@@ -72,18 +68,19 @@ QString audioFormatWord(int code)
 
 QString audioFormatName(int code)
 {
-    const QString name = wordAt(kAudioNames, 15, code);
-    return name.isEmpty() ? QStringLiteral("audio format %1").arg(code) : name;
+    // The formats that have a word; 0 and 15 have none and no name of their own.
+    return audioFormatWord(code).isEmpty() ? QStringLiteral("audio format %1").arg(code)
+                                           : QString::fromLatin1(CtaBits::audioFormats[code]);
 }
 
 int rateBit(const QString &word)
 {
-    return lookUp(word, kRates, 7);
+    return lookUp(word, CtaBits::sampleRatesKHz, 7);
 }
 
 QString rateWord(int bit)
 {
-    return wordAt(kRates, 7, bit);
+    return wordAt(CtaBits::sampleRatesKHz, 7, bit);
 }
 
 int speakerBit(const QString &word)
