@@ -3,11 +3,11 @@
 
 #include "ui/EdidEditWindow.h"
 
-#include "edid/EdidChecksum.h"
 #include "edid/EdidDecoder.h"
 #include "edid/EdidDescriber.h"
 #include "edid/EdidEditParser.h"
 #include "edid/EdidEditor.h"
+#include "edid/HexText.h"
 #include "ui/EdidEditTree.h"
 #include "ui/TextColours.h"
 
@@ -170,17 +170,16 @@ QString EdidEditWindow::message() const
 void EdidEditWindow::setTable(const QByteArray &table)
 {
     m_table = table;
-    m_decoded->setPlainText(
-        EdidDescriber::lines(EdidDecoder::decode(table)).join(QLatin1Char('\n')));
+    const EdidDecoded decoded = EdidDecoder::decode(table);
+    m_decoded->setPlainText(EdidDescriber::lines(decoded).join(QLatin1Char('\n')));
     QStringList sums;
-    for (int b = 0; b + 128 <= table.size(); b += 128) {
-        const quint8 stored = quint8(table.at(b + 127));
-        const bool good
-            = stored == edidChecksum(reinterpret_cast<const quint8 *>(table.constData()) + b);
+    for (const EdidBlockState &b : decoded.blocks) {
+        if (!b.complete)
+            continue;
         sums << tr("block %1 checksum %2 %3")
-                    .arg(b / 128)
-                    .arg(QStringLiteral("%1").arg(stored, 2, 16, QLatin1Char('0')).toUpper())
-                    .arg(good ? tr("good") : tr("bad"));
+                    .arg(b.index)
+                    .arg(HexText::number(b.checksum, 2, HexText::Case::Upper))
+                    .arg(b.checksumOk() ? tr("good") : tr("bad"));
     }
     m_checksums->setText(sums.join(QStringLiteral(", ")));
     if (m_inTreeSignal) {
