@@ -3,6 +3,7 @@
 
 #include "edid/CtaAudioEdits.h"
 
+#include "edid/EdidDecoded.h"
 #include "edid/EdidEditContext.h"
 #include "edid/EdidEditWords.h"
 
@@ -13,7 +14,7 @@ constexpr quint32 SPEAKER_MASK = (1u << EdidEditWords::SPEAKER_BITS) - 1;
 
 int formatOf(const QByteArray &sad)
 {
-    return quint8(sad.at(0)) >> 3 & 0x0F;
+    return CtaShortAudio::formatOf(quint8(sad.at(0)));
 }
 
 bool removeAudio(EdidEditContext &c, int format)

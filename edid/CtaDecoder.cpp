@@ -25,24 +25,6 @@ enum ExtendedTag {
     ExtHdmiForumSink = 0x79,
 };
 
-// A short video descriptor: codes 129..192 are VICs 1..64 marked native; 0, 128, 254 and 255
-// are reserved.
-bool shortVideo(quint8 code, CtaShortVideo &svd)
-{
-    if (code == 0 || code == 128 || code >= 254)
-        return false;
-    svd.native = code > 128 && code <= 192;
-    svd.vic = svd.native ? code & 0x7F : code;
-    return true;
-}
-
-// Luminance code values of the HDR static metadata block, in cd/m2: 50 * 2^(CV/32) for the
-// maximum and average, and maximum * (CV/255)^2 / 100 for the minimum.
-double luminance(quint8 code)
-{
-    return 50.0 * std::pow(2.0, code / 32.0);
-}
-
 class Reader
 {
 public:
@@ -66,7 +48,7 @@ public:
         case TagVideo:
             for (int i = 0; i < length; ++i) {
                 CtaShortVideo svd;
-                if (shortVideo(p[i], svd))
+                if (CtaShortVideo::fromCode(p[i], svd))
                     cta.videos.append(svd);
                 else
                     addWarning(w, DecodeWarning::ReservedValue, blockIndex, offset + 1 + i, p[i]);
@@ -117,7 +99,7 @@ private:
     CtaShortAudio audio(const quint8 *p, int offset)
     {
         CtaShortAudio a;
-        a.format = (p[0] >> 3) & 0x0F;
+        a.format = CtaShortAudio::formatOf(p[0]);
         a.channels = (p[0] & 0x07) + 1;
         a.rates = p[1] & 0x7F;
         a.detail = p[2];
@@ -181,7 +163,7 @@ private:
         case ExtYcbcr420Video:
             for (int i = 0; i < n; ++i) {
                 CtaShortVideo svd;
-                if (shortVideo(p[i], svd))
+                if (CtaShortVideo::fromCode(p[i], svd))
                     cta.ycbcr420Only.append(svd.vic);
                 else
                     addWarning(w, DecodeWarning::ReservedValue, blockIndex, offset + 2 + i, p[i]);
@@ -216,16 +198,15 @@ private:
         h.hasMin = n >= 5;
         if (h.hasMax) {
             h.maxCode = p[2];
-            h.maxCdm2 = luminance(p[2]);
+            h.maxCdm2 = CtaHdrStatic::luminanceCdm2(p[2]);
         }
         if (h.hasAverage) {
             h.averageCode = p[3];
-            h.averageCdm2 = luminance(p[3]);
+            h.averageCdm2 = CtaHdrStatic::luminanceCdm2(p[3]);
         }
         if (h.hasMin) {
             h.minCode = p[4];
-            const double ratio = p[4] / 255.0;
-            h.minCdm2 = h.maxCdm2 * ratio * ratio / 100.0;
+            h.minCdm2 = CtaHdrStatic::minimumCdm2(h.maxCdm2, p[4]);
         }
         return h;
     }
@@ -303,6 +284,11 @@ CtaBlock CtaDecoder::decode(const quint8 *b, int blockIndex, DecodeWarnings &war
     for (const int at : detailedTimingOffsets(b))
         cta.detailedTimings.append(EdidDecoder::detailedTiming(b + at));
     return cta;
+}
+
+double CtaHdrStatic::luminanceCdm2(quint8 code)
+{
+    return 50.0 * std::pow(2.0, code / 32.0);
 }
 
 QVector<int> CtaDecoder::detailedTimingOffsets(const quint8 *b)

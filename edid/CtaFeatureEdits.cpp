@@ -4,6 +4,7 @@
 #include "edid/CtaFeatureEdits.h"
 
 #include "edid/CtaVideoEdits.h"
+#include "edid/EdidDecoded.h"
 #include "edid/EdidEditContext.h"
 #include "edid/EdidEditWords.h"
 
@@ -71,11 +72,6 @@ bool luminanceCode(EdidEditContext &c, double cdm2, const QString &what, quint8 
     return true;
 }
 
-double luminanceOf(quint8 code)
-{
-    return 50.0 * std::pow(2.0, code / 32.0);
-}
-
 bool setLuminance(EdidEditContext &c, const EdidEdit &e)
 {
     if (!c.needCta())
@@ -97,9 +93,10 @@ bool setLuminance(EdidEditContext &c, const EdidEdit &e)
         // The minimum is given as a fraction of the maximum: unless it is given too, it keeps
         // its value in cd/m2 under the new maximum.
         if (!setMin && d.size() >= 7) {
-            const double ratio = quint8(d.at(6)) / 255.0;
-            const double minimum = luminanceOf(quint8(d.at(4))) * ratio * ratio / 100.0;
-            const double exact = 255.0 * std::sqrt(minimum * 100.0 / luminanceOf(code));
+            const double minimum = CtaHdrStatic::minimumCdm2(
+                CtaHdrStatic::luminanceCdm2(quint8(d.at(4))), quint8(d.at(6)));
+            const double exact
+                = 255.0 * std::sqrt(minimum * 100.0 / CtaHdrStatic::luminanceCdm2(code));
             if (!(exact < 255.5))
                 return c.refuse(QStringLiteral("the minimum luminance of %1 cd/m2 is above a "
                                                "hundredth of the new maximum; give it anew")
@@ -121,7 +118,7 @@ bool setLuminance(EdidEditContext &c, const EdidEdit &e)
             return c.refuse(QStringLiteral("the block gives no maximum and average luminance; "
                                            "give them with the minimum"));
         // Minimum: maximum * (code / 255)^2 / 100.
-        const double maximum = luminanceOf(quint8(d.at(4)));
+        const double maximum = CtaHdrStatic::luminanceCdm2(quint8(d.at(4)));
         const double exact = 255.0 * std::sqrt(e.minCdm2 * 100.0 / maximum);
         if (!(exact < 255.5))
             return c.refuse(QStringLiteral("the minimum luminance is 0 to %1 cd/m2 (a hundredth "

@@ -5,21 +5,22 @@
 
 #include "edid/CtaSvdFollow.h"
 #include "edid/CtaVideoFormats.h"
+#include "edid/EdidDecoded.h"
 #include "edid/EdidEditContext.h"
 
 namespace {
 
-// Codes 129..192 are VICs 1..64 marked native; 0, 128, 254 and 255 are reserved.
+// The VIC of a short video descriptor's code; 0 for a reserved code.
 int vicOfCode(quint8 code)
 {
-    if (code == 0 || code == 128 || code >= 254)
-        return 0;
-    return code > 128 && code <= 192 ? code & 0x7F : code;
+    CtaShortVideo svd;
+    return CtaShortVideo::fromCode(code, svd) ? svd.vic : 0;
 }
 
 bool isNative(quint8 code)
 {
-    return code > 128 && code <= 192;
+    CtaShortVideo svd;
+    return CtaShortVideo::fromCode(code, svd) && svd.native;
 }
 
 QString vicName(int vic)

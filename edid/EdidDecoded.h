@@ -67,10 +67,24 @@ struct CtaShortVideo
 {
     int vic = 0;
     bool native = false;
+
+    // The descriptor a code stands for: codes 129..192 are VICs 1..64 marked native; 0, 128, 254
+    // and 255 are reserved (false).
+    static bool fromCode(quint8 code, CtaShortVideo &svd)
+    {
+        if (code == 0 || code == 128 || code >= 254)
+            return false;
+        svd.native = code > 128 && code <= 192;
+        svd.vic = svd.native ? code & 0x7F : code;
+        return true;
+    }
 };
 
 struct CtaShortAudio
 {
+    // The format code of a descriptor's first byte.
+    static int formatOf(quint8 byte1) { return byte1 >> 3 & 0x0F; }
+
     int format = 0; // 1 LPCM, 2 AC-3, ... 15 extended
     int channels = 0;
     quint8 rates = 0; // bit 0 32 kHz ... bit 6 192 kHz
@@ -119,6 +133,15 @@ struct CtaEotfs
 
 struct CtaHdrStatic
 {
+    // Luminance code values, in cd/m2: 50 * 2^(CV/32) for the maximum and average, and
+    // maximum * (CV/255)^2 / 100 for the minimum.
+    static double luminanceCdm2(quint8 code);
+    static double minimumCdm2(double maximumCdm2, quint8 code)
+    {
+        const double ratio = code / 255.0;
+        return maximumCdm2 * ratio * ratio / 100.0;
+    }
+
     CtaEotfs eotfs;
     bool staticMetadataType1 = false; // byte 4 bit 0: the static metadata descriptor it takes
     quint8 reservedDescriptors = 0; // byte 4 bits 1..7, in place (types 2 to 8)

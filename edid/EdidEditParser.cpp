@@ -3,6 +3,7 @@
 
 #include "edid/EdidEditParser.h"
 
+#include "edid/EdidDecoded.h"
 #include "edid/EdidEditWords.h"
 
 namespace {
@@ -423,7 +424,7 @@ QString optionText(const EdidEdit &e)
     case EdidEdit::AddAudio: {
         if (e.sad.size() != 3)
             return QStringLiteral("--add-audio");
-        const int format = quint8(e.sad.at(0)) >> 3 & 0x0F;
+        const int format = CtaShortAudio::formatOf(quint8(e.sad.at(0)));
         const quint8 detail = quint8(e.sad.at(2));
         QString last = format == 1 ? words(
                            detail, [](int i) { return QString::number(16 + 4 * i); }, 3)
