@@ -3,6 +3,7 @@
 
 #include "edid/CtaAudioEdits.h"
 
+#include "edid/CtaTags.h"
 #include "edid/EdidDecoded.h"
 #include "edid/EdidEditContext.h"
 #include "edid/EdidEditWords.h"
@@ -88,7 +89,7 @@ bool addAudio(EdidEditContext &c, const QByteArray &sad)
     }
     if (target < 0) {
         target = c.ctaForNewBlock();
-        EdidEditContext::insert(c.cta(target), EdidEditContext::makeBlock(1, sad));
+        EdidEditContext::insert(c.cta(target), EdidEditContext::makeBlock(CtaTag::Audio, sad));
         return true;
     }
     CtaLayout &cta = c.cta(target);
@@ -118,7 +119,7 @@ bool setSpeakers(EdidEditContext &c, quint32 bits)
         return c.fixLength(d, QStringLiteral("speaker allocation block"));
     }
     const int target = c.ctaForNewBlock();
-    EdidEditContext::insert(c.cta(target), EdidEditContext::makeBlock(4, payload));
+    EdidEditContext::insert(c.cta(target), EdidEditContext::makeBlock(CtaTag::Speakers, payload));
     return true;
 }
 

@@ -3,10 +3,9 @@
 
 #include "edid/CtaBlockSelector.h"
 
-namespace {
+#include "edid/CtaTags.h"
 
-constexpr quint32 OUI_HDMI = 0x000C03;
-constexpr quint32 OUI_HDMI_FORUM = 0xC45DD8;
+namespace {
 
 struct Named
 {
@@ -54,12 +53,12 @@ int CtaBlockSelector::tag(const QByteArray &d)
 
 int CtaBlockSelector::extendedTag(const QByteArray &d)
 {
-    return tag(d) == 7 && d.size() >= 2 ? quint8(d.at(1)) : -1;
+    return tag(d) == CtaTag::Extended && d.size() >= 2 ? quint8(d.at(1)) : -1;
 }
 
 quint32 CtaBlockSelector::vendorOui(const QByteArray &d)
 {
-    if (tag(d) != 3 || d.size() < 4)
+    if (tag(d) != CtaTag::Vendor || d.size() < 4)
         return 0;
     return quint32(quint8(d.at(1))) | quint32(quint8(d.at(2))) << 8
         | quint32(quint8(d.at(3))) << 16;
@@ -69,41 +68,41 @@ CtaBlockSelector CtaBlockSelector::of(const QByteArray &d)
 {
     CtaBlockSelector s;
     switch (tag(d)) {
-    case 1:
+    case CtaTag::Audio:
         s.kind = Audio;
         return s;
-    case 2:
+    case CtaTag::Video:
         s.kind = Video;
         return s;
-    case 3:
+    case CtaTag::Vendor:
         s.oui = vendorOui(d);
-        s.kind = s.oui == OUI_HDMI ? Hdmi : s.oui == OUI_HDMI_FORUM ? HdmiForum : Vendor;
+        s.kind = s.oui == CtaOui::HDMI ? Hdmi : s.oui == CtaOui::HDMI_FORUM ? HdmiForum : Vendor;
         return s;
-    case 4:
+    case CtaTag::Speakers:
         s.kind = Speakers;
         return s;
-    case 7:
+    case CtaTag::Extended:
         s.code = extendedTag(d);
         switch (s.code) {
-        case 0:
+        case CtaExtendedTag::VideoCapability:
             s.kind = VideoCapability;
             break;
-        case 5:
+        case CtaExtendedTag::Colorimetry:
             s.kind = Colorimetry;
             break;
-        case 6:
+        case CtaExtendedTag::HdrStatic:
             s.kind = HdrStatic;
             break;
-        case 7:
+        case CtaExtendedTag::HdrDynamic:
             s.kind = HdrDynamic;
             break;
-        case 14:
+        case CtaExtendedTag::Ycbcr420Video:
             s.kind = Ycbcr420Video;
             break;
-        case 15:
+        case CtaExtendedTag::Ycbcr420Map:
             s.kind = Ycbcr420Map;
             break;
-        case 0x79:
+        case CtaExtendedTag::HdmiForumSink:
             s.kind = HdmiForum;
             break;
         default:
@@ -126,7 +125,7 @@ bool CtaBlockSelector::matches(const QByteArray &d) const
     case Extended:
         return extendedTag(d) == code;
     case Vendor:
-        return tag(d) == 3 && vendorOui(d) == oui;
+        return tag(d) == CtaTag::Vendor && vendorOui(d) == oui;
     default:
         return of(d).kind == kind;
     }

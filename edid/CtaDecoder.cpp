@@ -4,26 +4,13 @@
 #include "edid/CtaDecoder.h"
 
 #include "edid/CtaBits.h"
+#include "edid/CtaTags.h"
 #include "edid/EdidDecoder.h"
 #include "edid/HdmiBlockDecoder.h"
 
 #include <cmath>
 
 namespace {
-
-constexpr quint32 OUI_HDMI = 0x000C03;
-constexpr quint32 OUI_HDMI_FORUM = 0xC45DD8;
-
-enum Tag { TagAudio = 1, TagVideo = 2, TagVendor = 3, TagSpeakers = 4, TagExtended = 7 };
-enum ExtendedTag {
-    ExtVideoCapability = 0,
-    ExtColorimetry = 5,
-    ExtHdrStatic = 6,
-    ExtHdrDynamic = 7,
-    ExtYcbcr420Video = 14,
-    ExtYcbcr420Map = 15,
-    ExtHdmiForumSink = 0x79,
-};
 
 class Reader
 {
@@ -41,11 +28,11 @@ public:
         const quint8 *p = b + offset + 1; // the payload, after the tag and length byte
         const int tag = b[offset] >> 5;
         switch (tag) {
-        case TagAudio:
+        case CtaTag::Audio:
             for (int i = 0; i + 3 <= length; i += 3)
                 cta.audios.append(audio(p + i, offset + 1 + i));
             return;
-        case TagVideo:
+        case CtaTag::Video:
             for (int i = 0; i < length; ++i) {
                 CtaShortVideo svd;
                 if (CtaShortVideo::fromCode(p[i], svd))
@@ -56,10 +43,10 @@ public:
                 allVideoCodes.append(svd.vic);
             }
             return;
-        case TagVendor:
+        case CtaTag::Vendor:
             vendor(p, length, offset);
             return;
-        case TagSpeakers:
+        case CtaTag::Speakers:
             if (length >= 3) {
                 cta.hasSpeakers = true;
                 CtaBits::read(cta.speakers,
@@ -67,7 +54,7 @@ public:
                 cta.speakers.reservedBits = p[2] & 0xE0;
             }
             return;
-        case TagExtended:
+        case CtaTag::Extended:
             if (length >= 1) {
                 extended(p[0], p + 1, length - 1, offset);
                 return;
@@ -112,25 +99,25 @@ private:
     {
         if (length < 3) {
             addWarning(w, DecodeWarning::TruncatedInput, blockIndex, offset, length, 3);
-            cta.others.append(CtaOtherBlock { TagVendor, -1, 0, length });
+            cta.others.append(CtaOtherBlock { CtaTag::Vendor, -1, 0, length });
             return;
         }
         const quint32 oui = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16;
-        if (oui == OUI_HDMI && length >= 5) {
+        if (oui == CtaOui::HDMI && length >= 5) {
             cta.hasHdmi = true;
             cta.hdmi = HdmiBlockDecoder::vsdb(p + 3, length - 3);
-        } else if (oui == OUI_HDMI_FORUM && length >= 5) {
+        } else if (oui == CtaOui::HDMI_FORUM && length >= 5) {
             cta.hasHdmiForum = true;
             cta.hdmiForum = HdmiBlockDecoder::forum(p + 3, length - 3, false);
         } else {
-            cta.others.append(CtaOtherBlock { TagVendor, -1, oui, length });
+            cta.others.append(CtaOtherBlock { CtaTag::Vendor, -1, oui, length });
         }
     }
 
     void extended(quint8 extTag, const quint8 *p, int n, int offset)
     {
         switch (extTag) {
-        case ExtVideoCapability:
+        case CtaExtendedTag::VideoCapability:
             if (n >= 1) {
                 cta.hasVideoCapability = true;
                 CtaVideoCapability &c = cta.videoCapability;
@@ -142,25 +129,25 @@ private:
                 return;
             }
             break;
-        case ExtColorimetry:
+        case CtaExtendedTag::Colorimetry:
             if (n >= 2) {
                 cta.hasColorimetry = true;
                 CtaBits::read(cta.colorimetry, quint32(p[0] | p[1] << 8), CtaBits::colorimetry);
                 return;
             }
             break;
-        case ExtHdrStatic:
+        case CtaExtendedTag::HdrStatic:
             if (n >= 2) {
                 cta.hasHdrStatic = true;
                 cta.hdrStatic = hdrStatic(p, n);
                 return;
             }
             break;
-        case ExtHdrDynamic:
+        case CtaExtendedTag::HdrDynamic:
             cta.hasHdrDynamic = true;
             cta.hdrDynamic = hdrDynamic(p, n, offset);
             return;
-        case ExtYcbcr420Video:
+        case CtaExtendedTag::Ycbcr420Video:
             for (int i = 0; i < n; ++i) {
                 CtaShortVideo svd;
                 if (CtaShortVideo::fromCode(p[i], svd))
@@ -169,11 +156,11 @@ private:
                     addWarning(w, DecodeWarning::ReservedValue, blockIndex, offset + 2 + i, p[i]);
             }
             return;
-        case ExtYcbcr420Map:
+        case CtaExtendedTag::Ycbcr420Map:
             mapPresent = true;
             map = QByteArray(reinterpret_cast<const char *>(p), n);
             return;
-        case ExtHdmiForumSink:
+        case CtaExtendedTag::HdmiForumSink:
             if (n >= 3) {
                 cta.hasHdmiForum = true;
                 cta.hdmiForum = HdmiBlockDecoder::forum(p + 2, n - 2, true);
@@ -183,7 +170,7 @@ private:
         default:
             break;
         }
-        cta.others.append(CtaOtherBlock { TagExtended, extTag, 0, n + 1 });
+        cta.others.append(CtaOtherBlock { CtaTag::Extended, extTag, 0, n + 1 });
     }
 
     static CtaHdrStatic hdrStatic(const quint8 *p, int n)

@@ -3,6 +3,7 @@
 
 #include "edid/CtaFeatureEdits.h"
 
+#include "edid/CtaTags.h"
 #include "edid/CtaVideoEdits.h"
 #include "edid/EdidDecoded.h"
 #include "edid/EdidEditContext.h"
@@ -12,8 +13,6 @@
 
 namespace {
 
-constexpr int EXT_COLORIMETRY = 5;
-constexpr int EXT_HDR_STATIC = 6;
 constexpr quint8 STATIC_METADATA_TYPE1 = 0x01;
 constexpr int HDMI_1X_MAX_MHZ = 340;
 constexpr int HDMI_TMDS_MAX_MHZ = 600;
@@ -42,7 +41,7 @@ QByteArray *blockOrNew(
         return nullptr;
     CtaLayout &cta = c.cta(target);
     return &cta.dataBlocks[EdidEditContext::insert(
-        cta, EdidEditContext::makeBlock(7, payload, extendedTag))];
+        cta, EdidEditContext::makeBlock(CtaTag::Extended, payload, extendedTag))];
 }
 
 bool setEotfs(EdidEditContext &c, quint32 bits)
@@ -51,7 +50,7 @@ bool setEotfs(EdidEditContext &c, quint32 bits)
         return c.refuse(QStringLiteral("an HDR static metadata block names one or more of the "
                                        "EOTFs %1")
                             .arg(EdidEditWords::eotfWords().join(QStringLiteral(", "))));
-    QByteArray *d = blockOrNew(c, CtaBlockSelector::HdrStatic, EXT_HDR_STATIC,
+    QByteArray *d = blockOrNew(c, CtaBlockSelector::HdrStatic, CtaExtendedTag::HdrStatic,
         EdidEditContext::bytes({ bits, STATIC_METADATA_TYPE1 }));
     if (!d)
         return false;
@@ -138,8 +137,8 @@ bool setColorimetry(EdidEditContext &c, quint32 bits, quint32 mask)
     if (mask == 0 || (mask & ~EdidEditWords::COLORIMETRY_BITS))
         return c.refuse(QStringLiteral("the colorimetry block names %1")
                             .arg(EdidEditWords::colorimetryWords().join(QStringLiteral(", "))));
-    QByteArray *d
-        = blockOrNew(c, CtaBlockSelector::Colorimetry, EXT_COLORIMETRY, QByteArray(2, '\0'));
+    QByteArray *d = blockOrNew(
+        c, CtaBlockSelector::Colorimetry, CtaExtendedTag::Colorimetry, QByteArray(2, '\0'));
     if (!d)
         return false;
     while (d->size() < 4)

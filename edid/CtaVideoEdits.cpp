@@ -4,6 +4,7 @@
 #include "edid/CtaVideoEdits.h"
 
 #include "edid/CtaSvdFollow.h"
+#include "edid/CtaTags.h"
 #include "edid/CtaVideoFormats.h"
 #include "edid/EdidDecoded.h"
 #include "edid/EdidEditContext.h"
@@ -69,7 +70,7 @@ Svds read(const CtaLayout &cta)
     Svds s;
     for (int i = 0; i < cta.dataBlocks.size(); ++i) {
         const QByteArray &d = cta.dataBlocks[i];
-        if (CtaBlockSelector::tag(d) != 2)
+        if (CtaBlockSelector::tag(d) != CtaTag::Video)
             continue;
         s.blocks.append(i);
         s.sizes.append(int(d.size()) - 1);
@@ -176,7 +177,7 @@ void clearNative(EdidEditContext &c)
 {
     for (int block : c.ctaBlocks()) {
         for (QByteArray &d : c.cta(block).dataBlocks) {
-            if (CtaBlockSelector::tag(d) != 2)
+            if (CtaBlockSelector::tag(d) != CtaTag::Video)
                 continue;
             for (int i = 1; i < d.size(); ++i)
                 if (isNative(quint8(d.at(i))))
@@ -208,7 +209,8 @@ bool addVic(EdidEditContext &c, const EdidEdit &e)
     }
     if (target < 0) {
         target = c.ctaForNewBlock();
-        EdidEditContext::insert(c.cta(target), EdidEditContext::makeBlock(2, QByteArray()));
+        EdidEditContext::insert(
+            c.cta(target), EdidEditContext::makeBlock(CtaTag::Video, QByteArray()));
     }
     CtaLayout &cta = c.cta(target);
     Svds s = read(cta);
@@ -228,7 +230,8 @@ bool addVic(EdidEditContext &c, const EdidEdit &e)
         && EdidEditContext::find(cta, CtaBlockSelector(CtaBlockSelector::Ycbcr420Map)) < 0) {
         QByteArray bits(at / 8 + 1, '\0');
         bits[at / 8] = char(1 << (at % 8));
-        EdidEditContext::insert(cta, EdidEditContext::makeBlock(7, bits, 15));
+        EdidEditContext::insert(
+            cta, EdidEditContext::makeBlock(CtaTag::Extended, bits, CtaExtendedTag::Ycbcr420Map));
     }
     return true;
 }
@@ -278,7 +281,7 @@ bool setNative(EdidEditContext &c, int vic, bool on)
         clearNative(c);
     for (int b : c.ctaBlocks()) {
         for (QByteArray &d : c.cta(b).dataBlocks) {
-            if (CtaBlockSelector::tag(d) != 2)
+            if (CtaBlockSelector::tag(d) != CtaTag::Video)
                 continue;
             for (int i = 1; i < d.size(); ++i)
                 if (vicOfCode(quint8(d.at(i))) == vic)

@@ -3,6 +3,8 @@
 
 #include "edid/EdidEditContext.h"
 
+#include "edid/CtaTags.h"
+
 bool EdidEditContext::refuse(const QString &why)
 {
     refusal = why;
@@ -52,7 +54,8 @@ int EdidEditContext::insert(CtaLayout &cta, const QByteArray &dataBlock)
     int at = 0;
     for (int i = 0; i < cta.dataBlocks.size(); ++i) {
         const QByteArray &d = cta.dataBlocks[i];
-        if (CtaBlockSelector::of(d).rank() <= rank || CtaBlockSelector::extendedTag(d) == 0x78)
+        if (CtaBlockSelector::of(d).rank() <= rank
+            || CtaBlockSelector::extendedTag(d) == CtaExtendedTag::HdmiForumOverride)
             at = i + 1;
     }
     cta.dataBlocks.insert(at, dataBlock);
