@@ -4,6 +4,7 @@
 #include "edid/CtaSvdFollow.h"
 
 #include "edid/EdidEditContext.h"
+#include "edid/HdmiBlockDecoder.h"
 
 #include <algorithm>
 #include <set>
@@ -59,32 +60,24 @@ bool followMap(EdidEditContext &c, QByteArray &d, const QVector<int> &oldToNew, 
     return c.fixLength(d, QStringLiteral("YCbCr 4:2:0 capability map"));
 }
 
-// Where the HDMI block's video fields are: the byte with the 3D flags, then the byte with the
-// lengths of the HDMI VIC list and the 3D fields, then both.
-struct HdmiVideoFields
-{
-    int flagsAt = -1;
-    int vicStart = 0, vicCount = 0;
-    int d3Start = 0, d3Length = 0;
-};
+// Where the HDMI block's video fields are, as offsets in the whole data block (header and OUI
+// first), as the decoder finds them; false when the block has none or they run past its end.
+using HdmiVideoFields = HdmiBlockDecoder::VideoLayout;
+constexpr int VSDB_PAYLOAD = 4; // the header byte and the OUI
 
 bool hdmiVideoFields(const QByteArray &d, HdmiVideoFields &f)
 {
-    // Header, OUI, address, flags, TMDS clock, then the byte that says what follows.
-    if (d.size() < 9)
+    if (d.size() <= VSDB_PAYLOAD)
         return false;
-    const quint8 present = quint8(d.at(8));
-    if (!(present & 0x20))
+    f = HdmiBlockDecoder::videoLayout(
+        reinterpret_cast<const quint8 *>(d.constData()) + VSDB_PAYLOAD,
+        int(d.size()) - VSDB_PAYLOAD);
+    if (f.flagsAt < 0)
         return false;
-    int at = 9 + (present & 0x80 ? 2 : 0) + (present & 0x40 ? 2 : 0);
-    if (at + 2 > d.size())
-        return false;
-    f.flagsAt = at;
-    f.vicCount = quint8(d.at(at + 1)) >> 5;
-    f.d3Length = quint8(d.at(at + 1)) & 0x1F;
-    f.vicStart = at + 2;
-    f.d3Start = f.vicStart + f.vicCount;
-    return f.d3Start + f.d3Length <= d.size();
+    f.flagsAt += VSDB_PAYLOAD;
+    f.vicStart += VSDB_PAYLOAD;
+    f.d3Start += VSDB_PAYLOAD;
+    return f.vicStart <= d.size() && f.d3Start + f.d3Length <= d.size();
 }
 
 bool follow3d(EdidEditContext &c, QByteArray &d, const QVector<int> &oldToNew, int newCount)
@@ -166,22 +159,6 @@ bool follow(EdidEditContext &c, CtaLayout &cta, const QVector<int> &oldToNew, in
         }
     }
     return true;
-}
-
-int hdmiVicOf(int vic)
-{
-    switch (vic) {
-    case 95:
-        return 1;
-    case 94:
-        return 2;
-    case 93:
-        return 3;
-    case 98:
-        return 4;
-    default:
-        return 0;
-    }
 }
 
 bool removeHdmiVic(QByteArray &d, int hdmiVic)

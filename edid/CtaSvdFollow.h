@@ -28,9 +28,6 @@ struct Added
 bool follow(EdidEditContext &c, CtaLayout &cta, const QVector<int> &oldToNew, int newCount,
     const QVector<Added> &added);
 
-// The HDMI VICs (the 4K formats the HDMI block lists by their own numbers) that name the same
-// format as `vic`, which are 1..4 for VICs 95, 94, 93 and 98; 0 for other VICs.
-int hdmiVicOf(int vic);
 // Takes HDMI VIC `hdmiVic` out of the HDMI block `vsdb`; false when it is not listed there.
 bool removeHdmiVic(QByteArray &vsdb, int hdmiVic);
 

@@ -142,7 +142,7 @@ bool removeHdmiVic(CtaLayout &cta, int vic)
     const CtaBlockSelector hdmi(CtaBlockSelector::Hdmi);
     for (QByteArray &d : cta.dataBlocks)
         if (hdmi.matches(d))
-            found = CtaSvdFollow::removeHdmiVic(d, CtaSvdFollow::hdmiVicOf(vic)) || found;
+            found = CtaSvdFollow::removeHdmiVic(d, CtaVideoFormats::hdmiVicOf(vic)) || found;
     return found;
 }
 

@@ -262,6 +262,24 @@ const CtaVideoFormat *CtaVideoFormats::find(int vic)
     return &kFormats[kIndex[vic] - 1];
 }
 
+namespace {
+const int kHdmiVicFormats[5] = { 0, 95, 94, 93, 98 };
+}
+
+int CtaVideoFormats::vicOfHdmiVic(int hdmiVic)
+{
+    return hdmiVic >= 1 && hdmiVic <= 4 ? kHdmiVicFormats[hdmiVic] : 0;
+}
+
+int CtaVideoFormats::hdmiVicOf(int vic)
+{
+    for (int hdmiVic = 1; hdmiVic <= 4; ++hdmiVic) {
+        if (kHdmiVicFormats[hdmiVic] == vic)
+            return hdmiVic;
+    }
+    return 0;
+}
+
 QString CtaVideoFormats::name(int vic)
 {
     const CtaVideoFormat *f = find(vic);

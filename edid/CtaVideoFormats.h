@@ -43,6 +43,11 @@ const CtaVideoFormat *find(int vic);
 // "3840x2160p 60 Hz 16:9", or "reserved VIC 130" when the code names no format.
 QString name(int vic);
 
+// HDMI_VIC 1 to 4 of the HDMI block are the 4K formats CTA-861 later gave VICs 95, 94, 93 and
+// 98: the VIC of an HDMI VIC, and the HDMI VIC of a VIC (0 for any other).
+int vicOfHdmiVic(int hdmiVic);
+int hdmiVicOf(int vic);
+
 // Every format, by VIC.
 const CtaVideoFormat *all();
 int count();

@@ -34,29 +34,27 @@ CtaHdmiVsdb HdmiBlockDecoder::vsdb(const quint8 *p, int n)
     h.cncPhoto = flags & 0x02;
     h.cncCinema = flags & 0x04;
     h.cncGame = flags & 0x08;
-    int i = 5;
-    // The interlaced latencies are only there with the progressive ones.
     h.hasLatency = flags & 0x80;
     if (h.hasLatency) {
-        h.videoLatency = at(i++);
-        h.audioLatency = at(i++);
+        h.videoLatency = at(5);
+        h.audioLatency = at(6);
         h.hasInterlacedLatency = flags & 0x40;
         if (h.hasInterlacedLatency) {
-            h.interlacedVideoLatency = at(i++);
-            h.interlacedAudioLatency = at(i++);
+            h.interlacedVideoLatency = at(7);
+            h.interlacedAudioLatency = at(8);
         }
     }
-    h.hasVideo = (flags & 0x20) && i < n;
+    const VideoLayout layout = videoLayout(p, n);
+    h.hasVideo = layout.flagsAt >= 0;
     if (!h.hasVideo)
         return h;
-    const quint8 video = at(i++);
+    const quint8 video = at(layout.flagsAt);
     h.present3d = video & 0x80;
     h.multi3d = video >> 5 & 0x03;
     h.imageSize = video >> 3 & 0x03;
-    const quint8 lengths = at(i++);
-    const int vicLength = lengths >> 5;
-    const int end3d = i + vicLength + (lengths & 0x1F);
-    for (int k = 0; k < vicLength && i < n; ++k)
+    int i = layout.vicStart;
+    const int end3d = layout.d3Start + layout.d3Length;
+    for (int k = 0; k < layout.vicCount && i < n; ++k)
         h.hdmiVics.append(at(i++));
     // 3D_Multi_present 1 and 2 bring 3D_Structure_ALL, 2 also 3D_MASK; 3 is reserved.
     if ((h.multi3d == 1 || h.multi3d == 2) && i + 2 <= qMin(n, end3d)) {
@@ -87,6 +85,27 @@ CtaHdmiVsdb HdmiBlockDecoder::vsdb(const quint8 *p, int n)
         h.vics3d.append(v);
     }
     return h;
+}
+
+HdmiBlockDecoder::VideoLayout HdmiBlockDecoder::videoLayout(const quint8 *p, int n)
+{
+    VideoLayout layout;
+    if (n < 5 || !(p[4] & 0x20))
+        return layout;
+    // The latencies come first when the block has them; the interlaced ones only with the
+    // progressive ones.
+    int i = 5;
+    if (p[4] & 0x80)
+        i += p[4] & 0x40 ? 4 : 2;
+    if (i >= n)
+        return layout;
+    const quint8 lengths = i + 1 < n ? p[i + 1] : 0;
+    layout.flagsAt = i;
+    layout.vicStart = i + 2;
+    layout.vicCount = lengths >> 5;
+    layout.d3Start = layout.vicStart + layout.vicCount;
+    layout.d3Length = lengths & 0x1F;
+    return layout;
 }
 
 void HdmiBlockDecoder::resolveVics(CtaHdmiVsdb &vsdb, const QVector<int> &videoCodes)

@@ -19,4 +19,16 @@ void resolveVics(CtaHdmiVsdb &vsdb, const QVector<int> &videoCodes);
 
 CtaHdmiForum forum(const quint8 *p, int n, bool sinkCapabilityBlock);
 
+// Where the video fields of an HDMI VSDB's payload lie, as offsets in it: the byte with the 3D
+// flags, then the byte with the lengths of the HDMI VIC list and of the 3D fields, then both.
+// `flagsAt` is -1 when the block says it has none or ends before them. The lengths are the ones
+// the block gives; the fields may run past its end.
+struct VideoLayout
+{
+    int flagsAt = -1;
+    int vicStart = 0, vicCount = 0;
+    int d3Start = 0, d3Length = 0;
+};
+VideoLayout videoLayout(const quint8 *p, int n);
+
 } // namespace HdmiBlockDecoder

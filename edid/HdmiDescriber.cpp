@@ -14,8 +14,6 @@ const char *const kFrl[7] = { "none", "3 Gbit/s on 3 lanes", "6 Gbit/s on 3 lane
 const char *const kImageSize[4] = { "no more information",
     "the base block's size is an aspect ratio", "the base block's size is in units of 1 cm",
     "the base block's size is in units of 5 cm" };
-// HDMI_VIC 1 to 4 are the 4K formats CTA-861 later gave VICs 95, 94, 93 and 98.
-const int kHdmiVicFormats[5] = { 0, 95, 94, 93, 98 };
 // DSC_MaxSlices codes 1 to 7: the slices and the pixel clock per slice (MHz).
 const int kSlices[8] = { 0, 1, 2, 4, 8, 8, 12, 16 };
 const int kSliceClockMHz[8] = { 0, 340, 340, 340, 340, 400, 400, 400 };
@@ -87,8 +85,9 @@ void video(const CtaHdmiVsdb &h, Description &out)
         QStringList names;
         for (int v : h.hdmiVics)
             names << Decimal(v).text() % QLatin1String(" (")
-                    % (v >= 1 && v <= 4 ? CtaVideoFormats::name(kHdmiVicFormats[v])
-                                        : QString(QLatin1String("reserved")))
+                    % (CtaVideoFormats::vicOfHdmiVic(v)
+                            ? CtaVideoFormats::name(CtaVideoFormats::vicOfHdmiVic(v))
+                            : QString(QLatin1String("reserved")))
                     % QLatin1Char(')');
         out.line(QLatin1String("    HDMI VICs: ") % names.join(QLatin1String(", ")));
     }

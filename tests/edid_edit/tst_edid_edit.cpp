@@ -297,6 +297,12 @@ void TestEdidEdit::hdmi3dFieldsFollowTheVics()
     table = ctaTable({ kSixVics, kHdmi3d });
     QVERIFY(applyAll(table, { edit(QStringLiteral("--move-vic"), "20:1") }));
     QCOMPARE(hdmiBlock(table), hex("71030c0010000000 20 c0 07 0001 002a 40 0810"));
+
+    // An interlaced-latency bit without the latencies it goes with: the 3D fields are where the
+    // decoder reads them.
+    table = ctaTable({ kSixVics, QString(kHdmi3d).replace(QStringLiteral(" 20 "), " 60 ") });
+    QVERIFY(applyAll(table, { edit(QStringLiteral("--remove-vic"), "4") }));
+    QCOMPARE(hdmiBlock(table), hex("71030c0010000000 60 c0 07 0001 000b 20 4810"));
 }
 
 void TestEdidEdit::hdmiVicsLeaveWithTheirFormats()
