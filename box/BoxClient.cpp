@@ -84,16 +84,23 @@ BoxResult BoxClient::transact(
         quint8(frame.size()), minReply, expectedCode);
 }
 
+const std::array<BoxClient::SignalRead::BlockRead, 4> BoxClient::SignalRead::BLOCKS = { {
+    { Block::SIGNAL, Block::SIGNAL_DESCRIBE_LEN },
+    { Block::SOURCE_INFO, Block::CAPTURE_LEN },
+    { Block::HDR_CAPTURE, Block::CAPTURE_LEN },
+    { Block::VENDOR_CAPTURE, Block::CAPTURE_LEN },
+} };
+
 BoxResult BoxClient::readStatus(Status &status, quint8 length)
 {
-    const quint8 request[] = { FRAME_READ, length, CODE_STATUS };
-    return transact(status.reply, request, sizeof request, length, CODE_STATUS);
+    const std::array<quint8, 3> request = statusRequest(length);
+    return transact(status.reply, request.data(), quint8(request.size()), length, CODE_STATUS);
 }
 
 BoxResult BoxClient::readBlock(quint8 block, quint8 length, Reply &reply)
 {
-    const quint8 request[] = { FRAME_READ, length, CODE_REGISTERS, block };
-    return transact(reply, request, sizeof request, length, CODE_REGISTERS);
+    const std::array<quint8, 4> request = blockRequest(block, length);
+    return transact(reply, request.data(), quint8(request.size()), length, CODE_REGISTERS);
 }
 
 BoxResult BoxClient::writeRegister(quint8 reg, quint8 value)
@@ -135,10 +142,9 @@ BoxClient::SignalRead BoxClient::readSignal()
     // All four blocks are read every time, so the box sees the same conversation on every tick.
     const DeviceLink::Sequence sequence(m_link);
     SignalRead read;
-    read.results[0] = readBlock(Block::SIGNAL, Block::SIGNAL_DESCRIBE_LEN, read.signal);
-    read.results[1] = readBlock(Block::SOURCE_INFO, Block::CAPTURE_LEN, read.names);
-    read.results[2] = readBlock(Block::HDR_CAPTURE, Block::CAPTURE_LEN, read.hdr);
-    read.results[3] = readBlock(Block::VENDOR_CAPTURE, Block::CAPTURE_LEN, read.vendor);
+    for (int k = 0; k < int(SignalRead::BLOCKS.size()); ++k)
+        read.results[k]
+            = readBlock(SignalRead::BLOCKS[k].block, SignalRead::BLOCKS[k].length, read.reply(k));
     return read;
 }
 

@@ -47,12 +47,37 @@ public:
     };
 
     // The four block reads of a signal description, in the order the box sees them.
+    // The request frames of the reads, for a front end that answers later requests from what
+    // it read (the service's poll): the status block, and one block of the registers.
+    static std::array<quint8, 3> statusRequest(quint8 length = STATUS_LEN)
+    {
+        return { FRAME_READ, length, CODE_STATUS };
+    }
+    static std::array<quint8, 4> blockRequest(quint8 block, quint8 length)
+    {
+        return { FRAME_READ, length, CODE_REGISTERS, block };
+    }
+
     struct SignalRead
     {
+        // The blocks readSignal() reads, in order, with the length of each: their replies are
+        // signal, names, hdr and vendor.
+        struct BlockRead
+        {
+            quint8 block, length;
+        };
+        static const std::array<BlockRead, 4> BLOCKS;
+
         Reply signal {}, names {}, hdr {}, vendor {};
         std::array<BoxResult, 4> results;
         bool ok() const;
         SignalInfo decode() const { return SignalInfo::decode(signal, names, hdr); }
+        // The reply to BLOCKS[k].
+        const Reply &reply(int k) const
+        {
+            return k == 0 ? signal : k == 1 ? names : k == 2 ? hdr : vendor;
+        }
+        Reply &reply(int k) { return const_cast<Reply &>(std::as_const(*this).reply(k)); }
     };
 
     // What an EDID read reports on its way: failed busy polls, which it survives, and the chunks

@@ -366,13 +366,13 @@ BoxWorker::Found BoxWorker::search(bool forClient)
         return found;
     }
     // The firmware block as identify() reads it, its reply kept for polledReplies().
-    const quint8 firmwareRequest[]
-        = { FRAME_READ, Block::FIRMWARE_LEN, CODE_REGISTERS, Block::FIRMWARE };
+    const auto firmwareRequest = BoxClient::blockRequest(Block::FIRMWARE, Block::FIRMWARE_LEN);
     Reply firmware {};
     m_firmwareRequest.clear();
     if (m_box->readBlock(Block::FIRMWARE, Block::FIRMWARE_LEN, firmware).ok()) {
         m_state.firmware = BoxClient::FirmwareVersion::fromReply(firmware).dotted();
-        m_firmwareRequest = QByteArray(reinterpret_cast<const char *>(firmwareRequest), 4);
+        m_firmwareRequest = QByteArray(
+            reinterpret_cast<const char *>(firmwareRequest.data()), int(firmwareRequest.size()));
         m_firmwareReply
             = QByteArray(reinterpret_cast<const char *>(firmware.data()), Block::FIRMWARE_LEN);
     }
@@ -399,9 +399,7 @@ void BoxWorker::tick()
     BoxClient::Status status;
     const bool statusOk = m_box->readStatus(status).ok();
     if (statusOk) {
-        const quint8 request[] = { FRAME_READ, STATUS_LEN, CODE_STATUS };
-        remember(QByteArray(reinterpret_cast<const char *>(request), sizeof request),
-            status.reply.data());
+        remember(BoxClient::statusRequest(), status.reply.data());
         m_state.busy = status.busy();
         // A busy box reports a settings image it is still changing.
         if (!status.busy()) {
@@ -415,19 +413,9 @@ void BoxWorker::tick()
     if (!m_watch.tickAbandoned()) {
         const BoxClient::SignalRead read = m_box->readSignal();
         if (read.ok()) {
-            const std::array<std::pair<quint8, const Reply *>, 4> blocks { {
-                { Block::SIGNAL, &read.signal },
-                { Block::SOURCE_INFO, &read.names },
-                { Block::HDR_CAPTURE, &read.hdr },
-                { Block::VENDOR_CAPTURE, &read.vendor },
-            } };
-            for (const auto &[block, reply] : blocks) {
-                const quint8 length
-                    = block == Block::SIGNAL ? Block::SIGNAL_DESCRIBE_LEN : Block::CAPTURE_LEN;
-                const quint8 request[] = { FRAME_READ, length, CODE_REGISTERS, block };
-                remember(QByteArray(reinterpret_cast<const char *>(request), sizeof request),
-                    reply->data());
-            }
+            for (int k = 0; k < int(read.BLOCKS.size()); ++k)
+                remember(BoxClient::blockRequest(read.BLOCKS[k].block, read.BLOCKS[k].length),
+                    read.reply(k).data());
             const SignalInfo signal = read.decode();
             const SignalDescription words = SignalDescription::describe(signal);
             m_state.signalSource = words.sourceLine;
@@ -444,10 +432,11 @@ void BoxWorker::tick()
     publish();
 }
 
-void BoxWorker::remember(const QByteArray &request, const quint8 *reply)
+template <std::size_t N>
+void BoxWorker::remember(const std::array<quint8, N> &request, const quint8 *reply)
 {
-    m_polledRequests << request;
-    m_polledReplies << QByteArray(reinterpret_cast<const char *>(reply), quint8(request.at(1)));
+    m_polledRequests << QByteArray(reinterpret_cast<const char *>(request.data()), int(N));
+    m_polledReplies << QByteArray(reinterpret_cast<const char *>(reply), request[1]);
 }
 
 CommandResult BoxWorker::polledReplies() const

@@ -13,6 +13,7 @@
 #include "zelvarind/CommandResult.h"
 
 #include <QObject>
+
 #include <QSet>
 
 #include <deque>
@@ -131,7 +132,8 @@ private:
     void holdLapsed();
     void publish();
     void queuePoll();
-    void remember(const QByteArray &request, const quint8 *reply);
+    template <std::size_t N>
+    void remember(const std::array<quint8, N> &request, const quint8 *reply);
 
     Config m_config;
     SystemClock m_systemClock;
