@@ -13,7 +13,6 @@
 #include "zelvarind/CommandResult.h"
 
 #include <QObject>
-
 #include <QSet>
 
 #include <deque>
