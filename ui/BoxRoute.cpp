@@ -46,9 +46,9 @@ BoxRoute::Opened BoxRoute::open(bool quiet)
                 m_warnings.deviceWarning(text);
         }
         if (box.path.isEmpty()) {
-            if (box.outcome == QLatin1String("open-failed"))
+            if (box.outcome == ServiceNames::SearchOutcome::OpenFailed)
                 return Opened::OpenFailed;
-            if (box.outcome == QLatin1String("no-reply"))
+            if (box.outcome == ServiceNames::SearchOutcome::NoReply)
                 return Opened::Silent;
             if (!quiet && box.warnings.isEmpty())
                 m_warnings.deviceWarning(DeviceLink::notConnectedText());

@@ -285,7 +285,7 @@ void BoxModel::search(const QString &client, Done done)
 {
     if (m_state.connected)
         return done(CommandResult::success(
-            { BoxWorker::foundName(BoxWorker::Found::Connected), QStringList() }));
+            { ServiceNames::searchWord(ServiceNames::SearchOutcome::Connected), QStringList() }));
     m_worker->submit(
         client, BoxWorker::Kind::Query, [](BoxWorker &w) { return w.searchForClient(); },
         std::move(done));

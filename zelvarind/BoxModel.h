@@ -48,7 +48,7 @@ public:
     void clientGone(const QString &client);
     // Success carries the last poll's requests and replies (BoxWorker::polledReplies).
     void polledReplies(const QString &client, Done done);
-    // Success carries the outcome (BoxWorker::foundName) and the device layer's warnings.
+    // Success carries the outcome (ServiceNames::searchWord) and the device layer's warnings.
     void search(const QString &client, Done done);
 
     // Test hook for the simulated box (TestControl).

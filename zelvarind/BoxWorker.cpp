@@ -302,28 +302,13 @@ void BoxWorker::noteResult(const BoxResult &result)
         boxLost();
 }
 
-QString BoxWorker::foundName(Found found)
-{
-    switch (found) {
-    case Found::Connected:
-        return QStringLiteral("connected");
-    case Found::NotFound:
-        return QStringLiteral("not-found");
-    case Found::OpenFailed:
-        return QStringLiteral("open-failed");
-    case Found::NoReply:
-        return QStringLiteral("no-reply");
-    }
-    return QStringLiteral("not-found");
-}
-
 CommandResult BoxWorker::searchForClient()
 {
     m_warnings.clear();
     m_clientSearch = true;
     const Found found = search(true);
     m_clientSearch = false;
-    return CommandResult::success({ foundName(found), m_warnings });
+    return CommandResult::success({ ServiceNames::searchWord(found), m_warnings });
 }
 
 // As the window looks for its box: a box that is there but does not answer is closed again and

@@ -11,6 +11,7 @@
 #include "session/LinkSetup.h"
 #include "zelvarind/BoxState.h"
 #include "zelvarind/CommandResult.h"
+#include "zelvarind/client/ServiceNames.h"
 
 #include <QObject>
 #include <QSet>
@@ -50,8 +51,7 @@ public:
     };
 
     // What a search came to (the Search method's outcome).
-    enum class Found { Connected, NotFound, OpenFailed, NoReply };
-    static QString foundName(Found found);
+    using Found = ServiceNames::SearchOutcome;
 
     // After a write the box is polled this long after the last request, so the properties
     // show the change soon without splitting a client's run of requests.

@@ -121,9 +121,9 @@ std::optional<ServiceClient> ServiceClient::lookFor(const QString &serial, bool 
         owner = reply.service();
         Box box;
         if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 2) {
-            box.outcome = reply.arguments().at(0).toString();
+            box.outcome = ServiceNames::searchOutcome(reply.arguments().at(0).toString());
             box.warnings = reply.arguments().at(1).toStringList();
-            if (box.outcome == QLatin1String("connected"))
+            if (box.outcome == ServiceNames::SearchOutcome::Connected)
                 box.path = path;
             return std::optional<Box>(box);
         }
@@ -134,7 +134,8 @@ std::optional<ServiceClient> ServiceClient::lookFor(const QString &serial, bool 
         const bool noObject
             = box.errorName == QLatin1String("org.freedesktop.DBus.Error.UnknownObject")
             || box.errorName == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod");
-        box.outcome = noObject ? QStringLiteral("not-found") : QStringLiteral("open-failed");
+        box.outcome = noObject ? ServiceNames::SearchOutcome::NotFound
+                               : ServiceNames::SearchOutcome::OpenFailed;
         if (!noObject)
             box.warnings << QStringLiteral("the service zelvarind failed: %1").arg(box.errorText);
         return std::optional<Box>(box);

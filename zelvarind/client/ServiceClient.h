@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "zelvarind/client/ServiceNames.h"
+
 #include <QDBusConnection>
 #include <QString>
 #include <QStringList>
@@ -27,10 +29,9 @@ public:
         QString path; // empty when not found
         QString errorName; // the D-Bus error when not found
         QString errorText;
-        // lookFor() only: what the search came to (connected, not-found, open-failed,
-        // no-reply) and what the device layer said on the way, for the front end to show as its
-        // own.
-        QString outcome;
+        // lookFor() only: what the search came to and what the device layer said on the way, for
+        // the front end to show as its own.
+        ServiceNames::SearchOutcome outcome = ServiceNames::SearchOutcome::NotFound;
         QStringList warnings;
         // find() only: the service's last poll of the box (PolledReplies), which came with the
         // call that found it, for the relay's first reads.

@@ -5,6 +5,8 @@
 
 #include "session/ExitCodes.h"
 
+#include <iterator>
+
 QString ServiceNames::boxPath(const QString &serial)
 {
     QString element;
@@ -19,6 +21,26 @@ QString ServiceNames::boxPath(const QString &serial)
     if (element.isEmpty())
         element = QStringLiteral("_");
     return managerPath() + QStringLiteral("/box/") + element;
+}
+
+namespace {
+
+const char *const kSearchWords[] = { "connected", "not-found", "open-failed", "no-reply" };
+
+} // namespace
+
+QString ServiceNames::searchWord(SearchOutcome outcome)
+{
+    return QLatin1String(kSearchWords[int(outcome)]);
+}
+
+ServiceNames::SearchOutcome ServiceNames::searchOutcome(const QString &word)
+{
+    for (int i = 0; i < int(std::size(kSearchWords)); ++i) {
+        if (word == QLatin1String(kSearchWords[i]))
+            return SearchOutcome(i);
+    }
+    return SearchOutcome::NotFound;
 }
 
 int ServiceNames::Error::exitCode(const QString &errorName)

@@ -35,6 +35,12 @@ inline const QString &boxInterface()
 // character outside [A-Za-z0-9] written as _XX (its hex code), so any serial gives a valid path.
 QString boxPath(const QString &serial);
 
+// What a box's Search came to (docs/dbus.md), and its word on the bus: connected, not-found,
+// open-failed, no-reply. A word the service does not send reads as not found.
+enum class SearchOutcome { Connected, NotFound, OpenFailed, NoReply };
+QString searchWord(SearchOutcome outcome);
+SearchOutcome searchOutcome(const QString &word);
+
 // The error names (docs/dbus.md).
 namespace Error {
 inline const QString &noReply()
