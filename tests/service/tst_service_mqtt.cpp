@@ -14,7 +14,7 @@
 #include "zelvarind/client/ServiceNames.h"
 #include "zelvarind/mqtt/Discovery.h"
 
-#include <QDBusConnectionInterface>
+#include <QDBusArgument>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -56,19 +56,12 @@ class TestServiceMqtt : public QObject
 
     QTemporaryDir m_dir;
     std::unique_ptr<MosquittoBroker> m_broker;
-    // The service is run here rather than by ServiceRun, to read what it logs.
-    QProcess m_service;
-    QByteArray m_log;
+    std::unique_ptr<ServiceRun> m_service;
     std::unique_ptr<MqttProbe> m_watcher;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    QString tracePath() const { return path(QStringLiteral("service-trace.txt")); }
-    QStringList requests() const { return traceRequests(tracePath()); }
-    QByteArray serviceLog()
-    {
-        m_log += m_service.readAllStandardError();
-        return m_log;
-    }
+    QStringList requests() const { return m_service->requests(); }
+    QByteArray serviceLog() { return m_service->log(); }
     // The lines the service logged so far that hold `text`.
     int logged(const QString &text)
     {
@@ -131,19 +124,10 @@ private Q_SLOTS:
         m_watcher = probe(QStringLiteral("#"));
 
         // Polled often enough that a lost box is noticed soon.
-        m_service.start(QStringLiteral(ZELVARIND),
-            { QStringLiteral("--simulate"), QStringLiteral("--test-control"),
-                QStringLiteral("--trace=") + tracePath(), QStringLiteral("--poll-interval=300"),
-                QStringLiteral("--config"), path(QStringLiteral("zelvarind.conf")) });
-        QVERIFY(m_service.waitForStarted());
-        QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return bus->isServiceRegistered(ServiceNames::busName()).value()
-                    || m_service.state() == QProcess::NotRunning;
-            },
-            30000));
-        QVERIFY2(m_service.state() == QProcess::Running, serviceLog().constData());
+        m_service = std::make_unique<ServiceRun>(m_dir.path(), true);
+        QVERIFY2(m_service->start({ QStringLiteral("--poll-interval=300"),
+                     QStringLiteral("--config"), path(QStringLiteral("zelvarind.conf")) }),
+            serviceLog().constData());
         QVERIFY2(m_watcher->waitFor(BOX + QStringLiteral("availability"), "online"),
             serviceLog().constData());
     }
@@ -159,8 +143,7 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         m_watcher.reset();
-        m_service.terminate();
-        m_service.waitForFinished(30000);
+        m_service.reset();
     }
 
     // What a home-automation system finds under the discovery prefix: one device, the box, with
@@ -345,9 +328,9 @@ private Q_SLOTS:
         QVERIFY(logged(QStringLiteral("mqtt: connected to mqtt://127.0.0.1:")) >= 1);
         const QByteArray password = SERVICE_PASSWORD.toUtf8();
         QVERIFY(!serviceLog().contains(password));
-        QVERIFY(!readFile(tracePath()).isEmpty());
-        QVERIFY(!readFile(tracePath()).contains(password));
-        QVERIFY(!readFile(QStringLiteral("/proc/%1/cmdline").arg(m_service.processId()))
+        QVERIFY(!readFile(m_service->tracePath()).isEmpty());
+        QVERIFY(!readFile(m_service->tracePath()).contains(password));
+        QVERIFY(!readFile(QStringLiteral("/proc/%1/cmdline").arg(m_service->process().processId()))
                      .contains(password));
     }
 

@@ -20,8 +20,9 @@ const QString &ServiceRun::boxPath()
     return path;
 }
 
-ServiceRun::ServiceRun(const QString &dir)
+ServiceRun::ServiceRun(const QString &dir, bool captureLog)
     : m_trace(QDir(dir).filePath(QStringLiteral("service-trace.txt")))
+    , m_captureLog(captureLog)
 {
 }
 
@@ -33,7 +34,8 @@ ServiceRun::~ServiceRun()
 bool ServiceRun::start(const QStringList &args)
 {
     QFile::remove(m_trace);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.setProcessChannelMode(
+        m_captureLog ? QProcess::MergedChannels : QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(ZELVARIND),
         QStringList { QStringLiteral("--simulate"), QStringLiteral("--test-control"),
             QStringLiteral("--trace=") + m_trace, QStringLiteral("--poll-interval=600000") }
@@ -49,6 +51,12 @@ bool ServiceRun::start(const QStringList &args)
             },
             30000)
         && m_process.state() == QProcess::Running;
+}
+
+QByteArray ServiceRun::log()
+{
+    m_log += m_process.readAll();
+    return m_log;
 }
 
 void ServiceRun::kill()

@@ -18,7 +18,9 @@ class ServiceRun
 public:
     static const QString &boxPath(); // the simulated box's object
 
-    explicit ServiceRun(const QString &dir);
+    // With `captureLog`, what the service writes is kept for log() rather than passed through to
+    // the test's standard error.
+    explicit ServiceRun(const QString &dir, bool captureLog = false);
     ~ServiceRun();
 
     // Starts `zelvarind --simulate --test-control --trace=DIR/service-trace.txt` with `args` and
@@ -28,6 +30,8 @@ public:
     void kill(); // SIGKILL, as a crash
     void stop(); // SIGTERM, as systemd
     QProcess &process() { return m_process; }
+    // What the service has written so far (with `captureLog`).
+    QByteArray log();
 
     // Every request the box received so far.
     QStringList requests() const;
@@ -44,5 +48,7 @@ public:
 
 private:
     QString m_trace;
+    bool m_captureLog = false;
+    QByteArray m_log;
     QProcess m_process;
 };
