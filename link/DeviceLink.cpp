@@ -5,10 +5,9 @@
 
 #include "link/Clock.h"
 #include "link/DeviceWarnings.h"
+#include "link/TraceLine.h"
 
-#include <QFileDevice>
 #include <QIODevice>
-#include <QTime>
 #include <algorithm>
 #include <cstring>
 
@@ -240,29 +239,21 @@ void DeviceLink::traceNote(const QString &text)
 {
     if (!m_trace)
         return;
-    m_trace->write("# " + text.toUtf8() + '\n');
-    if (auto *file = qobject_cast<QFileDevice *>(m_trace))
-        file->flush();
+    TraceLine::write(m_trace, "# " + text.toUtf8());
 }
 
 void DeviceLink::traceRequest(const quint8 *request, quint8 length)
 {
     if (!m_trace)
         return;
-    const QByteArray stamp
-        = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
-    m_trace->write(stamp + " > " + hexBytes(request, length) + '\n');
+    // Flushed with its reply.
+    TraceLine::write(m_trace, TraceLine::stamp() + " > " + hexBytes(request, length), false);
 }
 
 void DeviceLink::traceReply(const quint8 *reply, quint32 length, bool result)
 {
     if (!m_trace)
         return;
-    const QByteArray stamp
-        = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
     const QByteArray bytes = length > 0 ? hexBytes(reply, length) : QByteArray("(no reply)");
-    m_trace->write(stamp + " < " + bytes + (result ? " ok" : " failed") + '\n');
-    // Flushed line by line, so the log is complete even if the program is killed.
-    if (auto *file = qobject_cast<QFileDevice *>(m_trace))
-        file->flush();
+    TraceLine::write(m_trace, TraceLine::stamp() + " < " + bytes + (result ? " ok" : " failed"));
 }

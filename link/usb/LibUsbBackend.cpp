@@ -3,13 +3,13 @@
 
 #include "link/usb/LibUsbBackend.h"
 
+#include "link/TraceLine.h"
+
 #include "link/usb/BulkInReader.h"
 #include "link/usb/BulkOutWriter.h"
 #include "link/usb/UsbAccessHint.h"
 #include "link/usb/UsbDescriptors.h"
 
-#include <QFileDevice>
-#include <QTime>
 #include <libusb.h>
 
 #include <algorithm>
@@ -125,11 +125,7 @@ void LibUsbBackend::trace(const QByteArray &line)
 {
     if (!m_trace)
         return;
-    const QByteArray stamp
-        = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
-    m_trace->write(stamp + " usb: " + line + '\n');
-    if (auto *file = qobject_cast<QFileDevice *>(m_trace))
-        file->flush();
+    TraceLine::write(m_trace, TraceLine::stamp() + " usb: " + line);
 }
 
 LibUsbBackend::Request LibUsbBackend::dataPathRequest(const char *name, quint16 value) const
