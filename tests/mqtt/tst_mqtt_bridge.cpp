@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -104,7 +105,8 @@ class TestMqttBridge : public QObject
 
         MqttConfig config;
         QString error;
-        QVERIFY2(MqttConfig::readFile(conf.fileName(), config, &error), qPrintable(error));
+        QSettings settings(conf.fileName(), QSettings::IniFormat);
+        QVERIFY2(MqttConfig::read(settings, config, &error), qPrintable(error));
         bridge = std::make_unique<MqttBridge>(config);
         bridge->setLogger([this](const QString &line) { logs << line; });
         bridge->setClock([this] { return now; });

@@ -8,6 +8,7 @@
 #include "zelvarind/mqtt/RateLimitedLog.h"
 
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,7 +26,8 @@ class TestMqttRules : public QObject
             return false;
         file.write(body);
         file.close();
-        return MqttConfig::readFile(path, config, error);
+        QSettings settings(path, QSettings::IniFormat);
+        return MqttConfig::read(settings, config, error);
     }
 
     QString writeSecret(const QByteArray &content, QFile::Permissions permissions)

@@ -217,22 +217,6 @@ bool MqttConfig::read(QSettings &settings, MqttConfig &config, QString *error)
     return true;
 }
 
-bool MqttConfig::readFile(const QString &path, MqttConfig &config, QString *error)
-{
-    if (!QFileInfo(path).isReadable()) {
-        if (error)
-            *error = QStringLiteral("%1: cannot be read").arg(path);
-        return false;
-    }
-    QSettings settings(path, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError) {
-        if (error)
-            *error = QStringLiteral("%1: is not an INI file").arg(path);
-        return false;
-    }
-    return read(settings, config, error);
-}
-
 bool MqttConfig::checkPrivateFile(const QString &path, const char *key, QString *error)
 {
     const QFileInfo info(path);

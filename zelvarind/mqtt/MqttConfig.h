@@ -42,7 +42,6 @@ struct MqttConfig
     // Reads the [mqtt] group. False, with one line naming the key in `error`, when a value is
     // wrong or a key unknown (a misspelt key would otherwise be a silent default).
     static bool read(QSettings &settings, MqttConfig &config, QString *error);
-    static bool readFile(const QString &path, MqttConfig &config, QString *error);
 
     // The first line of the password file. Refused when the file may be read by its group or by
     // others, is not a regular file, is empty or unreasonably long; the message names the file,
