@@ -78,13 +78,9 @@ std::optional<ServiceClient> ServiceClient::find(const QString &serial, bool sim
             return std::optional<Box>();
         owner = polled.service();
         Box box;
-        if (polled.type() == QDBusMessage::ReplyMessage && polled.arguments().size() == 2) {
+        if (ServiceRelay::polledRepliesOf(polled, box.polledRequests, box.polledReplies)) {
             box.path = path;
             box.polled = true;
-            box.polledRequests
-                = qdbus_cast<QByteArrayList>(polled.arguments().at(0).value<QDBusArgument>());
-            box.polledReplies
-                = qdbus_cast<QByteArrayList>(polled.arguments().at(1).value<QDBusArgument>());
             return std::optional<Box>(box);
         }
         const bool absent = polled.errorName() == ServiceNames::Error::notFound()

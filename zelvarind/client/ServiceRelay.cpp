@@ -77,6 +77,16 @@ QDBusMessage ServiceRelay::call(const QString &method, const QVariantList &args)
     return QDBusConnection(m_bus).call(message, QDBus::Block, CALL_TIMEOUT_MS);
 }
 
+bool ServiceRelay::polledRepliesOf(
+    const QDBusMessage &reply, QByteArrayList &requests, QByteArrayList &replies)
+{
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+        return false;
+    requests = qdbus_cast<QByteArrayList>(reply.arguments().at(0).value<QDBusArgument>());
+    replies = qdbus_cast<QByteArrayList>(reply.arguments().at(1).value<QDBusArgument>());
+    return true;
+}
+
 void ServiceRelay::fail(const QString &what, const QDBusError &error, QStringList &warnings)
 {
     if (m_failed)
@@ -101,12 +111,10 @@ QByteArray ServiceRelay::polledReply(const QByteArray &request, quint32 minReply
     }
     if (!m_polledFetched) {
         m_polledFetched = true;
-        const QDBusMessage polled = call(QStringLiteral("PolledReplies"));
         // A service that cannot tell is asked frame by frame.
-        if (polled.type() == QDBusMessage::ReplyMessage && polled.arguments().size() == 2)
-            takePolledReplies(
-                qdbus_cast<QByteArrayList>(polled.arguments().at(0).value<QDBusArgument>()),
-                qdbus_cast<QByteArrayList>(polled.arguments().at(1).value<QDBusArgument>()));
+        QByteArrayList requests, replies;
+        if (polledRepliesOf(call(QStringLiteral("PolledReplies")), requests, replies))
+            takePolledReplies(requests, replies);
     }
     const qsizetype at = m_polledRequests.indexOf(request);
     if (at < 0 || m_polledReplies.at(at).size() < qsizetype(minReplyLength)

@@ -46,6 +46,9 @@ public:
     // The service's last poll, fetched already (with the call that found the box): the relay
     // does not ask for it again.
     void takePolledReplies(const QByteArrayList &requests, const QByteArrayList &replies);
+    // The two lists of a PolledReplies reply; false for an error or a reply of another shape.
+    static bool polledRepliesOf(
+        const QDBusMessage &reply, QByteArrayList &requests, QByteArrayList &replies);
 
     // The outcome kind of its D-Bus name ("no-reply"), and back; unknown names are NotOpen.
     static DeviceLink::Outcome::Kind outcomeKind(const QString &name);
