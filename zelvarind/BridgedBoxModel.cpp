@@ -3,7 +3,7 @@
 
 #include "zelvarind/BridgedBoxModel.h"
 
-#include "box/SignalDescription.h"
+#include "edid/HexText.h"
 #include "packets/HexInput.h"
 #include "zelvarind/BoxModel.h"
 
@@ -77,10 +77,7 @@ QString BridgedBoxModel::signalText(SignalLine line) const
         // Until the signal has been read, no capture is known either way.
         if (s.signalSource.isEmpty())
             return {};
-        return s.hdrInfoFrame.isEmpty()
-            ? QStringLiteral("none")
-            : SignalDescription::hexList(reinterpret_cast<const quint8 *>(s.hdrInfoFrame.data()),
-                int(s.hdrInfoFrame.size()));
+        return s.hdrInfoFrame.isEmpty() ? QStringLiteral("none") : HexText::bytes(s.hdrInfoFrame);
     }
     return {};
 }

@@ -4,6 +4,7 @@
 // zelvarind: the resident service that owns the boxes and serves them on D-Bus to every front end
 // at once, and on an MQTT broker when its configuration file says so. QtCore and QtDBus only
 // (and libmosquitto, through zelvarind/mqtt).
+#include "link/DeviceLink.h"
 #include "session/ExitCodes.h"
 #include "session/LinkSetup.h"
 #include "zelvarind/ConfigFile.h"
@@ -130,7 +131,7 @@ int main(int argc, char **argv)
             options.serials << serial.toLatin1();
     }
     if (options.serials.isEmpty())
-        options.serials << QByteArray("2023");
+        options.serials << QByteArray(DeviceLink::DEVICE_SERIAL);
     if (options.link.simulate && options.serials.size() > 1)
         return usageError(QStringLiteral("--simulate serves one box"));
     bool ok = true;
