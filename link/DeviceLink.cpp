@@ -108,6 +108,14 @@ void DeviceLink::endSequence()
         m_relay->endSequence();
 }
 
+void DeviceLink::closeQuietly()
+{
+    const bool wasQuiet = m_quiet;
+    m_quiet = true;
+    close();
+    m_quiet = wasQuiet;
+}
+
 void DeviceLink::close()
 {
     if (m_relay) {

@@ -63,6 +63,9 @@ public:
     // program holds it, the box's own "Usb device open error!" otherwise).
     bool open(quint32 index);
     void close();
+    // A close that reports nothing, whether or not the link is quiet otherwise (a box given up
+    // on by a background search, or let go of on the way out).
+    void closeQuietly();
     bool readRaw(quint8 *buffer, quint32 length, quint32 &bytesRead, quint32 timeoutMs);
     bool writeRaw(const quint8 *buffer, quint32 length, quint32 &bytesWritten, quint32 timeoutMs);
 

@@ -81,9 +81,10 @@ BoxRoute::Opened BoxRoute::open(bool quiet)
 void BoxRoute::close(bool quiet)
 {
     watchService(false);
-    m_link.setQuiet(quiet);
-    m_link.close();
-    m_link.setQuiet(false);
+    if (quiet)
+        m_link.closeQuietly();
+    else
+        m_link.close();
     // The link lets go of the relay first; a hold still open is released on the way out.
     m_relay.reset();
     m_removed = false;

@@ -140,10 +140,8 @@ void BoxWorker::shutDown()
         m_holdTimer->stop();
         m_soonTimer->stop();
     }
-    if (m_link) {
-        m_link->setQuiet(true);
-        m_link->close();
-    }
+    if (m_link)
+        m_link->closeQuietly();
 }
 
 void BoxWorker::deviceWarning(const QString &text)
@@ -327,9 +325,7 @@ BoxWorker::Found BoxWorker::search(bool forClient)
     if (found == Found::Connected && m_config.ownTraffic) {
         BoxClient::Status status;
         if (!m_box->readStatus(status).delivered()) {
-            m_link->setQuiet(true);
-            m_link->close();
-            m_link->setQuiet(false);
+            m_link->closeQuietly();
             m_watch.backOff();
             found = Found::NoReply;
         }
@@ -445,9 +441,7 @@ void BoxWorker::boxLost()
     if (m_watch.inTick())
         m_watch.abandonTick();
     // The handle of a vanished box may not close cleanly; that is no news to anybody.
-    m_link->setQuiet(true);
-    m_link->close();
-    m_link->setQuiet(false);
+    m_link->closeQuietly();
     m_pollTimer->stop();
     m_state.connected = false;
     publish();
