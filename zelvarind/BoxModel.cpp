@@ -104,9 +104,7 @@ void BoxModel::setSettings(const QString &client, const StringMap &settings, Don
 
 void BoxModel::readEdid(const QString &client, const QString &sourceWord, Done done)
 {
-    const std::optional<EdidSource> source = sourceWord.size() <= CommandChecks::MAX_WORD
-        ? Words::edidSource(sourceWord)
-        : std::nullopt;
+    const std::optional<EdidSource> source = Words::edidSource(sourceWord);
     if (!source)
         return done(CommandChecks::invalid(
             QStringLiteral("the EDID source is one of %1").arg(Words::edidSourceWords())));
@@ -230,8 +228,7 @@ void BoxModel::loadAviInfoFrame(
 
 void BoxModel::factoryReset(const QString &client, const QString &what, Done done)
 {
-    const std::optional<Settings::Reset> reset
-        = what.size() <= CommandChecks::MAX_WORD ? Words::reset(what) : std::nullopt;
+    const std::optional<Settings::Reset> reset = Words::reset(what);
     if (!reset)
         return done(
             CommandChecks::invalid(QStringLiteral("a factory reset is of settings, edid or all")));
