@@ -7,7 +7,7 @@
 // what is left at the end is split into option strings. The checks are the sanitizers' and that
 // every command returns.
 // clang-format off
-// FUZZ_SOURCES: link/DeviceLink.cpp link/Clock.cpp link/HexBytes.cpp link/usb/UsbSettings.cpp box/BoxClient.cpp box/BoxResult.cpp box/SignalInfo.cpp box/SignalDescription.cpp protocol/SettingsTable.cpp edid/EdidChecksum.cpp edid/HexText.cpp
+// FUZZ_SOURCES: link/DeviceLink.cpp link/Clock.cpp link/HexBytes.cpp link/TraceLine.cpp link/usb/UsbSettings.cpp box/BoxClient.cpp box/BoxResult.cpp box/SignalInfo.cpp box/SignalDescription.cpp protocol/SettingsTable.cpp edid/EdidChecksum.cpp edid/HexText.cpp
 // clang-format on
 #include "box/BoxClient.h"
 #include "box/SignalDescription.h"

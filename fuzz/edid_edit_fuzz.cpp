@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // clang-format off
-// FUZZ_SOURCES: edid/EdidLayout.cpp edid/EdidEditor.cpp edid/EdidEditContext.cpp edid/EdidBaseEdits.cpp edid/CtaVideoEdits.cpp edid/CtaSvdFollow.cpp edid/CtaAudioEdits.cpp edid/CtaFeatureEdits.cpp edid/CtaBlockSelector.cpp edid/EdidEditWords.cpp edid/EdidEditParser.cpp edid/EdidChecksum.cpp edid/CtaVideoFormats.cpp edid/CtaBits.cpp
+// FUZZ_SOURCES: edid/EdidLayout.cpp edid/EdidEditor.cpp edid/EdidEditContext.cpp edid/EdidBaseEdits.cpp edid/CtaVideoEdits.cpp edid/CtaSvdFollow.cpp edid/CtaAudioEdits.cpp edid/CtaFeatureEdits.cpp edid/CtaBlockSelector.cpp edid/EdidEditWords.cpp edid/EdidEditParser.cpp edid/EdidChecksum.cpp edid/CtaVideoFormats.cpp edid/CtaBits.cpp edid/CtaDecoder.cpp edid/HdmiBlockDecoder.cpp edid/EdidDecoder.cpp edid/DisplayIdDecoder.cpp
 // clang-format on
 // Random tables and random sequences of edits. Whatever the bytes, an edit either is refused and
 // leaves the table as it was, or gives a table of the same size whose changed blocks have good
